@@ -1,0 +1,41 @@
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "platform/dialogs.h"
+
+namespace {
+
+QMessageBox::Icon toQt(MsgBoxIcon icon) {
+    switch (icon) {
+        case MsgBoxIcon::Critical: return QMessageBox::Critical;
+        case MsgBoxIcon::Question: return QMessageBox::Question;
+        case MsgBoxIcon::Exclamation: return QMessageBox::Warning;
+        case MsgBoxIcon::Information: return QMessageBox::Information;
+        case MsgBoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+class QtDialogs final : public Dialogs {
+public:
+    void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
+                const QString& title) override {
+        QMessageBox box(toQt(icon), title, prompt, QMessageBox::Ok, parent);
+        box.exec();
+    }
+    std::optional<QString> InputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                    const QString& defaultText) override {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(defaultText);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.textValue();
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Dialogs> createQtDialogs() { return std::make_unique<QtDialogs>(); }

@@ -1,0 +1,4 @@
+#include "platform/platform.h"
+
+Platform::Platform() = default;
+Platform::~Platform() = default;

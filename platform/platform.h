@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/file_store.h"
+#include "platform/notify_icon.h"
+
+// Every platform service the program uses, handed to the windows at construction. The program
+// runs on the Linux services; tests build one with their own clock, dialogs and faults.
+struct Platform {
+    Platform();
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // The folder beside the executable where every file of the program lives.
+    QString applicationDirectory;
+
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<FileStore> files;
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<NotifyIconService> notifyIcon;
+
+    // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
+    static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);
+};

@@ -1,0 +1,11 @@
+#include "platform/platform.h"
+
+std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirectory) {
+    auto platform = std::make_unique<Platform>();
+    platform->applicationDirectory = applicationDirectory;
+    platform->clock = createSystemClock();
+    platform->files = createLinuxFileStore();
+    platform->dialogs = createQtDialogs();
+    platform->notifyIcon = createQtNotifyIconService();
+    return platform;
+}

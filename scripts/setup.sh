@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and running Kestrelview needs.
+# Safe to run again: it only calls apt when something is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake ninja-build pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
+    libcurl4-openssl-dev libgumbo-dev libglib2.0-dev
+    # run: the interface font, the desktop's opener
+    fonts-ipafont-gothic xdg-utils
+    # window tests and the screenshot of the demo on a machine without a display
+    xvfb xauth xdotool trayer x11-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

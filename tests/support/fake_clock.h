@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <functional>
+
+#include "platform/clock.h"
+
+// A clock that moves only when the program sleeps or the test says so. Sleep(n) moves both the
+// millisecond counter and the wall clock by n.
+class FakeClock final : public Clock {
+public:
+    quint32 timeGetTime() override { return counter; }
+    void Sleep(quint32 milliseconds) override;
+    void DoEvents() override;
+    QDateTime Now() override;
+
+    void advance(quint32 milliseconds) { Sleep(milliseconds); }
+
+    quint32 counter = 0;
+    QDateTime wall{QDate(2026, 12, 7), QTime(12, 0), Qt::LocalTime};
+    // Handle the real Qt events too (widgets, queued calls) on every DoEvents.
+    bool processRealEvents = true;
+    // Runs on every DoEvents, after the real events: the place to click or close mid-wait.
+    std::function<void()> onDoEvents;
+
+    int doEventsCalls = 0;
+    int sleepCalls = 0;
+};

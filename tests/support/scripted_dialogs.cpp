@@ -1,0 +1,28 @@
+#include "tests/support/scripted_dialogs.h"
+
+void ScriptedDialogs::MsgBox(QWidget*, const QString& prompt, MsgBoxIcon icon,
+                             const QString& title) {
+    messages.push_back({prompt, icon, title});
+    if (whileMessageShown) {
+        whileMessageShown(messages.back());
+    }
+}
+
+std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& prompt,
+                                                 const QString& title,
+                                                 const QString& defaultText) {
+    inputs.push_back({prompt, title, defaultText});
+    if (whileInputShown) {
+        whileInputShown(inputs.back());
+    }
+    if (inputAnswers.empty()) {
+        return std::nullopt;
+    }
+    const bool answered = inputAnswers.front().has_value();
+    const QString text = inputAnswers.front().value_or(QString());
+    inputAnswers.pop_front();
+    if (!answered) {
+        return std::nullopt;
+    }
+    return text;
+}

@@ -1,0 +1,18 @@
+#include "tests/support/test_platform.h"
+
+TestPlatform::TestPlatform(const QString& applicationDirectory)
+    : platform(std::make_unique<Platform>()) {
+    platform->applicationDirectory = applicationDirectory;
+    auto fakeClock = std::make_unique<FakeClock>();
+    clock = fakeClock.get();
+    platform->clock = std::move(fakeClock);
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    platform->dialogs = std::move(scripted);
+    auto faulty = std::make_unique<FaultyFileStore>();
+    files = faulty.get();
+    platform->files = std::move(faulty);
+    auto icon = std::make_unique<FakeNotifyIcon>();
+    notifyIcon = icon.get();
+    platform->notifyIcon = std::move(icon);
+}

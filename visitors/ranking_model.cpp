@@ -1,0 +1,142 @@
+#include "visitors/ranking_model.h"
+
+#include "visitors/visitor_table.h"
+
+QString FormatMask(const QString& text, int places) {
+    if (text.size() >= places) {
+        return text;
+    }
+    return QString(places - text.size(), u' ') + text;
+}
+
+QString RankingCountText(int rows) {
+    return QString::number(rows) + QStringLiteral("件みつかりました");
+}
+
+RankingModel::RankingModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QString RankingModel::headerText(int column) {
+    switch (column) {
+        case RankColumn: return QStringLiteral("順位");
+        case NameColumn: return QStringLiteral("名前");
+        case IdColumn: return QStringLiteral("ID");
+        case CountColumn: return QStringLiteral("アクセス回数");
+        case LastAccessColumn: return QStringLiteral("最終アクセス");
+        case MemoColumn: return QStringLiteral("メモ");
+        default: return {};
+    }
+}
+
+int RankingModel::columnWidthTwips(int column) {
+    static constexpr int widths[kColumnCount] = {600, 2000, 1000, 1200, 2000, 1440};
+    return column >= 0 && column < kColumnCount ? widths[column] : 0;
+}
+
+Qt::Alignment RankingModel::columnAlignment(int column) {
+    const bool right = column == IdColumn || column == CountColumn;
+    return (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+int RankingModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int RankingModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant RankingModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount) {
+        return {};
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        return m_rows[size_t(index.row())][size_t(index.column())];
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return int(columnAlignment(index.column()));
+    }
+    return {};
+}
+
+QVariant RankingModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return headerText(section);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return int(columnAlignment(section));
+    }
+    return {};
+}
+
+QString RankingModel::text(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) {
+        return {};
+    }
+    return m_rows[size_t(row)][size_t(column)];
+}
+
+void RankingModel::setText(int row, int column, const QString& text) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) {
+        return;
+    }
+    m_rows[size_t(row)][size_t(column)] = text;
+    const QModelIndex changed = index(row, column);
+    Q_EMIT dataChanged(changed, changed);
+}
+
+std::vector<QString> RankingModel::formatRow(const QString& rankText, const QString& name,
+                                             const QString& idText, const QString& countText,
+                                             const QString& lastAccess, const QString& memo) {
+    return {FormatMask(rankText, 5), name,           FormatMask(idText, 9),
+            FormatMask(countText, 9), FormatMask(lastAccess, 5), memo};
+}
+
+void RankingModel::AddRankingItem(const QString& rankText, const QString& name,
+                                  const QString& idText, const QString& countText,
+                                  const QString& lastAccess, const QString& memo) {
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(formatRow(rankText, name, idText, countText, lastAccess, memo));
+    endInsertRows();
+}
+
+void RankingModel::RefreshRanking(const VisitorTable& table) {
+    // One reset instead of a signal per row: a refill of thousands of rows stays quick with the
+    // view and the sort proxy attached.
+    beginResetModel();
+    m_rows.clear();
+    qint64 rank = 0;
+    for (qsizetype i = 0; i < table.slotCount(); ++i) {
+        const VisitorRecord& slot = table[i];
+        if (slot.Id == 0) {
+            break;
+        }
+        ++rank;
+        if (i >= 1 && table[i - 1].AccessCount == slot.AccessCount) {
+            --rank;
+        }
+        m_rows.push_back(formatRow(QString::number(rank), slot.Name, QString::number(slot.Id),
+                                   QString::number(slot.AccessCount), slot.LastAccess,
+                                   slot.Memo));
+    }
+    endResetModel();
+}
+
+RankingSortProxy::RankingSortProxy(QObject* parent) : QSortFilterProxyModel(parent) {
+    setSortCaseSensitivity(Qt::CaseInsensitive);
+    setDynamicSortFilter(true);
+}
+
+void RankingSortProxy::ListView1_ColumnClick(int column) {
+    if (column == RankingModel::RankColumn) {
+        m_sortingOn = false;
+        sort(-1);
+    }
+    m_direction = m_direction == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_sortKey = column;
+    m_sortingOn = true;
+    sort(m_sortKey, m_direction);
+}

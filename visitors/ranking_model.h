@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class VisitorTable;
+
+// Right-aligns `text` in a field of `places` characters by filling blanks on the left; a text of
+// `places` characters or more stays as it is.
+QString FormatMask(const QString& text, int places);
+
+// The ranking list's rows: six texts each ("順位", "名前", "ID", "アクセス回数", "最終アクセス",
+// "メモ"), in the order they were added, which is table order.
+class RankingModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { RankColumn, NameColumn, IdColumn, CountColumn, LastAccessColumn, MemoColumn };
+    static constexpr int kColumnCount = 6;
+
+    explicit RankingModel(QObject* parent = nullptr);
+
+    static QString headerText(int column);
+    static int columnWidthTwips(int column);
+    static Qt::Alignment columnAlignment(int column);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // The text of one cell as the list shows it; empty outside the rows.
+    QString text(int row, int column) const;
+    // Replaces the text of one cell (the memo column after a memo edit).
+    void setText(int row, int column, const QString& text);
+
+    // Appends one row: the rank with the 5-place mask, the name, the id and the count with the
+    // 9-place mask, the last access with the 5-place mask, the memo.
+    void AddRankingItem(const QString& rankText, const QString& name, const QString& idText,
+                        const QString& countText, const QString& lastAccess, const QString& memo);
+
+    // Empties the list and refills it with the live rows of `table`, dense-ranked by comparing
+    // each row's count with the row above.
+    void RefreshRanking(const VisitorTable& table);
+
+private:
+    static std::vector<QString> formatRow(const QString& rankText, const QString& name,
+                                          const QString& idText, const QString& countText,
+                                          const QString& lastAccess, const QString& memo);
+    std::vector<std::vector<QString>> m_rows;
+};
+
+// The text of status panel 2 for `rows` rows in the ranking.
+QString RankingCountText(int rows);
+
+// Header-click sorting of the ranking list: one direction shared by every column, flipped at
+// every click; sorting starts off and ascending, and a click on "順位" first switches it off so the
+// rows fall back to table order before it is sorted again.
+class RankingSortProxy : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit RankingSortProxy(QObject* parent = nullptr);
+
+    void ListView1_ColumnClick(int column);
+
+    bool sortingOn() const { return m_sortingOn; }
+    Qt::SortOrder direction() const { return m_direction; }
+    int sortKey() const { return m_sortKey; }
+
+private:
+    bool m_sortingOn = false;
+    Qt::SortOrder m_direction = Qt::AscendingOrder;
+    int m_sortKey = 0;
+};
