@@ -7,7 +7,7 @@
 // The millisecond counter, sleeping, the event pump and the wall clock. Everything that waits or
 // reads the time goes through here, so tests can move time themselves.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Whole milliseconds since an arbitrary start; wraps around after 2^32.

@@ -7,7 +7,7 @@
 namespace {
 
 class SystemClock final : public Clock {
-public:
+  public:
     quint32 timeGetTime() override {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         return quint32(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
@@ -24,4 +24,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Clock> createSystemClock() { return std::make_unique<SystemClock>(); }
+std::unique_ptr<Clock> createSystemClock() {
+    return std::make_unique<SystemClock>();
+}

@@ -11,7 +11,7 @@ enum class MsgBoxIcon { None, Critical, Question, Exclamation, Information };
 // Modal message and input boxes. Every box the program shows has only an OK button, except the
 // input box (OK and Cancel).
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                         const QString& title) = 0;

@@ -7,17 +7,22 @@ namespace {
 
 QMessageBox::Icon toQt(MsgBoxIcon icon) {
     switch (icon) {
-        case MsgBoxIcon::Critical: return QMessageBox::Critical;
-        case MsgBoxIcon::Question: return QMessageBox::Question;
-        case MsgBoxIcon::Exclamation: return QMessageBox::Warning;
-        case MsgBoxIcon::Information: return QMessageBox::Information;
-        case MsgBoxIcon::None: break;
+        case MsgBoxIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgBoxIcon::Question:
+            return QMessageBox::Question;
+        case MsgBoxIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgBoxIcon::Information:
+            return QMessageBox::Information;
+        case MsgBoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 class QtDialogs final : public Dialogs {
-public:
+  public:
     void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                 const QString& title) override {
         QMessageBox box(toQt(icon), title, prompt, QMessageBox::Ok, parent);
@@ -38,4 +43,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Dialogs> createQtDialogs() { return std::make_unique<QtDialogs>(); }
+std::unique_ptr<Dialogs> createQtDialogs() {
+    return std::make_unique<QtDialogs>();
+}

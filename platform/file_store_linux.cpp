@@ -6,23 +6,21 @@
 namespace {
 
 class SaveFile final : public OutputFile {
-public:
+  public:
     explicit SaveFile(const QString& path) : m_file(path) {}
     bool open() {
         // A directory at the path would only fail at the rename; refuse it before any row.
         return !QFileInfo(m_file.fileName()).isDir() && m_file.open(QIODevice::WriteOnly);
     }
-    bool write(const QByteArray& bytes) override {
-        return m_file.write(bytes) == bytes.size();
-    }
+    bool write(const QByteArray& bytes) override { return m_file.write(bytes) == bytes.size(); }
     bool commit() override { return m_file.commit(); }
 
-private:
+  private:
     QSaveFile m_file;
 };
 
 class LinuxFileStore final : public FileStore {
-public:
+  public:
     std::unique_ptr<OutputFile> create(const QString& path) override {
         auto file = std::make_unique<SaveFile>(path);
         if (!file->open()) {
@@ -34,4 +32,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<FileStore> createLinuxFileStore() { return std::make_unique<LinuxFileStore>(); }
+std::unique_ptr<FileStore> createLinuxFileStore() {
+    return std::make_unique<LinuxFileStore>();
+}

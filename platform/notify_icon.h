@@ -40,7 +40,7 @@ struct NOTIFYICONDATA {
 
 // Sent to the icon's window (NOTIFYICONDATA::hWnd) for every mouse action over the icon.
 class TrayNotifyEvent : public QEvent {
-public:
+  public:
     static QEvent::Type eventType();
     TrayNotifyEvent(quint32 callbackMessage, quint32 iconId, quint32 mouseMessage)
         : QEvent(eventType()),
@@ -51,14 +51,14 @@ public:
     quint32 iconId() const { return m_iconId; }
     quint32 mouseMessage() const { return m_mouseMessage; }
 
-private:
+  private:
     quint32 m_callbackMessage;
     quint32 m_iconId;
     quint32 m_mouseMessage;
 };
 
 class NotifyIconService {
-public:
+  public:
     virtual ~NotifyIconService() = default;
     // NIM_ADD or NIM_DELETE with the record; true on success.
     virtual bool Shell_NotifyIcon(quint32 message, const NOTIFYICONDATA& data) = 0;

@@ -10,11 +10,16 @@ namespace {
 
 quint32 mouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-        case QSystemTrayIcon::Trigger: return WM_LBUTTONDOWN;
-        case QSystemTrayIcon::Context: return WM_RBUTTONDOWN;
-        case QSystemTrayIcon::DoubleClick: return WM_LBUTTONDBLCLK;
-        case QSystemTrayIcon::MiddleClick: return WM_MBUTTONDOWN;
-        case QSystemTrayIcon::Unknown: break;
+        case QSystemTrayIcon::Trigger:
+            return WM_LBUTTONDOWN;
+        case QSystemTrayIcon::Context:
+            return WM_RBUTTONDOWN;
+        case QSystemTrayIcon::DoubleClick:
+            return WM_LBUTTONDBLCLK;
+        case QSystemTrayIcon::MiddleClick:
+            return WM_MBUTTONDOWN;
+        case QSystemTrayIcon::Unknown:
+            break;
     }
     return WM_MOUSEMOVE;
 }
@@ -25,7 +30,7 @@ QString tipText(const NOTIFYICONDATA& data) {
 }
 
 class QtNotifyIconService final : public NotifyIconService {
-public:
+  public:
     bool Shell_NotifyIcon(quint32 message, const NOTIFYICONDATA& data) override {
         const Key key{data.hWnd, data.uID};
         if (message == NIM_ADD) {
@@ -48,7 +53,8 @@ public:
                 QObject::connect(icon, &QSystemTrayIcon::activated,
                                  [host, callback, id](QSystemTrayIcon::ActivationReason reason) {
                                      if (host) {
-                                         TrayNotifyEvent event(callback, id, mouseMessageFor(reason));
+                                         TrayNotifyEvent event(callback, id,
+                                                               mouseMessageFor(reason));
                                          QCoreApplication::sendEvent(host, &event);
                                      }
                                  });
@@ -73,7 +79,7 @@ public:
 
     bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-private:
+  private:
     using Key = std::pair<QObject*, quint32>;
     std::map<Key, QPointer<QSystemTrayIcon>> m_icons;
 };

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
-QString ApplicationDirectory() { return QCoreApplication::applicationDirPath(); }
+QString ApplicationDirectory() {
+    return QCoreApplication::applicationDirPath();
+}
 
 QString AppFilePath(const QString& folder, const QString& backslashName) {
     QString name = backslashName;
@@ -17,4 +19,6 @@ QString AppFilePath(const QString& folder, const QString& backslashName) {
     return base + name;
 }
 
-QString DisplayPath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString DisplayPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}

@@ -7,7 +7,7 @@
 // A run-time failure that a caller's error trap reports with its number and description, the way
 // the program's messages have always shown them.
 class RuntimeError : public std::exception {
-public:
+  public:
     RuntimeError(int number, QString description);
 
     int number() const { return m_number; }
@@ -22,7 +22,7 @@ public:
     static RuntimeError permissionDenied();     // 70
     static RuntimeError badFileName();          // 75
 
-private:
+  private:
     int m_number;
     QString m_description;
     std::string m_what;

@@ -10,14 +10,22 @@ const char* const kEucJp = "EUC-JP";
 
 char16_t cp932Form(char16_t c) {
     switch (c) {
-        case 0x301C: return 0xFF5E;  // wave dash -> full-width tilde
-        case 0x2212: return 0xFF0D;  // minus sign -> full-width hyphen-minus
-        case 0x2016: return 0x2225;  // double vertical line -> parallel to
-        case 0x2014: return 0x2015;  // em dash -> horizontal bar
-        case 0x00A2: return 0xFFE0;  // cent
-        case 0x00A3: return 0xFFE1;  // pound
-        case 0x00AC: return 0xFFE2;  // not sign
-        default: return c;
+        case 0x301C:
+            return 0xFF5E;  // wave dash -> full-width tilde
+        case 0x2212:
+            return 0xFF0D;  // minus sign -> full-width hyphen-minus
+        case 0x2016:
+            return 0x2225;  // double vertical line -> parallel to
+        case 0x2014:
+            return 0x2015;  // em dash -> horizontal bar
+        case 0x00A2:
+            return 0xFFE0;  // cent
+        case 0x00A3:
+            return 0xFFE1;  // pound
+        case 0x00AC:
+            return 0xFFE2;  // not sign
+        default:
+            return c;
     }
 }
 
@@ -111,9 +119,11 @@ QString decode(const char* codec, const QByteArray& bytes, bool* exact,
 
 QByteArray EncodeCp932(const QString& text) {
     const QString mapped = toCp932Forms(text);
+    // As with decoding, a final line feed makes a dangling surrogate at the end fail visibly.
     QStringEncoder encoder(kCp932);
-    QByteArray bytes = encoder.encode(mapped);
-    if (!encoder.hasError()) {
+    QByteArray bytes = encoder.encode(mapped + u'\n');
+    if (!encoder.hasError() && bytes.endsWith('\n')) {
+        bytes.chop(1);
         return bytes;
     }
     bytes.clear();

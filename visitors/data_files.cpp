@@ -18,7 +18,9 @@ namespace {
 const QChar kTab = u'\t';
 const QChar kComma = u',';
 
-QString absolutePath(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+QString absolutePath(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
 
 // Splits text into lines: CR LF, a lone CR and a lone LF each end a line. A last line without a
 // line end is a line; the line end after the last line does not start another.
@@ -44,13 +46,13 @@ QStringList splitLines(const QString& text) {
 
 // RAII for the "a load or a save is between rows" flag.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(int& depth) : m_depth(depth) { ++m_depth; }
     ~BusyScope() { --m_depth; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     int& m_depth;
 };
 
@@ -68,9 +70,13 @@ void VisitorFiles::SaveCsvFile(const QString& path, bool IsFallback) {
     save(path, IsFallback, kComma);
 }
 
-void VisitorFiles::TAB_FileLoad(const QString& path) { load(path, kTab); }
+void VisitorFiles::TAB_FileLoad(const QString& path) {
+    load(path, kTab);
+}
 
-void VisitorFiles::CSV_FileLoad(const QString& path) { load(path, kComma); }
+void VisitorFiles::CSV_FileLoad(const QString& path) {
+    load(path, kComma);
+}
 
 void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     BusyScope busy(m_busyDepth);

@@ -13,7 +13,7 @@ class VisitorTable;
 // and the fallback file. Files are CP932 with CR LF. Every row paces itself with a 1 ms wait so
 // the window stays alive through large files.
 class VisitorFiles {
-public:
+  public:
     VisitorFiles(Platform& platform, VisitorTable& table, const RankingModel& ranking,
                  StatusPanels& panels);
 
@@ -38,7 +38,7 @@ public:
     // file would lose something; the first save over it keeps a copy first.
     bool lastLoadInexact() const { return !m_inexactSource.isEmpty(); }
 
-private:
+  private:
     void save(const QString& path, bool isFallback, QChar separator);
     void load(const QString& path, QChar separator);
     // Copies the inexactly loaded file before it is replaced; false when that failed.

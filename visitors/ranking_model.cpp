@@ -17,13 +17,20 @@ RankingModel::RankingModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString RankingModel::headerText(int column) {
     switch (column) {
-        case RankColumn: return QStringLiteral("順位");
-        case NameColumn: return QStringLiteral("名前");
-        case IdColumn: return QStringLiteral("ID");
-        case CountColumn: return QStringLiteral("アクセス回数");
-        case LastAccessColumn: return QStringLiteral("最終アクセス");
-        case MemoColumn: return QStringLiteral("メモ");
-        default: return {};
+        case RankColumn:
+            return QStringLiteral("順位");
+        case NameColumn:
+            return QStringLiteral("名前");
+        case IdColumn:
+            return QStringLiteral("ID");
+        case CountColumn:
+            return QStringLiteral("アクセス回数");
+        case LastAccessColumn:
+            return QStringLiteral("最終アクセス");
+        case MemoColumn:
+            return QStringLiteral("メモ");
+        default:
+            return {};
     }
 }
 
@@ -90,8 +97,8 @@ void RankingModel::setText(int row, int column, const QString& text) {
 std::vector<QString> RankingModel::formatRow(const QString& rankText, const QString& name,
                                              const QString& idText, const QString& countText,
                                              const QString& lastAccess, const QString& memo) {
-    return {FormatMask(rankText, 5), name,           FormatMask(idText, 9),
-            FormatMask(countText, 9), FormatMask(lastAccess, 5), memo};
+    return {FormatMask(rankText, 5),   name, FormatMask(idText, 9), FormatMask(countText, 9),
+            FormatMask(lastAccess, 5), memo};
 }
 
 void RankingModel::AddRankingItem(const QString& rankText, const QString& name,
@@ -119,8 +126,7 @@ void RankingModel::RefreshRanking(const VisitorTable& table) {
             --rank;
         }
         m_rows.push_back(formatRow(QString::number(rank), slot.Name, QString::number(slot.Id),
-                                   QString::number(slot.AccessCount), slot.LastAccess,
-                                   slot.Memo));
+                                   QString::number(slot.AccessCount), slot.LastAccess, slot.Memo));
     }
     endResetModel();
 }

@@ -16,7 +16,7 @@ QString FormatMask(const QString& text, int places);
 // "メモ"), in the order they were added, which is table order.
 class RankingModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column { RankColumn, NameColumn, IdColumn, CountColumn, LastAccessColumn, MemoColumn };
     static constexpr int kColumnCount = 6;
 
@@ -46,7 +46,7 @@ public:
     // each row's count with the row above.
     void RefreshRanking(const VisitorTable& table);
 
-private:
+  private:
     static std::vector<QString> formatRow(const QString& rankText, const QString& name,
                                           const QString& idText, const QString& countText,
                                           const QString& lastAccess, const QString& memo);
@@ -61,7 +61,7 @@ QString RankingCountText(int rows);
 // rows fall back to table order before it is sorted again.
 class RankingSortProxy : public QSortFilterProxyModel {
     Q_OBJECT
-public:
+  public:
     explicit RankingSortProxy(QObject* parent = nullptr);
 
     void ListView1_ColumnClick(int column);
@@ -70,7 +70,7 @@ public:
     Qt::SortOrder direction() const { return m_direction; }
     int sortKey() const { return m_sortKey; }
 
-private:
+  private:
     bool m_sortingOn = false;
     Qt::SortOrder m_direction = Qt::AscendingOrder;
     int m_sortKey = 0;

@@ -4,7 +4,7 @@
 
 // The two panels of the main window's status bar, as the logic below the window writes them.
 class StatusPanels {
-public:
+  public:
     virtual ~StatusPanels() = default;
     // panel is 1 (progress and results) or 2 (the ranking's row count).
     virtual void SetPanelText(int panel, const QString& text) = 0;

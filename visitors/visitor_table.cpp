@@ -6,7 +6,9 @@
 #include "platform/conversions.h"
 #include "visitors/visit_time.h"
 
-VisitorTable::VisitorTable() { reset(); }
+VisitorTable::VisitorTable() {
+    reset();
+}
 
 void VisitorTable::reset() {
     m_slots.assign(size_t(kInitialSlots), VisitorRecord{});
@@ -27,8 +29,8 @@ void VisitorTable::EnsureCapacity(qsizetype index) {
     }
 }
 
-void VisitorTable::MergeVisit(const QString& name, const QString& idText,
-                              const QString& visitTime, qsizetype index) {
+void VisitorTable::MergeVisit(const QString& name, const QString& idText, const QString& visitTime,
+                              qsizetype index) {
     EnsureCapacity(index);
     // Everything that can fail is read before the slot changes, so a failure leaves it whole.
     const qint32 id = ToInt32(idText);
@@ -49,9 +51,8 @@ void VisitorTable::MergeVisit(const QString& name, const QString& idText,
     }
 }
 
-void VisitorTable::SetVisitor(const QString& name, const QString& idText,
-                              const QString& countText, const QString& lastAccess,
-                              const QString& memo, qsizetype index) {
+void VisitorTable::SetVisitor(const QString& name, const QString& idText, const QString& countText,
+                              const QString& lastAccess, const QString& memo, qsizetype index) {
     EnsureCapacity(index);
     const qint32 id = ToInt32(idText);
     const qint32 count = ToInt32(countText);

@@ -17,7 +17,7 @@ struct VisitorRecord {
 // live rows run from slot 0 to the first empty slot; one empty slot always follows the highest
 // slot ever written, so every scan finds an end.
 class VisitorTable {
-public:
+  public:
     static constexpr qsizetype kInitialSlots = 256;
     static constexpr qsizetype kGrowth = 255;
 
@@ -53,7 +53,7 @@ public:
     // The slot index where the next visitor not yet in the table is written.
     qsizetype RowCount = 0;
 
-private:
+  private:
     std::vector<VisitorRecord> m_slots;
 };
 

@@ -8,7 +8,7 @@
 // A clock that moves only when the program sleeps or the test says so. Sleep(n) moves both the
 // millisecond counter and the wall clock by n.
 class FakeClock final : public Clock {
-public:
+  public:
     quint32 timeGetTime() override { return counter; }
     void Sleep(quint32 milliseconds) override;
     void DoEvents() override;

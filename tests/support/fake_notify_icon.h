@@ -7,7 +7,7 @@
 // Records every add and delete of the tray icon; the notification area exists unless the test
 // says otherwise.
 class FakeNotifyIcon final : public NotifyIconService {
-public:
+  public:
     struct Call {
         quint32 message;
         NOTIFYICONDATA data;

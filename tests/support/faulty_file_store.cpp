@@ -3,7 +3,7 @@
 namespace {
 
 class FaultyOutputFile final : public OutputFile {
-public:
+  public:
     FaultyOutputFile(FaultyFileStore& store, QString path, std::unique_ptr<OutputFile> real)
         : m_store(store), m_path(std::move(path)), m_real(std::move(real)) {}
 
@@ -25,7 +25,7 @@ public:
         return true;
     }
 
-private:
+  private:
     FaultyFileStore& m_store;
     QString m_path;
     std::unique_ptr<OutputFile> m_real;

@@ -10,7 +10,7 @@
 // The real file store, with failures on demand: refuse to create a file, fail the n-th write
 // into it, or fail its final commit.
 class FaultyFileStore final : public FileStore {
-public:
+  public:
     FaultyFileStore();
     ~FaultyFileStore() override;
 
@@ -24,6 +24,6 @@ public:
     std::vector<QString> createdPaths;
     std::vector<QString> committedPaths;
 
-private:
+  private:
     std::unique_ptr<FileStore> m_real;
 };

@@ -9,8 +9,7 @@ void ScriptedDialogs::MsgBox(QWidget*, const QString& prompt, MsgBoxIcon icon,
 }
 
 std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& prompt,
-                                                 const QString& title,
-                                                 const QString& defaultText) {
+                                                 const QString& title, const QString& defaultText) {
     inputs.push_back({prompt, title, defaultText});
     if (whileInputShown) {
         whileInputShown(inputs.back());

@@ -10,7 +10,7 @@
 
 // Message and input boxes that record what they were asked to show and answer from a script.
 class ScriptedDialogs final : public Dialogs {
-public:
+  public:
     struct Message {
         QString prompt;
         MsgBoxIcon icon;
