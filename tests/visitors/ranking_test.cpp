@@ -1,0 +1,185 @@
+#include <QTest>
+
+#include "visitors/ranking_model.h"
+#include "visitors/visitor_table.h"
+
+class RankingTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void anEmptyTableGivesAnEmptyList();
+    void equalCountsShareARank_data();
+    void equalCountsShareARank();
+    void theListEndsAtTheFirstEmptySlot();
+    void textsAreFilledToTheirMasks_data();
+    void textsAreFilledToTheirMasks();
+    void rowsCarryEveryField();
+    void columnsAsTheListShowsThem();
+    void headerClicksShareOneDirection();
+    void paddedNumbersSortInNumericOrder();
+    void laterRefillsStaySorted();
+    void rankClickFallsBackToTableOrderFirst();
+
+  private:
+    static VisitorTable tableWithCounts(const QList<int>& counts);
+    static QStringList column(const QAbstractItemModel& model, int column);
+};
+
+VisitorTable RankingTest::tableWithCounts(const QList<int>& counts) {
+    VisitorTable table;
+    for (int i = 0; i < counts.size(); ++i) {
+        table.SetVisitor(
+            QStringLiteral("v%1").arg(i), QString::number(1000 + i), QString::number(counts[i]),
+            QStringLiteral("2026年12月0%1日 10:00").arg(i % 9 + 1), "", table.RowCount);
+    }
+    return table;
+}
+
+QStringList RankingTest::column(const QAbstractItemModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        texts << model.index(row, column).data().toString().trimmed();
+    }
+    return texts;
+}
+
+void RankingTest::anEmptyTableGivesAnEmptyList() {
+    RankingModel model;
+    model.RefreshRanking(VisitorTable());
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(RankingCountText(model.rowCount()), QStringLiteral("0件みつかりました"));
+    QCOMPARE(RankingCountText(12), QStringLiteral("12件みつかりました"));
+}
+
+void RankingTest::equalCountsShareARank_data() {
+    QTest::addColumn<QList<int>>("counts");
+    QTest::addColumn<QStringList>("ranks");
+    QTest::newRow("dense ranks") << QList<int>{10, 10, 8, 8, 8, 3}
+                                 << QStringList{"1", "1", "2", "2", "2", "3"};
+    QTest::newRow("9 7 7 4") << QList<int>{9, 7, 7, 4} << QStringList{"1", "2", "2", "3"};
+    QTest::newRow("unsorted table ranks by the row above")
+        << QList<int>{5, 3, 5} << QStringList{"1", "2", "3"};
+    QTest::newRow("single row") << QList<int>{1} << QStringList{"1"};
+}
+
+void RankingTest::equalCountsShareARank() {
+    QFETCH(QList<int>, counts);
+    QFETCH(QStringList, ranks);
+    RankingModel model;
+    model.RefreshRanking(tableWithCounts(counts));
+    QCOMPARE(column(model, RankingModel::RankColumn), ranks);
+}
+
+void RankingTest::theListEndsAtTheFirstEmptySlot() {
+    VisitorTable table = tableWithCounts({4, 3, 2, 1});
+    table[2].Id = 0;
+    RankingModel model;
+    model.RefreshRanking(table);
+    QCOMPARE(model.rowCount(), 2);
+    model.RefreshRanking(tableWithCounts({2, 1}));
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(column(model, RankingModel::CountColumn), (QStringList{"2", "1"}));
+}
+
+void RankingTest::textsAreFilledToTheirMasks_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("places");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("rank 7") << "7" << 5 << "    7";
+    QTest::newRow("five-digit id") << "12345" << 9 << "    12345";
+    QTest::newRow("empty last access") << "" << 5 << "     ";
+    QTest::newRow("ten-digit id unchanged") << "2147483647" << 9 << "2147483647";
+    QTest::newRow("exactly the width") << "12345" << 5 << "12345";
+    QTest::newRow("last access longer than the mask")
+        << QStringLiteral("2009年01月07日 22:19") << 5 << QStringLiteral("2009年01月07日 22:19");
+}
+
+void RankingTest::textsAreFilledToTheirMasks() {
+    QFETCH(QString, text);
+    QFETCH(int, places);
+    QFETCH(QString, shown);
+    QCOMPARE(FormatMask(text, places), shown);
+}
+
+void RankingTest::rowsCarryEveryField() {
+    VisitorTable table;
+    table.SetVisitor(QStringLiteral("山田"), "12345", "3", QStringLiteral("2009年01月07日 22:19"),
+                     QStringLiteral("友達"), 0);
+    table.SetVisitor(QStringLiteral("鈴木"), "8", "1", "", "", 1);
+    RankingModel model;
+    model.RefreshRanking(table);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.text(0, 0), QStringLiteral("    1"));
+    QCOMPARE(model.text(0, 1), QStringLiteral("山田"));
+    QCOMPARE(model.text(0, 2), QStringLiteral("    12345"));
+    QCOMPARE(model.text(0, 3), QStringLiteral("        3"));
+    QCOMPARE(model.text(0, 4), QStringLiteral("2009年01月07日 22:19"));
+    QCOMPARE(model.text(0, 5), QStringLiteral("友達"));
+    QCOMPARE(model.text(1, 4), QStringLiteral("     "));
+    model.setText(1, RankingModel::MemoColumn, QStringLiteral("新しいメモ"));
+    QCOMPARE(model.index(1, 5).data().toString(), QStringLiteral("新しいメモ"));
+    model.AddRankingItem("3", "x", "9", "1", "", "");
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.text(2, 2), QStringLiteral("        9"));
+}
+
+void RankingTest::columnsAsTheListShowsThem() {
+    RankingModel model;
+    const QStringList headers{"順位", "名前", "ID", "アクセス回数", "最終アクセス", "メモ"};
+    const int widths[] = {600, 2000, 1000, 1200, 2000, 1440};
+    QCOMPARE(model.columnCount(), 6);
+    for (int c = 0; c < 6; ++c) {
+        QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), headers[c]);
+        QCOMPARE(RankingModel::columnWidthTwips(c), widths[c]);
+        const bool right = c == 2 || c == 3;
+        QCOMPARE(bool(RankingModel::columnAlignment(c) & Qt::AlignRight), right);
+    }
+}
+
+void RankingTest::headerClicksShareOneDirection() {
+    RankingModel model;
+    RankingSortProxy proxy;
+    proxy.setSourceModel(&model);
+    QVERIFY(!proxy.sortingOn());
+    proxy.ListView1_ColumnClick(1);
+    QCOMPARE(proxy.direction(), Qt::DescendingOrder);
+    proxy.ListView1_ColumnClick(1);
+    QCOMPARE(proxy.direction(), Qt::AscendingOrder);
+    proxy.ListView1_ColumnClick(3);
+    QCOMPARE(proxy.direction(), Qt::DescendingOrder);
+    QCOMPARE(proxy.sortKey(), 3);
+    QVERIFY(proxy.sortingOn());
+}
+
+void RankingTest::paddedNumbersSortInNumericOrder() {
+    RankingModel model;
+    model.RefreshRanking(tableWithCounts({10, 9, 100, 1}));
+    RankingSortProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.ListView1_ColumnClick(0);  // descending
+    proxy.ListView1_ColumnClick(3);  // ascending
+    QCOMPARE(column(proxy, RankingModel::CountColumn), (QStringList{"1", "9", "10", "100"}));
+    // The model itself keeps table order.
+    QCOMPARE(column(model, RankingModel::CountColumn), (QStringList{"10", "9", "100", "1"}));
+}
+
+void RankingTest::laterRefillsStaySorted() {
+    RankingModel model;
+    RankingSortProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.ListView1_ColumnClick(2);  // by id, descending
+    model.RefreshRanking(tableWithCounts({3, 2, 1}));
+    QCOMPARE(column(proxy, RankingModel::IdColumn), (QStringList{"1002", "1001", "1000"}));
+}
+
+void RankingTest::rankClickFallsBackToTableOrderFirst() {
+    RankingModel model;
+    model.RefreshRanking(tableWithCounts({5, 5, 5, 2}));
+    RankingSortProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.ListView1_ColumnClick(1);  // by name, descending: v3 v2 v1 v0
+    proxy.ListView1_ColumnClick(0);  // by rank, ascending; equal ranks in table order
+    QCOMPARE(column(proxy, RankingModel::NameColumn), (QStringList{"v0", "v1", "v2", "v3"}));
+}
+
+QTEST_GUILESS_MAIN(RankingTest)
+#include "ranking_test.moc"
