@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds an optimised tree and runs every benchmark (or those whose name matches $1).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+build="$root/build-bench"
+"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+status=0
+while IFS= read -r bench; do
+    case "$(basename "$bench")" in *${1:-}*) ;; *) continue ;; esac
+    echo "== $(basename "$bench")"
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" || status=1
+done < <(find "$build/bench" -type f -executable -name '*_bench' | sort)
+exit $status
