@@ -37,6 +37,8 @@ done
 display=":$(head -n 1 "$work/display")"
 
 export DISPLAY="$display"
+here=$(cd "$(dirname "$0")" && pwd)
+export LSAN_OPTIONS="suppressions=$here/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 
