@@ -10,7 +10,6 @@ int main(int argc, char** argv) {
     // The program lives on in the tray with no window shown; only Form1's close handling ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
-    QApplication::setWindowIcon(ProgramIcon());
 
     auto platform = Platform::createLinux(ApplicationDirectory());
     Form1 form1(*platform);

@@ -60,7 +60,6 @@ int child(int argc, char** argv, qint64 start, const QString& folder) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
-    QApplication::setWindowIcon(ProgramIcon());
     auto platform = Platform::createLinux(folder);
     Form1 form1(*platform);
     FirstPaint firstPaint(start);
