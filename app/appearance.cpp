@@ -1,0 +1,88 @@
+#include "app/appearance.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+// Draws a paw into `painter`'s unit square scaled to `size`: the pad low on the left, the toes
+// fanning out above it and to its right.
+void drawPaw(QPainter& painter, const QSizeF& size, const QColor& colour) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.scale(size.width(), size.height());
+
+    painter.drawEllipse(QPointF(0.40, 0.64), 0.22, 0.22);
+
+    struct Toe {
+        QPointF centre;
+        double angle;  // degrees, the long axis leaning outwards like a real toe
+    };
+    static constexpr double kToeRadiusX = 0.065;
+    static constexpr double kToeRadiusY = 0.095;
+    const Toe toes[] = {
+        {{0.43, 0.23}, -15.0},
+        {{0.62, 0.27}, 25.0},
+        {{0.73, 0.45}, 60.0},
+    };
+    for (const Toe& toe : toes) {
+        painter.save();
+        painter.translate(toe.centre);
+        painter.rotate(toe.angle);
+        painter.drawEllipse(QPointF(0, 0), kToeRadiusX, kToeRadiusY);
+        painter.restore();
+    }
+    painter.restore();
+}
+
+QPixmap iconPixmap(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(FrameColour());
+    painter.drawEllipse(QRectF(0.5, 0.5, side - 1.0, side - 1.0));
+    painter.translate(side * 0.08, side * 0.1);
+    drawPaw(painter, QSizeF(side * 0.9, side * 0.9), QColor(110, 60, 30));
+    return pixmap;
+}
+
+}  // namespace
+
+QFont ProgramFont() {
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(12);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QColor FrameColour() {
+    return {255, 192, 128};
+}
+
+QColor NoteColour() {
+    return {255, 0, 0};
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int side : {16, 22, 24, 32, 48}) {
+        icon.addPixmap(iconPixmap(side));
+    }
+    return icon;
+}
+
+QImage PawPrintPicture() {
+    QImage image(424, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    // The paw keeps its proportions: a square of the picture's height, a little right of centre.
+    const double side = image.height();
+    painter.translate((image.width() - side) / 2.0 + 10.0, 0.0);
+    drawPaw(painter, QSizeF(side, side), QColor(225, 225, 225));
+    return image;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QRect>
+
+// The program's look: its font, colours, icon and the ranking list's background picture.
+
+// Window layouts are measured in twips, 15 to a logical pixel.
+constexpr int TwipsToPixels(int twips) {
+    return twips / 15;
+}
+constexpr QRect TwipsRect(int left, int top, int width, int height) {
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+// IPAGothic at 9 points, fixed at 12 pixels so that text keeps its size against the twip layout
+// whatever DPI the display reports (Qt scales both together on high-DPI screens).
+QFont ProgramFont();
+
+// Background of the frames, check boxes and option buttons.
+QColor FrameColour();
+// Text of the notes at the bottom of the main window.
+QColor NoteColour();
+
+// The paw print that stands for the program in the title bar and the tray.
+QIcon ProgramIcon();
+
+// 424 x 300: a light-grey paw print (one large round pad, three oval toe pads above it and to its
+// right) on white.
+QImage PawPrintPicture();

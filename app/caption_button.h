@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPushButton>
+
+// A push button whose caption wraps onto further lines where the button is tall enough, the way
+// Windows buttons show a long caption. Where only one line fits, a caption a little too wide is
+// set closer together rather than cut at both ends.
+class CaptionButton : public QPushButton {
+    Q_OBJECT
+  public:
+    explicit CaptionButton(const QString& caption, QWidget* parent = nullptr);
+
+    // The lines the caption is drawn in at the button's present size.
+    QStringList captionLines() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    struct Layout {
+        QFont font;
+        QStringList lines;
+    };
+    Layout layOut() const;
+    QRect captionArea() const;
+};

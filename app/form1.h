@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "visitors/data_files.h"
+#include "visitors/ranking_model.h"
+#include "visitors/status_panels.h"
+#include "visitors/visitor_table.h"
+
+class CaptionButton;
+class CheckBox;
+class Form3;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QStatusBar;
+class QTimer;
+class RankingView;
+class UpDown;
+struct Platform;
+
+// The main window. It owns the program's state: the visitor table and its ranking, the paths,
+// the schedule counters and the flags. Loading it (Form_Load) starts the program and its final
+// close ends it (programEnded). Every control is a public member named as the control is, and
+// has that name as its objectName.
+class Form1 : public QWidget, public StatusPanels {
+    Q_OBJECT
+  public:
+    explicit Form1(Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up sequence; ends with the window shown in its normal state.
+    void Form_Load();
+
+    // --- State ---
+    QString DataPath;           // "\zodadud_data.dat" beside the executable
+    QString CsvPath;            // "\output.csv" beside the executable
+    qint32 WaitTime = 30;       // minutes between scheduled runs
+    qint32 ElapsedMinutes = 0;  // minutes counted since the last reset
+    bool Busy = false;          // a footprint page is being collected: the program refuses to end
+    // The tray menu asked for a real exit, so the close must not turn into a minimise. Form1
+    // lives as long as the program, so this is the program-wide flag.
+    bool QuitRequested = false;
+
+    Platform& platform() const { return m_platform; }
+    VisitorTable& table() { return m_table; }
+    RankingModel& ranking() { return m_ranking; }
+    RankingSortProxy& rankingSort() { return m_rankingSort; }
+    // The tray host; exists from step 7 of Form_Load on.
+    Form3* form3() const { return m_form3.get(); }
+
+    // --- Status bar ---
+    // Panel 1: progress and results; panel 2: the ranking's row count.
+    void SetPanelText(int panel, const QString& text) override;
+    QString PanelText(int panel) const;
+
+    // --- Ranking and files ---
+    // Refills the list from the table (disabled meanwhile) and shows its row count in panel 2.
+    void RefreshRanking();
+    void ListView1_ColumnClick(int column);
+    // The savers and loaders of the visitor files. A close request that arrives while one of
+    // them is between rows is carried out once it has finished.
+    void SaveDataFile(const QString& path, bool IsFallback);
+    void SaveCsvFile(const QString& path, bool IsFallback);
+    void TAB_FileLoad(const QString& path);
+    void CSV_FileLoad(const QString& path);
+    // True while a load or a save is between two rows.
+    bool FilesBusy() const { return m_files.busy(); }
+
+    // --- Filled in by the settings file, the start-up registration and the schedule ---
+    void LoadSettings();
+    void SaveSettings();
+    void RefreshStartupButton();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // --- Handlers ---
+    void Form_Resize();
+    // Decides between minimising, refusing and ending the program; sets Cancel to keep it alive.
+    void Form_Unload(bool& Cancel);
+
+    // --- Controls ---
+    RankingView* ListView1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFrame* Frame1 = nullptr;
+    CaptionButton* Command1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    std::array<QRadioButton*, 2> GetOpt{};  // objectNames "GetOpt0" and "GetOpt1"
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    UpDown* UpDown1 = nullptr;
+    QLabel* Label2 = nullptr;
+    CheckBox* IEOpenChk = nullptr;
+    CheckBox* BatsuChk = nullptr;
+    CheckBox* AlarmChk = nullptr;
+    CheckBox* BootGetChk = nullptr;
+    CaptionButton* Command5 = nullptr;
+    CaptionButton* Command4 = nullptr;
+    CaptionButton* Command3 = nullptr;
+    CaptionButton* Command2 = nullptr;
+    CaptionButton* Command6 = nullptr;
+    QFrame* Frame2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+  Q_SIGNALS:
+    // The close handling decided to end the program; main() leaves its event loop on it.
+    void programEnded();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createControls();
+    void createStatusBar();
+    void layOutNotes();
+    void finishFileWork();
+    void endProgram();
+
+    Platform& m_platform;
+    VisitorTable m_table;
+    RankingModel m_ranking;
+    RankingSortProxy m_rankingSort;
+    VisitorFiles m_files;
+    std::unique_ptr<Form3> m_form3;
+    std::array<QLabel*, 2> m_panels{};
+    // An exit asked for while a load or a save was between rows.
+    bool m_exitPending = false;
+};

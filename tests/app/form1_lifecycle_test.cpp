@@ -1,0 +1,191 @@
+#include <QDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/check_box.h"
+#include "app/form3.h"
+#include "app/ranking_view.h"
+#include "platform/text_codec.h"
+#include "tests/app/form1_fixture.h"
+
+namespace {
+
+QByteArray cp932Lines(const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += EncodeCp932(line) + "\r\n";
+    }
+    return bytes;
+}
+
+const QStringList kDataRows = {
+    QStringLiteral("山田花子\t1203344\t9\t2026年12月06日 22:19\t同期"),
+    QStringLiteral("髙橋 誠\t874512\t7\t2026年12月06日 08:02\t"),
+    QStringLiteral("ｶﾜｸﾞﾁ\t5590213\t7\t2026年12月04日 12:30\t"),
+};
+const QStringList kCsvRows = {
+    QStringLiteral("佐藤,1,1,,"),
+    QStringLiteral("鈴木,2,5,2026年12月01日 10:00,"),
+};
+
+QStringList listNames(Form1& form) {
+    QStringList names;
+    for (int row = 0; row < form.ranking().rowCount(); ++row) {
+        names << form.ranking().text(row, RankingModel::NameColumn);
+    }
+    return names;
+}
+
+}  // namespace
+
+class Form1LifecycleTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void startupLoadsTheDataFileOrElseTheCsvFile_data();
+    void startupLoadsTheDataFileOrElseTheCsvFile();
+    void sampleDataLoadsWholeAndRanked();
+    void startupSetsCaptionBeforeTheTrayIcon();
+    void startupShowsTheWindowNormalWithTheTrayHostHidden();
+    void startupRunIsScheduledOnlyWhenBootGetIsTicked_data();
+    void startupRunIsScheduledOnlyWhenBootGetIsTicked();
+    void startupStartsFromAFreshState();
+};
+
+void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile_data() {
+    QTest::addColumn<bool>("dataFile");
+    QTest::addColumn<bool>("dataIsFolder");
+    QTest::addColumn<bool>("csvFile");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("panel2");
+
+    const QStringList dataNames = {QStringLiteral("山田花子"), QStringLiteral("髙橋 誠"),
+                                   QStringLiteral("ｶﾜｸﾞﾁ")};
+    const QStringList csvNames = {QStringLiteral("佐藤"), QStringLiteral("鈴木")};
+    QTest::newRow("data file only")
+        << true << false << false << dataNames << QStringLiteral("3件みつかりました");
+    QTest::newRow("both: only the data file")
+        << true << false << true << dataNames << QStringLiteral("3件みつかりました");
+    QTest::newRow("csv file only")
+        << false << false << true << csvNames << QStringLiteral("2件みつかりました");
+    QTest::newRow("neither") << false << false << false << QStringList()
+                             << QStringLiteral("0件みつかりました");
+    QTest::newRow("a folder named like the data file")
+        << false << true << true << csvNames << QStringLiteral("2件みつかりました");
+}
+
+void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile() {
+    QFETCH(bool, dataFile);
+    QFETCH(bool, dataIsFolder);
+    QFETCH(bool, csvFile);
+    QFETCH(QStringList, names);
+    QFETCH(QString, panel2);
+
+    Form1Fixture f;
+    if (dataFile) {
+        Form1Fixture::writeFile(f.path(QStringLiteral("zodadud_data.dat")), cp932Lines(kDataRows));
+    }
+    if (dataIsFolder) {
+        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("zodadud_data.dat")));
+    }
+    if (csvFile) {
+        Form1Fixture::writeFile(f.path(QStringLiteral("output.csv")), cp932Lines(kCsvRows));
+    }
+    f.form->Form_Load();
+
+    QCOMPARE(listNames(*f.form), names);
+    QCOMPARE(f.form->PanelText(2), panel2);
+    QCOMPARE(f.form->PanelText(1), QStringLiteral("Ready"));
+    QCOMPARE(f.platform.dialogs->messages.size(), size_t(0));
+    QVERIFY(f.form->ListView1->isEnabled());
+    QCOMPARE(f.form->ListView1->model()->rowCount(), int(names.size()));
+}
+
+void Form1LifecycleTest::sampleDataLoadsWholeAndRanked() {
+    // The file the demo folder starts with: every row loads, exactly as it stands.
+    Form1Fixture f;
+    QFile sample(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sample.readAll();
+    Form1Fixture::writeFile(f.path(QStringLiteral("zodadud_data.dat")), bytes);
+    f.form->Form_Load();
+
+    QCOMPARE(f.form->ranking().rowCount(), 12);
+    QCOMPARE(f.form->PanelText(2), QStringLiteral("12件みつかりました"));
+    QCOMPARE(f.form->ranking().text(1, RankingModel::NameColumn), QStringLiteral("髙橋 誠"));
+    // Equal counts share a rank.
+    QCOMPARE(f.form->ranking().text(2, RankingModel::RankColumn), QStringLiteral("    2"));
+    QCOMPARE(f.form->ranking().text(3, RankingModel::RankColumn), QStringLiteral("    3"));
+
+    // Saved back unchanged, the file keeps its bytes.
+    f.form->SaveDataFile(f.form->DataPath, false);
+    QFile saved(f.form->DataPath);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), bytes);
+    QCOMPARE(f.platform.dialogs->messages.size(), size_t(0));
+}
+
+void Form1LifecycleTest::startupSetsCaptionBeforeTheTrayIcon() {
+    Form1Fixture f;
+    f.form->Form_Load();
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Kestrelviewβ(0.3.3)"));
+
+    const auto& calls = f.platform.notifyIcon->calls;
+    QCOMPARE(calls.size(), size_t(1));
+    QCOMPARE(calls[0].message, NIM_ADD);
+    QCOMPARE(calls[0].data.hWnd, static_cast<QObject*>(f.form->form3()));
+    QCOMPARE(calls[0].data.uID, 0u);
+    QCOMPARE(calls[0].data.uCallbackMessage, 512u);
+    QCOMPARE(QByteArray(calls[0].data.szTip), EncodeCp932(QStringLiteral("Kestrelviewβ(0.3.3)")));
+    QVERIFY(!calls[0].data.hIcon.isNull());
+    QCOMPARE(calls[0].data.hIcon.cacheKey(), f.form->windowIcon().cacheKey());
+}
+
+void Form1LifecycleTest::startupShowsTheWindowNormalWithTheTrayHostHidden() {
+    Form1Fixture f;
+    f.form->Form_Load();
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(f.form->windowState(), Qt::WindowNoState);
+    QVERIFY(f.form->form3());
+    QVERIFY(!f.form->form3()->isVisible());
+    QCOMPARE(f.form->form3()->windowTitle(), QStringLiteral("起動中..."));
+    QVERIFY(f.platform.clock->doEventsCalls >= 1);
+}
+
+void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {
+    QTest::addColumn<int>("bootGet");
+    QTest::addColumn<bool>("scheduled");
+    QTest::newRow("unticked") << 0 << false;
+    QTest::newRow("ticked") << 1 << true;
+    QTest::newRow("dimmed") << 2 << false;
+}
+
+void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
+    QFETCH(int, bootGet);
+    QFETCH(bool, scheduled);
+    Form1Fixture f;
+    QVERIFY(f.form->BootGetChk->setValue(bootGet));
+    f.form->Form_Load();
+    QCOMPARE(f.form->Timer2->isActive(), scheduled);
+}
+
+void Form1LifecycleTest::startupStartsFromAFreshState() {
+    Form1Fixture f;
+    f.form->WaitTime = 5;
+    f.form->ElapsedMinutes = 17;
+    f.form->table().SetVisitor(QStringLiteral("残り"), QStringLiteral("99"), QStringLiteral("3"),
+                               QString(), QString(), 0);
+    f.form->Form_Load();
+
+    QCOMPARE(f.form->WaitTime, 30);
+    QCOMPARE(f.form->ElapsedMinutes, 0);
+    QVERIFY(!f.form->Busy);
+    QVERIFY(!f.form->QuitRequested);
+    QCOMPARE(f.form->table().RowCount, 0);
+    QCOMPARE(f.form->table().slotCount(), 256);
+    QCOMPARE(f.form->ranking().rowCount(), 0);
+    QCOMPARE(QDir::cleanPath(f.form->DataPath), QDir(f.dir.path()).filePath("zodadud_data.dat"));
+    QCOMPARE(QDir::cleanPath(f.form->CsvPath), QDir(f.dir.path()).filePath("output.csv"));
+}
+
+QTEST_MAIN(Form1LifecycleTest)
+#include "form1_lifecycle_test.moc"

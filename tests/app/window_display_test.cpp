@@ -1,0 +1,184 @@
+// The real window on a real X display with a notification area (run by with-display.sh).
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QRawFont>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/appearance.h"
+#include "app/form1.h"
+#include "app/form3.h"
+#include "app/ranking_view.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct Caption {
+    QString where;
+    QString text;
+    QFont font;
+};
+
+QString withoutAccessKey(QString text) {
+    return text.remove(u'&');
+}
+
+std::vector<Caption> captionsOf(QWidget* window) {
+    std::vector<Caption> captions{{window->objectName(), window->windowTitle(), window->font()}};
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            text = withoutAccessKey(button->text());
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            text = label->text();
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            text = box->title();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            text = edit->text();
+        } else if (auto* menu = qobject_cast<QMenu*>(w)) {
+            text = menu->title();
+            for (QAction* action : menu->actions()) {
+                captions.push_back(
+                    {action->objectName(), withoutAccessKey(action->text()), menu->font()});
+            }
+        } else if (auto* header = qobject_cast<QHeaderView*>(w)) {
+            for (int i = 0; i < header->count(); ++i) {
+                captions.push_back({QStringLiteral("header"),
+                                    header->model()->headerData(i, Qt::Horizontal).toString(),
+                                    header->font()});
+            }
+        }
+        if (!text.isEmpty()) {
+            captions.push_back({w->objectName(), text, w->font()});
+        }
+    }
+    return captions;
+}
+
+bool runXdotool(const QStringList& arguments) {
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    return xdotool.waitForFinished(5000) && xdotool.exitCode() == 0;
+}
+
+}  // namespace
+
+class WindowDisplayTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void everyCaptionCharacterIsInTheFont();
+    void trayIconHidesAndShowsTheWindow();
+    void screenshotAndQuitFromTheTray();
+
+  private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Platform> m_platform;
+    std::unique_ptr<Form1> m_form;
+};
+
+void WindowDisplayTest::initTestCase() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(ProgramFont());
+    QVERIFY(QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
+                        m_dir.filePath(QStringLiteral("zodadud_data.dat"))));
+    m_platform = Platform::createLinux(m_dir.path());
+    m_form = std::make_unique<Form1>(*m_platform);
+    m_form->Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);
+    QVERIFY(m_platform->notifyIcon->available());
+}
+
+void WindowDisplayTest::cleanupTestCase() {
+    m_form.reset();
+    m_platform.reset();
+}
+
+void WindowDisplayTest::everyCaptionCharacterIsInTheFont() {
+    QCOMPARE(QFontInfo(m_form->font()).family(), QStringLiteral("IPAGothic"));
+    QCOMPARE(QFontInfo(m_form->font()).pixelSize(), 12);
+
+    std::vector<Caption> captions = captionsOf(m_form.get());
+    for (const Caption& c : captionsOf(m_form->form3())) {
+        captions.push_back(c);
+    }
+    QVERIFY(captions.size() > 30);
+    QStringList missing;
+    for (const Caption& caption : captions) {
+        const QFontMetrics metrics(caption.font);
+        const QRawFont raw = QRawFont::fromFont(caption.font);
+        for (char32_t c : caption.text.toUcs4()) {
+            if (QChar::isSpace(c)) {
+                continue;
+            }
+            // Not only through a fallback font: the font itself has the character.
+            if (!metrics.inFontUcs4(c) || !raw.supportsCharacter(c)) {
+                missing << QStringLiteral("%1: U+%2").arg(caption.where).arg(uint(c), 4, 16);
+            }
+        }
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+}
+
+void WindowDisplayTest::trayIconHidesAndShowsTheWindow() {
+    auto* icon = m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    QVERIFY(icon);
+    QTRY_VERIFY_WITH_TIMEOUT(!icon->geometry().isEmpty(), 5000);
+    const QPoint centre = icon->geometry().center();
+    const QStringList click = {QStringLiteral("mousemove"), QString::number(centre.x()),
+                               QString::number(centre.y()), QStringLiteral("click"),
+                               QStringLiteral("1")};
+
+    QVERIFY(m_form->isVisible());
+    QVERIFY(runXdotool(click));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_form->isVisible(), 5000);
+    QCOMPARE(m_form->form3()->MNU_VISIBLE->text(), QStringLiteral("表示"));
+
+    // Two clicks in quick succession are a double click, which toggles nothing.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(runXdotool(click));
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCOMPARE(m_form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示"));
+}
+
+void WindowDisplayTest::screenshotAndQuitFromTheTray() {
+    auto* icon = m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    QVERIFY(icon);
+    const QPoint centre = icon->geometry().center();
+    QVERIFY(
+        runXdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
+                    QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("3")}));
+    QMenu* menu = m_form->form3()->MNU_POPUP;
+    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::qWait(200);
+
+    const QString shot =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/kestrelview_window.png");
+    QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(shot));
+    qInfo("Screenshot: %s", qPrintable(shot));
+
+    QSignalSpy ended(m_form.get(), &Form1::programEnded);
+    menu->hide();
+    m_form->form3()->MNU_END->trigger();
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0")));
+}
+
+QTEST_MAIN(WindowDisplayTest)
+#include "window_display_test.moc"
