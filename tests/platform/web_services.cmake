@@ -1,0 +1,8 @@
+# The services of the browser launcher and the start-up registration.
+set(launch_sandbox "${CMAKE_CURRENT_LIST_DIR}/launch_sandbox.cpp"
+                   "${CMAKE_CURRENT_LIST_DIR}/launch_sandbox.h")
+
+kv_add_test(test_windows_command_line "${CMAKE_CURRENT_LIST_DIR}/test_windows_command_line.cpp"
+            LIBS platform)
+kv_add_test(test_command_line_starter "${CMAKE_CURRENT_LIST_DIR}/test_command_line_starter.cpp"
+            ${launch_sandbox} LIBS platform)
