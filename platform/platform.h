@@ -4,9 +4,12 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/dialogs.h"
 #include "platform/file_store.h"
 #include "platform/notify_icon.h"
+#include "platform/registry.h"
+#include "platform/shell_registry.h"
 
 // Every platform service the program uses, handed to the windows at construction. The program
 // runs on the Linux services; tests build one with their own clock, dialogs and faults.
@@ -23,6 +26,9 @@ struct Platform {
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<NotifyIconService> notifyIcon;
+    std::unique_ptr<Registry> registry;
+    std::unique_ptr<ShellRegistry> shellRegistry;
+    std::unique_ptr<CommandLineStarter> commandLine;
 
     // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
     static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);

@@ -7,5 +7,8 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
     platform->notifyIcon = createQtNotifyIconService();
+    platform->registry = createLinuxRegistry();
+    platform->shellRegistry = createLinuxShellRegistry();
+    platform->commandLine = createLinuxCommandLineStarter();
     return platform;
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+// The registry calls of the scripting shell object: read, write and delete one value named by its
+// path ("HKLM\Software\...\name").
+class ShellRegistry {
+  public:
+    virtual ~ShellRegistry() = default;
+    // The value's data; nullopt when it does not exist or cannot be read.
+    virtual std::optional<QString> RegRead(const QString& path) = 0;
+    // Writes the value with a type name such as "REG_SZ"; false when refused.
+    virtual bool RegWrite(const QString& path, const QString& data, const QString& type) = 0;
+    // Deletes the value; false when refused or when it does not exist.
+    virtual bool RegDelete(const QString& path) = 0;
+};
+
+// The run-at-start value "HKLM\Software\Microsoft\Windows\CurrentVersion\run\kestrelview" (any
+// case) as the Linux desktop keeps it: the autostart entry "kestrelview.desktop" in
+// $XDG_CONFIG_HOME/autostart (~/.config/autostart when unset). The value exists when the entry
+// does, whatever it holds; reading gives the entry's Exec line. Writing a REG_SZ command (a
+// program path, optionally in one pair of double quotes) replaces the entry with one that runs
+// that program, creating the folder when missing; deleting removes the entry. Every other path
+// or type is refused.
+std::unique_ptr<ShellRegistry> createLinuxShellRegistry();
+
+// The autostart entry for a program, as the Linux shell registry writes it: UTF-8 with LF line
+// ends.
+QByteArray AutostartEntryBytes(const QString& programPath);
+
+// The autostart folder for the current environment.
+QString AutostartFolder();

@@ -1,0 +1,93 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "platform/desktop_entry.h"
+#include "platform/shell_registry.h"
+
+namespace {
+
+const QString kRunValuePath =
+    QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview");
+const QString kEntryName = QStringLiteral("kestrelview.desktop");
+
+QString entryPath() {
+    return AutostartFolder() + u'/' + kEntryName;
+}
+
+bool isRunValue(const QString& path) {
+    return path.compare(kRunValuePath, Qt::CaseInsensitive) == 0;
+}
+
+QString programOf(const QString& data) {
+    if (data.size() >= 2 && data.startsWith(u'"') && data.endsWith(u'"')) {
+        return data.sliced(1, data.size() - 2);
+    }
+    return data;
+}
+
+class LinuxShellRegistry final : public ShellRegistry {
+  public:
+    std::optional<QString> RegRead(const QString& path) override {
+        const QString entry = entryPath();
+        if (!isRunValue(path) || !QFileInfo::exists(entry)) {
+            return std::nullopt;
+        }
+        const auto keyFile = KeyFile::read(entry);
+        if (!keyFile) {
+            return QString();
+        }
+        return keyFile->rawValue(QStringLiteral("Desktop Entry"), QStringLiteral("Exec"))
+            .value_or(QString());
+    }
+
+    bool RegWrite(const QString& path, const QString& data, const QString& type) override {
+        const QString program = programOf(data);
+        if (!isRunValue(path) || type != u"REG_SZ" || program.isEmpty()) {
+            return false;
+        }
+        if (!QDir().mkpath(AutostartFolder())) {
+            return false;
+        }
+        QSaveFile file(entryPath());
+        if (!file.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        const QByteArray bytes = AutostartEntryBytes(program);
+        return file.write(bytes) == bytes.size() && file.commit();
+    }
+
+    bool RegDelete(const QString& path) override {
+        const QString entry = entryPath();
+        if (!isRunValue(path) || !QFileInfo::exists(entry)) {
+            return false;
+        }
+        return QFile::remove(entry);
+    }
+};
+
+}  // namespace
+
+QString AutostartFolder() {
+    const QString configHome = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
+    if (QDir::isAbsolutePath(configHome)) {
+        return configHome + QStringLiteral("/autostart");
+    }
+    QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    if (!QDir::isAbsolutePath(home)) {
+        home = QDir::homePath();
+    }
+    return home + QStringLiteral("/.config/autostart");
+}
+
+QByteArray AutostartEntryBytes(const QString& programPath) {
+    const QString text =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=") +
+        QuoteExecPathForFile(programPath) + u'\n';
+    return text.toUtf8();
+}
+
+std::unique_ptr<ShellRegistry> createLinuxShellRegistry() {
+    return std::make_unique<LinuxShellRegistry>();
+}

@@ -1,0 +1,133 @@
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "tests/platform/launch_sandbox.h"
+#include "tests/support/test_platform.h"
+#include "web/startup_registration.h"
+
+namespace {
+
+const QString kRegister = QStringLiteral("スタートアップに登録");
+const QString kUnregister = QStringLiteral("スタートアップから削除");
+const QString kRefused = QStringLiteral("スタートアップの設定を変更できませんでした。");
+
+class FakeButton final : public StartupButton {
+  public:
+    QString caption() const override { return text; }
+    void setCaption(const QString& caption) override { text = caption; }
+    QWidget* dialogParent() const override { return nullptr; }
+    QString text = QStringLiteral("Command6");
+};
+
+struct Registration {
+    explicit Registration(LaunchSandbox& sandbox, const QString& folderName = "my apps")
+        : folder(sandbox.root() + u'/' + folderName),
+          entry(sandbox.configHome() + "/autostart/kestrelview.desktop"),
+          platform(folder) {
+        QDir().mkpath(folder);
+        platform->shellRegistry = createLinuxShellRegistry();
+    }
+    QString folder;
+    QString entry;
+    TestPlatform platform;
+    FakeButton button;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// The start-up button: its caption follows the autostart entry, and a click adds or removes it.
+class StartupRegistrationTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void captionFollowsTheEntry() {
+        LaunchSandbox sandbox;
+        Registration r(sandbox);
+        StartupRegistration registration(*r.platform, r.button);
+        registration.RefreshStartupButton();
+        QCOMPARE(r.button.text, kRegister);
+        // Made from another folder, or holding anything at all: still registered.
+        sandbox.writeFile("config/autostart/kestrelview.desktop", "Exec=/elsewhere/Kestrelview");
+        registration.RefreshStartupButton();
+        QCOMPARE(r.button.text, kUnregister);
+        registration.Command6_Click();
+        QVERIFY(!QFile::exists(r.entry));
+        QCOMPARE(r.button.text, kRegister);
+        QVERIFY(r.platform.dialogs->messages.empty());
+    }
+
+    void clicksRegisterAndRemove() {
+        LaunchSandbox sandbox;
+        Registration r(sandbox, "my \"kv\" $apps");
+        StartupRegistration registration(*r.platform, r.button);
+        registration.RefreshStartupButton();
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kUnregister);
+        QCOMPARE(readAll(r.entry), ("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=\"" +
+                                    sandbox.root() + "/my \\\\\"kv\\\\\" \\\\$apps/Kestrelview\"\n")
+                                       .toUtf8());
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kRegister);
+        QVERIFY(!QFile::exists(r.entry));
+        QVERIFY(r.platform.dialogs->messages.empty());
+    }
+
+    void refusedChangeIsToldAndCaptionShowsTheTruth() {
+        LaunchSandbox sandbox;
+        Registration r(sandbox);
+        StartupRegistration registration(*r.platform, r.button);
+
+        sandbox.writeFile("config/autostart", "a file where the folder belongs");
+        registration.RefreshStartupButton();
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kRegister);
+        QCOMPARE(r.platform.dialogs->messages.size(), size_t(1));
+        QCOMPARE(r.platform.dialogs->messages[0].prompt, kRefused);
+        QCOMPARE(r.platform.dialogs->messages[0].title, QStringLiteral("Kestrelview"));
+
+        QFile::remove(sandbox.configHome() + "/autostart");
+        QVERIFY(QDir().mkpath(r.entry + "/keep"));
+        registration.RefreshStartupButton();
+        QCOMPARE(r.button.text, kUnregister);
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kUnregister);
+        QCOMPARE(r.platform.dialogs->messages.size(), size_t(2));
+        QCOMPARE(r.platform.dialogs->messages[1].prompt, kRefused);
+    }
+
+    void withoutAShellRegistry() {
+        LaunchSandbox sandbox;
+        Registration r(sandbox);
+        r.platform->shellRegistry.reset();
+        StartupRegistration registration(*r.platform, r.button);
+        registration.RefreshStartupButton();
+        QCOMPARE(r.button.text, kRegister);
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kRegister);
+        QCOMPARE(r.platform.dialogs->messages.size(), size_t(1));
+    }
+
+    void valueDataNamesTheFixedProgramName_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("plain") << "/opt/kv"
+                               << "\"/opt/kv/Kestrelview\"";
+        QTest::newRow("trailing slash") << "/opt/kv/"
+                                        << "\"/opt/kv/Kestrelview\"";
+        QTest::newRow("root") << "/"
+                              << "\"/Kestrelview\"";
+    }
+    void valueDataNamesTheFixedProgramName() {
+        QFETCH(QString, folder);
+        QFETCH(QString, data);
+        QCOMPARE(StartupValueData(folder), data);
+    }
+};
+
+QTEST_GUILESS_MAIN(StartupRegistrationTest)
+#include "test_startup_registration.moc"

@@ -1,0 +1,251 @@
+#include <QSet>
+#include <QtTest>
+
+#include "tests/platform/launch_sandbox.h"
+#include "tests/support/test_platform.h"
+#include "tests/web/fake_web_host.h"
+#include "web/visitor_pages.h"
+
+namespace {
+
+struct Pages {
+    explicit Pages(LaunchSandbox& sandbox) : platform(sandbox.root()) {
+        auto recording = std::make_unique<RecordingStarter>();
+        starter = recording.get();
+        platform->commandLine = std::move(recording);
+        platform->registry = createLinuxRegistry();
+        browser = sandbox.addStandIn("browser");
+        opener = sandbox.addStandIn("xdg-open");
+        sandbox.setHttpsHandler("b.desktop", "browser %u");
+    }
+    TestPlatform platform;
+    RecordingStarter* starter;
+    FakeWebHost host;
+    QString browser;
+    QString opener;
+};
+
+}  // namespace
+
+// The ranking list's page actions and the maker's pages, opened for real with stand-ins.
+class VisitorPagesTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void baseAddress_data() {
+        QTest::addColumn<QString>("serviceUrl");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("unset") << ""
+                               << "https://mixi.jp";
+        QTest::newRow("path, query and fragment go") << "http://127.0.0.1:8080/show_log.pl?page=2#x"
+                                                     << "http://127.0.0.1:8080";
+        QTest::newRow("user name goes, case folds") << "HTTPS://me:pw@Example.COM/"
+                                                    << "https://example.com";
+        QTest::newRow("IPv6 host") << "http://[::1]:9000/x"
+                                   << "http://[::1]:9000";
+        QTest::newRow("blanks around") << "  http://127.0.0.1  "
+                                       << "http://127.0.0.1";
+        QTest::newRow("other scheme") << "ftp://127.0.0.1/"
+                                      << "https://mixi.jp";
+        QTest::newRow("no scheme") << "127.0.0.1:8080"
+                                   << "https://mixi.jp";
+        QTest::newRow("relative") << "/show_log.pl"
+                                  << "https://mixi.jp";
+        QTest::newRow("no host") << "http://"
+                                 << "https://mixi.jp";
+        QTest::newRow("not an address") << "http://exa mple.com/"
+                                        << "https://mixi.jp";
+    }
+    void baseAddress() {
+        QFETCH(QString, serviceUrl);
+        QFETCH(QString, base);
+        QCOMPARE(ServiceBaseAddress(serviceUrl), base);
+    }
+
+    void visitorIdFromTheIdColumn_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<int>("id");
+        QTest::newRow("padded") << "      123" << 123;
+        QTest::newRow("ten digits") << "2147483647" << 2147483647;
+        QTest::newRow("negative") << "       -5" << -5;
+        QTest::newRow("blanks inside") << " 12 34 " << 1234;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("blank") << "         " << 0;
+        QTest::newRow("not a number") << "      abc" << 0;
+        QTest::newRow("beyond 32 bits") << "99999999999" << 0;
+        QTest::newRow("full-width digits") << "１２" << 0;
+    }
+    void visitorIdFromTheIdColumn() {
+        QFETCH(QString, column);
+        QFETCH(int, id);
+        QCOMPARE(VisitorIdFromColumn(column), id);
+        TestPlatform platform(QDir::tempPath());
+        FakeWebHost host;
+        host.idText = column;
+        VisitorPageActions actions(*platform, host);
+        QCOMPARE(actions.SelectedVisitorId(), id);
+        host.selected = false;
+        QCOMPARE(actions.SelectedVisitorId(), 0);
+    }
+
+    void menuHasUniqueAccessKeysAndItsSeparators() {
+        QStringList names;
+        QSet<QChar> keys;
+        for (const PopupMenuEntry& entry : PopupMenuEntries()) {
+            names.append(entry.name);
+            const qsizetype amp = entry.caption.indexOf(u'&');
+            if (amp >= 0) {
+                QVERIFY2(!keys.contains(entry.caption[amp + 1]), qPrintable(entry.caption));
+                keys.insert(entry.caption[amp + 1]);
+            }
+            QCOMPARE(entry.path.isEmpty(), entry.isSeparator() || entry.name == u"MNU_MEMO");
+        }
+        QCOMPARE(names, (QStringList{"MNU_VIEW", "separator1", "MNU_MEMO", "separator5",
+                                     "MNU_MYMIXI", "MNU_COMMUNITY", "separator2", "MNU_DIARY",
+                                     "MNU_INTRODUCE", "MNU_REVIEW", "MNU_PICTURE", "separator3",
+                                     "MNU_MESSAGE", "MNU_FAVORITE", "MNU_MYMIXIADD"}));
+        QCOMPARE(keys.size(), 10);
+    }
+
+    void popupMenuOnlyForTheRightButtonOverRows() {
+        QVERIFY(ShowsPopupMenu(2, 1));
+        QVERIFY(!ShowsPopupMenu(2, 0));
+        QVERIFY(!ShowsPopupMenu(1, 5));
+        QVERIFY(!ShowsPopupMenu(4, 5));
+    }
+
+    void menuEntryOpensTheVisitorsPage_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("view") << "MNU_VIEW"
+                              << "/show_friend.pl?id=";
+        QTest::newRow("friends") << "MNU_MYMIXI"
+                                 << "/list_friend.pl?id=";
+        QTest::newRow("communities") << "MNU_COMMUNITY"
+                                     << "/list_community.pl?id=";
+        QTest::newRow("diary") << "MNU_DIARY"
+                               << "/list_diary.pl?id=";
+        QTest::newRow("introductions") << "MNU_INTRODUCE"
+                                       << "/show_intro.pl?id=";
+        QTest::newRow("reviews") << "MNU_REVIEW"
+                                 << "/list_review.pl?id=";
+        QTest::newRow("photos") << "MNU_PICTURE"
+                                << "/show_photo.pl?id=";
+        QTest::newRow("message") << "MNU_MESSAGE"
+                                 << "/send_message.pl?id=";
+        QTest::newRow("bookmark") << "MNU_FAVORITE"
+                                  << "/add_bookmark.pl?id=";
+        QTest::newRow("friend request") << "MNU_MYMIXIADD"
+                                        << "/add_friend.pl?id=";
+    }
+    void menuEntryOpensTheVisitorsPage() {
+        QFETCH(QString, entry);
+        QFETCH(QString, path);
+        LaunchSandbox sandbox;
+        Pages pages(sandbox);
+        VisitorPageActions actions(*pages.platform, pages.host);
+        actions.MenuEntry_Click(entry);
+        const QString address = "https://mixi.jp" + path + "42";
+        QVERIFY(sandbox.waitForLaunches("browser", 1));
+        QCOMPARE(sandbox.launches("browser"), (QList<QStringList>{{pages.browser, address}}));
+
+        // With "IEで開く" ticked the same page goes to the desktop's opener.
+        pages.host.ieOpen = 1;
+        actions.MenuEntry_Click(entry);
+        QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
+        QCOMPARE(sandbox.launches("xdg-open"), (QList<QStringList>{{pages.opener, address}}));
+    }
+
+    void entriesWithoutAPageOpenNothing() {
+        LaunchSandbox sandbox;
+        Pages pages(sandbox);
+        VisitorPageActions actions(*pages.platform, pages.host);
+        for (const char* name : {"MNU_MEMO", "separator1", "MNU_NOPE", ""}) {
+            actions.MenuEntry_Click(name);
+        }
+        // A page entry with no row selected reaches the launcher, which ignores it.
+        pages.host.selected = false;
+        actions.MenuEntry_Click("MNU_DIARY");
+        actions.ListView1_DblClick();
+        QVERIFY(pages.starter->calls.empty());
+    }
+
+    void doubleClickOpensTheProfile_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("serviceUrl");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("padded id") << "      123"
+                                   << ""
+                                   << "https://mixi.jp/show_friend.pl?id=123";
+        QTest::newRow("unusable id opens id 0") << "       x1"
+                                                << ""
+                                                << "https://mixi.jp/show_friend.pl?id=0";
+        QTest::newRow("empty id opens id 0") << ""
+                                             << ""
+                                             << "https://mixi.jp/show_friend.pl?id=0";
+        QTest::newRow("service address from the settings")
+            << "7"
+            << "http://127.0.0.1:8080/show_log.pl"
+            << "http://127.0.0.1:8080/show_friend.pl?id=7";
+    }
+    void doubleClickOpensTheProfile() {
+        QFETCH(QString, column);
+        QFETCH(QString, serviceUrl);
+        QFETCH(QString, address);
+        LaunchSandbox sandbox;
+        Pages pages(sandbox);
+        pages.host.idText = column;
+        VisitorPageActions actions(*pages.platform, pages.host);
+        actions.setBaseAddress(ServiceBaseAddress(serviceUrl));
+        actions.ListView1_DblClick();
+        QVERIFY(sandbox.waitForLaunches("browser", 1));
+        QCOMPARE(sandbox.launches("browser"), (QList<QStringList>{{pages.browser, address}}));
+    }
+
+    void doubleClickOnAnEmptyListDoesNothing() {
+        LaunchSandbox sandbox;
+        Pages pages(sandbox);
+        pages.host.rows = 0;
+        VisitorPageActions actions(*pages.platform, pages.host);
+        actions.ListView1_DblClick();
+        QVERIFY(pages.starter->calls.empty());
+    }
+
+    void makerPagesGoToTheOpener() {
+        LaunchSandbox sandbox;
+        Pages pages(sandbox);
+        pages.host.selected = false;  // neither needs a row, nor reads the option
+        pages.host.ieOpen = 0;
+        VisitorPageActions actions(*pages.platform, pages.host);
+        actions.Command2_Click();
+        QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
+        actions.Command3_Click();
+        QVERIFY(sandbox.waitForLaunches("xdg-open", 2));
+        QCOMPARE(
+            sandbox.launches("xdg-open"),
+            (QList<QStringList>{{pages.opener, "https://www.example.com/kestrelview/"},
+                                {pages.opener, "https://www.example.com/kestrelview/report"}}));
+        QCOMPARE(pages.starter->calls.size(), size_t(2));
+        QCOMPARE(pages.starter->calls[0].commandLine,
+                 QStringLiteral("explorer \"https://www.example.com/kestrelview/"));
+        QCOMPARE(pages.starter->calls[1].commandLine,
+                 QStringLiteral("explorer \"https://www.example.com/kestrelview/report"));
+        QVERIFY(sandbox.launches("browser").isEmpty());
+    }
+
+    void makerPageThatCannotStartShowsNothing() {
+        LaunchSandbox sandbox;
+        TestPlatform platform(sandbox.root());
+        auto recording = std::make_unique<RecordingStarter>();
+        RecordingStarter* starter = recording.get();
+        platform->commandLine = std::move(recording);
+        FakeWebHost host;
+        VisitorPageActions actions(*platform, host);
+        actions.Command2_Click();
+        QCOMPARE(starter->calls.size(), size_t(1));
+        QCOMPARE(starter->calls[0].result, StartResult::FileNotFound);
+        QVERIFY(platform.dialogs->messages.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(VisitorPagesTest)
+#include "test_visitor_pages.moc"

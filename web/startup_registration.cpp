@@ -1,0 +1,46 @@
+#include "web/startup_registration.h"
+
+#include "platform/dialogs.h"
+#include "platform/platform.h"
+#include "platform/shell_registry.h"
+
+QString StartupValueData(const QString& applicationDirectory) {
+    QString folder = applicationDirectory;
+    while (folder.size() > 1 && folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    if (folder == u"/") {
+        folder.clear();
+    }
+    return u'"' + folder + QStringLiteral("/Kestrelview") + u'"';
+}
+
+StartupRegistration::StartupRegistration(Platform& platform, StartupButton& button)
+    : m_platform(platform), m_button(button) {}
+
+void StartupRegistration::RefreshStartupButton() {
+    ShellRegistry* shell = m_platform.shellRegistry.get();
+    const QString path = QString::fromUtf16(kStartupValuePath);
+    const bool exists = shell != nullptr && shell->RegRead(path).has_value();
+    m_button.setCaption(QString::fromUtf16(exists ? kUnregisterCaption : kRegisterCaption));
+}
+
+void StartupRegistration::Command6_Click() {
+    ShellRegistry* shell = m_platform.shellRegistry.get();
+    const QString path = QString::fromUtf16(kStartupValuePath);
+    bool changed = false;
+    if (shell != nullptr) {
+        if (m_button.caption() == QString::fromUtf16(kRegisterCaption)) {
+            changed = shell->RegWrite(path, StartupValueData(m_platform.applicationDirectory),
+                                      QStringLiteral("REG_SZ"));
+        } else {
+            changed = shell->RegDelete(path);
+        }
+    }
+    RefreshStartupButton();
+    if (!changed) {
+        m_platform.dialogs->MsgBox(m_button.dialogParent(),
+                                   QStringLiteral("スタートアップの設定を変更できませんでした。"),
+                                   MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+    }
+}

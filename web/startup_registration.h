@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+struct Platform;
+class QWidget;
+
+// The start-with-the-desktop button (Command6): its caption mirrors whether the run-at-start value
+// exists and names what a click does.
+
+inline constexpr char16_t kRegisterCaption[] = u"スタートアップに登録";
+inline constexpr char16_t kUnregisterCaption[] = u"スタートアップから削除";
+inline constexpr char16_t kStartupValuePath[] =
+    u"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview";
+
+// The data of the run-at-start value: the program in the application folder by its fixed name,
+// in double quotes.
+QString StartupValueData(const QString& applicationDirectory);
+
+// The button as the registration logic sees it; the main window implements it over Command6.
+class StartupButton {
+  public:
+    virtual ~StartupButton() = default;
+    virtual QString caption() const = 0;
+    virtual void setCaption(const QString& caption) = 0;
+    virtual QWidget* dialogParent() const = 0;
+};
+
+class StartupRegistration {
+  public:
+    StartupRegistration(Platform& platform, StartupButton& button);
+
+    // "スタートアップから削除" when the value can be read, whatever it holds; otherwise (absent,
+    // unreadable, no shell registry at all) "スタートアップに登録".
+    void RefreshStartupButton();
+    // Writes the value when the caption is "スタートアップに登録", deletes it otherwise, then
+    // refreshes the caption. A refused write or delete is told in a message box.
+    void Command6_Click();
+
+  private:
+    Platform& m_platform;
+    StartupButton& m_button;
+};

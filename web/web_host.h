@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What the browser launcher and the visitor page actions read from the main window: the ranking
+// list (its rows and its selected row) and the option "IEで開く". The main window implements it.
+class WebHost {
+  public:
+    virtual ~WebHost() = default;
+    // The number of rows the ranking list shows.
+    virtual int rankingRowCount() const = 0;
+    virtual bool hasSelectedRow() const = 0;
+    // The ID column (the third, "ID") of the selected row as the list shows it; empty when no row
+    // is selected.
+    virtual QString selectedIdText() const = 0;
+    // The check state of IEOpenChk: 0 unticked, anything else ticked.
+    virtual int IEOpenChkValue() const = 0;
+    // The window that owns the message boxes.
+    virtual QWidget* dialogParent() const = 0;
+};
