@@ -6,7 +6,11 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/file_store.h"
+#include "platform/network_access.h"
 #include "platform/notify_icon.h"
+#include "platform/sound.h"
+#include "platform/url_download.h"
+#include "platform/window_drag.h"
 
 // Every platform service the program uses, handed to the windows at construction. The program
 // runs on the Linux services; tests build one with their own clock, dialogs and faults.
@@ -23,6 +27,12 @@ struct Platform {
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<NotifyIconService> notifyIcon;
+
+    // How hosts are reached (routes, time-outs), read by the download and the browser.
+    NetworkAccess network;
+    std::unique_ptr<UrlDownload> download;
+    std::unique_ptr<Sound> sound;
+    std::unique_ptr<WindowDrag> windowDrag;
 
     // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
     static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);

@@ -7,5 +7,10 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
     platform->notifyIcon = createQtNotifyIconService();
+    platform->network.systemLookup = true;
+    platform->network.environmentProxies = true;
+    platform->download = createCurlDownload(*platform);
+    platform->sound = createQtSound();
+    platform->windowDrag = createQtWindowDrag();
     return platform;
 }
