@@ -130,7 +130,8 @@ const std::vector<DemoVisitor>& DemoService::cast() {
             } else if (i == 42) {
                 name = QStringLiteral("ｋｅｎ☆ＭＩＸＩ");
             }
-            const int period = 20 + (i * 37) % 400;
+            // The two odd names visit often, so the pages always show them.
+            const int period = (i == 17 || i == 42) ? 25 : 20 + (i * 37) % 400;
             list.push_back({name, qint32(1000003 + i * 7919), period, (i * 97) % period});
         }
         return list;
@@ -189,7 +190,8 @@ QByteArray DemoService::footprintPage(int page, bool loggedIn) const {
             }
         }
     }
-    html += QStringLiteral("</ul>\n<div class=\"pageNavigation\">");
+    html += QStringLiteral("</ul>\n") + opts.extraBodyHtml;
+    html += QStringLiteral("<div class=\"pageNavigation\">");
     html += page == 1 ? QStringLiteral("<a href=\"show_log.pl?page=2\">次を表示</a>")
                       : QStringLiteral("<a href=\"show_log.pl\">前を表示</a>");
     html += QStringLiteral("</div>\n");

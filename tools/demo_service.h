@@ -29,6 +29,8 @@ struct DemoOptions {
     // Footprint pages in a markup the program does not know.
     bool changedFormat = false;
     int entriesPerPage = 50;
+    // Markup put into the footprint pages after the entries.
+    QString extraBodyHtml;
     // The service's clock runs this many times faster than real time (for the demo).
     double speed = 1.0;
 };
