@@ -264,6 +264,19 @@ void DemoService::serve(QTcpSocket* socket) {
         answer(socket, response(status, body), body);
         return;
     }
+    if (url.path() == u"/go") {
+        // A redirect, as the service sends a browser elsewhere after its login.
+        const QByteArray to = QUrlQuery(url)
+                                  .queryItemValue(QStringLiteral("to"), QUrl::FullyDecoded)
+                                  .toUtf8()
+                                  .replace('\r', "")
+                                  .replace('\n', "");
+        answer(socket,
+               "HTTP/1.1 302 Found\r\nLocation: " + to +
+                   "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+               {});
+        return;
+    }
     if (url.path() == u"/" || url.path() == u"/show_friend.pl") {
         const QByteArray body =
             toEucJp(pageHead(QStringLiteral("Kestrelview demo")) +
