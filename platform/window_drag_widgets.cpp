@@ -12,7 +12,7 @@ namespace {
 class ManualMove final : public QObject {
   public:
     ManualMove(QWidget* window, QPointF globalPosition)
-        : QObject(window), m_window(window), m_last(globalPosition) {
+        : QObject(window), m_window(window), m_last(globalPosition), m_target(window->pos()) {
         m_window->installEventFilter(this);
         m_window->grabMouse();
     }
@@ -34,7 +34,9 @@ class ManualMove final : public QObject {
                 return false;
             }
             const QPointF now = mouse->globalPosition();
-            m_window->move(m_window->pos() + (now - m_last).toPoint());
+            // The window's own position may lag behind its moves; keep count here.
+            m_target += (now - m_last).toPoint();
+            m_window->move(m_target);
             m_last = now;
             return true;
         }
@@ -47,6 +49,7 @@ class ManualMove final : public QObject {
   private:
     QPointer<QWidget> m_window;
     QPointF m_last;
+    QPoint m_target;
 };
 
 class QtWindowDrag final : public WindowDrag {
@@ -56,15 +59,18 @@ class QtWindowDrag final : public WindowDrag {
             return;
         }
         window = window->window();
-        if (window->findChild<ManualMove*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        if (m_following && m_following->parent() == window) {
             return;  // already following the mouse
         }
         QWindow* handle = window->windowHandle();
         if (handle != nullptr && handle->startSystemMove()) {
             return;
         }
-        new ManualMove(window, globalPosition);
+        m_following = new ManualMove(window, globalPosition);
     }
+
+  private:
+    QPointer<ManualMove> m_following;
 };
 
 }  // namespace
