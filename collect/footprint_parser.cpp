@@ -25,8 +25,10 @@ void ParseFootprintPage(const QString& text, const std::function<int()>& selecte
         const QDateTime now = clock.Now();
         int year = now.date().year();
         const QDateTime entryTime = ParseVisitTime(QString::number(year) + u'年' + timeText);
-        const QDateTime current =
-            ParseVisitTime(now.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
+        // The clock's reading to the second, as ParseVisitTime would read it back from its text.
+        const QTime clockTime = now.time();
+        const QDateTime current(
+            now.date(), QTime(clockTime.hour(), clockTime.minute(), clockTime.second()), Qt::UTC);
         if (current < entryTime) {
             --year;
         }
