@@ -7,9 +7,13 @@
 #include "platform/command_line.h"
 #include "platform/dialogs.h"
 #include "platform/file_store.h"
+#include "platform/network_access.h"
 #include "platform/notify_icon.h"
 #include "platform/registry.h"
 #include "platform/shell_registry.h"
+#include "platform/sound.h"
+#include "platform/url_download.h"
+#include "platform/window_drag.h"
 
 // Every platform service the program uses, handed to the windows at construction. The program
 // runs on the Linux services; tests build one with their own clock, dialogs and faults.
@@ -29,6 +33,12 @@ struct Platform {
     std::unique_ptr<Registry> registry;
     std::unique_ptr<ShellRegistry> shellRegistry;
     std::unique_ptr<CommandLineStarter> commandLine;
+
+    // How hosts are reached (routes, time-outs), read by the download and the browser.
+    NetworkAccess network;
+    std::unique_ptr<UrlDownload> download;
+    std::unique_ptr<Sound> sound;
+    std::unique_ptr<WindowDrag> windowDrag;
 
     // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
     static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);

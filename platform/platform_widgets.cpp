@@ -10,5 +10,10 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->registry = createLinuxRegistry();
     platform->shellRegistry = createLinuxShellRegistry();
     platform->commandLine = createLinuxCommandLineStarter();
+    platform->network.systemLookup = true;
+    platform->network.environmentProxies = true;
+    platform->download = createCurlDownload(*platform);
+    platform->sound = createQtSound();
+    platform->windowDrag = createQtWindowDrag();
     return platform;
 }

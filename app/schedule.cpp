@@ -1,0 +1,52 @@
+#include "app/schedule.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+#include "platform/conversions.h"
+#include "platform/platform.h"
+
+Schedule::Schedule(Platform& platform, ScheduleHost& host) : m_platform(platform), m_host(host) {}
+
+void Schedule::Text1_Change(const QString& text) {
+    const std::optional<double> number = ParseDecimal(text);
+    const std::optional<qint64> minutes =
+        number ? RoundHalfEven(*number, -32768, 32767) : std::nullopt;
+    if (!minutes) {
+        m_host.MsgBox(QStringLiteral("設定に失敗しました。"), MsgBoxIcon::None,
+                      QStringLiteral("Kestrelview"));
+        return;
+    }
+    WaitTime = qint32(*minutes);
+}
+
+void Schedule::Timer1_Timer() {
+    m_host.SetPanelText(1, QStringLiteral("次の巡回まで") +
+                               QString::number(qint64(WaitTime) - ElapsedMinutes) +
+                               QStringLiteral("分"));
+    ElapsedMinutes += 1;
+    if (ElapsedMinutes >= WaitTime) {
+        ElapsedMinutes = 0;
+        if (m_host.command1Enabled()) {
+            m_host.Command1_Click();
+            m_platform.clock->DoEvents();
+        }
+    }
+}
+
+void Schedule::Timer2_Timer() {
+    if (m_host.command1Enabled()) {
+        m_host.Command1_Click();
+    }
+    m_host.setTimer2Enabled(false);
+}
+
+QString Schedule::UpDown1_Click(const QString& text1, int delta) {
+    bool ok = false;
+    const int typed = text1.trimmed().toInt(&ok);
+    if (ok && typed >= kUpDownMin && typed <= kUpDownMax) {
+        m_upDownValue = typed;
+    }
+    m_upDownValue = std::clamp(m_upDownValue + delta, kUpDownMin, kUpDownMax);
+    return QString::number(m_upDownValue);
+}

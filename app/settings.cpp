@@ -1,0 +1,78 @@
+#include "app/settings.h"
+
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "platform/profile_file.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("Setting");
+
+struct CheckKey {
+    SettingsCheckBox box;
+    const char16_t* key;
+};
+
+constexpr CheckKey kIE{SettingsCheckBox::IEOpenChk, u"IE"};
+constexpr CheckKey kAfterGetOpt[] = {{SettingsCheckBox::AlarmChk, u"Alarm"},
+                                     {SettingsCheckBox::BatsuChk, u"Batsu"},
+                                     {SettingsCheckBox::BootGetChk, u"BootGet"}};
+
+void loadCheck(SettingsControls& controls, const CheckKey& check, const QString& file) {
+    const qint32 state = GetIniInt(QString::fromUtf16(check.key), 0, file);
+    // A check box takes only its three states; any other number leaves it as it was.
+    if (state >= 0 && state <= 2) {
+        controls.setCheckState(check.box, state);
+    }
+}
+
+void saveCheck(Platform& platform, const SettingsControls& controls, const CheckKey& check,
+               const QString& file) {
+    WriteIniString(*platform.files, QString::fromUtf16(check.key),
+                   QString::number(controls.checkState(check.box)), file);
+}
+
+}  // namespace
+
+QString SettingFilePath(const Platform& platform) {
+    return AppFilePath(platform.applicationDirectory, QStringLiteral("\\setting.ini"));
+}
+
+qint32 GetIniInt(const QString& key, qint32 defaultValue, const QString& fileName) {
+    return GetPrivateProfileInt(kSection, key, defaultValue, fileName);
+}
+
+bool WriteIniString(FileStore& files, const QString& key, const QString& value,
+                    const QString& fileName) {
+    return WritePrivateProfileString(files, kSection, key, value, fileName);
+}
+
+void LoadSettings(const Platform& platform, SettingsControls& controls) {
+    const QString file = SettingFilePath(platform);
+    const QString waitTime = QString::number(GetIniInt(QStringLiteral("WaitTime"), 30, file));
+    if (waitTime != controls.text1()) {
+        controls.setText1(waitTime);
+    }
+    loadCheck(controls, kIE, file);
+    controls.setGetOptSelected(0, GetIniInt(QStringLiteral("GetOpt"), 1, file) != 0);
+    controls.setGetOptSelected(1, !controls.getOptSelected(0));
+    for (const CheckKey& check : kAfterGetOpt) {
+        loadCheck(controls, check, file);
+    }
+}
+
+void SaveSettings(Platform& platform, const SettingsControls& controls) {
+    const QString file = SettingFilePath(platform);
+    WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.text1(), file);
+    saveCheck(platform, controls, kIE, file);
+    WriteIniString(*platform.files, QStringLiteral("GetOpt"),
+                   controls.getOptSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"), file);
+    for (const CheckKey& check : kAfterGetOpt) {
+        saveCheck(platform, controls, check, file);
+    }
+}
+
+QString ReadServiceUrl(const Platform& platform) {
+    return GetPrivateProfileString(kSection, QStringLiteral("ServiceUrl"), QString(),
+                                   SettingFilePath(platform));
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class FileStore;
+struct Platform;
+
+// The options that live in "\setting.ini", section "Setting", as the main window holds them.
+enum class SettingsCheckBox { IEOpenChk, AlarmChk, BatsuChk, BootGetChk };
+
+// The controls the settings are read into and written from. The main window implements it.
+class SettingsControls {
+  public:
+    virtual ~SettingsControls() = default;
+    // Text1, the interval box. Setting a text that differs from the box's runs its change
+    // handler, as typing does.
+    virtual QString text1() const = 0;
+    virtual void setText1(const QString& text) = 0;
+    // A check box's state: 0 unticked, 1 ticked, 2 dimmed.
+    virtual int checkState(SettingsCheckBox box) const = 0;
+    virtual void setCheckState(SettingsCheckBox box, int state) = 0;
+    // GetOpt(0) "方法1" and GetOpt(1) "方法2". Clearing one does not select the other.
+    virtual bool getOptSelected(int index) const = 0;
+    virtual void setGetOptSelected(int index, bool selected) = 0;
+};
+
+// The application directory + "\setting.ini".
+QString SettingFilePath(const Platform& platform);
+
+// The settings module's two calls over the private-profile functions, section "Setting".
+qint32 GetIniInt(const QString& key, qint32 defaultValue, const QString& fileName);
+bool WriteIniString(FileStore& files, const QString& key, const QString& value,
+                    const QString& fileName);
+
+// Reads the file into the controls; a missing file or key gives the default, and a value a
+// control does not take leaves it as it was. Called once at start-up.
+void LoadSettings(const Platform& platform, SettingsControls& controls);
+
+// Writes the controls into the file, key by key, in a fixed order; a key that cannot be written
+// is skipped. Called once, at exit.
+void SaveSettings(Platform& platform, const SettingsControls& controls);
+
+// "ServiceUrl" of the settings file: where the service lives, for the demo service and tests.
+// Read at start-up and never written; empty when absent.
+QString ReadServiceUrl(const Platform& platform);

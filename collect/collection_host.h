@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/dialogs.h"
+#include "visitors/status_panels.h"
+
+class VisitorTable;
+class WebBrowser;
+
+// What a collection run needs of the main window. The main window implements it; tests implement
+// it over the real table, ranking and data files.
+class CollectionHost : public StatusPanels {
+  public:
+    // "足跡取得" (Command1): disabled while a page is collected.
+    virtual void setCommand1Enabled(bool enabled) = 0;
+    // Busy: a page is being collected; the window refuses to close meanwhile.
+    virtual void setBusy(bool busy) = 0;
+    // ElapsedMinutes = 0: the schedule's countdown starts again.
+    virtual void resetElapsedMinutes() = 0;
+
+    // The retrieval method: the index of the selected GetOpt option, 0 ("方法1") or 1 ("方法2").
+    virtual int selectedGetOpt() const = 0;
+    virtual void selectGetOpt(int index) = 0;
+    // The value of AlarmChk: 0 unticked, 1 ticked, 2 dimmed.
+    virtual int alarmChkValue() const = 0;
+
+    virtual VisitorTable& visitorTable() = 0;
+    // The number of rows the ranking list shows now.
+    virtual int rankingRowCount() const = 0;
+    // Refills the ranking list from the table, with its row count in status panel 2.
+    virtual void RefreshRanking() = 0;
+    // DataPath, the visitor data file.
+    virtual QString dataPath() const = 0;
+    virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
+
+    // Shows the notice window with `message` as Label1, modally; returns when it has closed.
+    virtual void showNotice(const QString& message) = 0;
+    // A modal message box with an OK button.
+    virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
+
+    // WebBrowser1, the embedded browser of the window.
+    virtual WebBrowser& WebBrowser1() = 0;
+};

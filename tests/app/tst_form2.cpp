@@ -1,0 +1,160 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/form2.h"
+#include "tests/support/test_platform.h"
+
+namespace {
+
+void sendMove(QWidget* widget, QPoint global, Qt::MouseButtons buttons) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(widget->mapFromGlobal(global)), QPointF(global),
+                     Qt::NoButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+}  // namespace
+
+class Form2Test : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init();
+    void cleanup();
+    void looksLikeAMessageBoxOfItsOwn();
+    void faceHasTheBandTheCloseMarkAndTheTriangle();
+    void closesByItselfThreeSecondsAfterLoading();
+    void closesAtOnce_data();
+    void closesAtOnce();
+    void dragsByItsFaceWithTheLeftButtonOnly_data();
+    void dragsByItsFaceWithTheLeftButtonOnly();
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestPlatform> m_platform;
+};
+
+void Form2Test::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = std::make_unique<TestPlatform>(m_dir->path());
+    (*m_platform)->windowDrag = createQtWindowDrag();
+}
+
+void Form2Test::cleanup() {
+    m_platform.reset();
+    m_dir.reset();
+}
+
+void Form2Test::looksLikeAMessageBoxOfItsOwn() {
+    Form2 form(**m_platform);
+    QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(form.windowTitle(), QStringLiteral("タイムアウト"));
+    QCOMPARE(form.size(), QSize(312, 121));
+    QCOMPARE(form.Label2->text(), QStringLiteral("タイムアウト"));
+    QCOMPARE(form.Label2->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(form.Label2->geometry(), QRect(16, 8, 73, 17));
+    QCOMPARE(form.Label1->geometry(), QRect(64, 40, 233, 49));
+    QCOMPARE(form.Command1->text(), QStringLiteral("確認"));
+    QCOMPARE(form.Command1->geometry(), QRect(104, 88, 97, 25));
+    QCOMPARE(form.Label3->geometry(), QRect(288, 0, 25, 25));
+    QCOMPARE(form.Label3->text(), QString());
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(form.Timer1->interval(), 3000);
+
+    // The message shows on the face beside the triangle.
+    const QString message =
+        QStringLiteral("タイムアウトしました\nファイアーウォール等は通すように設定してください。");
+    form.Label1->setText(message);
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), message);
+}
+
+void Form2Test::faceHasTheBandTheCloseMarkAndTheTriangle() {
+    const QImage face = Form2::facePicture().toImage();
+    QCOMPARE(face.size(), QSize(313, 122));
+    const QColor band = face.pixelColor(150, 12);
+    QVERIFY(band.blue() > 200 && band.red() < 100);
+    const QColor close = face.pixelColor(296, 6);
+    QVERIFY(close.red() > 200 && close.blue() < 100);
+    const QColor body = face.pixelColor(200, 100);
+    QVERIFY(body.red() > 200 && body.green() > 200 && body.blue() > 180 &&
+            body.blue() < body.red());
+    const QColor triangle = face.pixelColor(28, 68);
+    QVERIFY(triangle.red() > 200 && triangle.green() > 180 && triangle.blue() < 60);
+
+    Form2 form(**m_platform);
+    const QImage shown = form.grab().toImage();
+    QCOMPARE(shown.pixelColor(28, 68), triangle);
+}
+
+void Form2Test::closesByItselfThreeSecondsAfterLoading() {
+    QElapsedTimer timer;
+    timer.start();
+    Form2::ShowNotice(**m_platform, nullptr,
+                      QStringLiteral("サーバーが見つからないか、DNS エラーです。"));
+    QVERIFY2(timer.elapsed() >= 2900 && timer.elapsed() < 8000,
+             qPrintable(QString::number(timer.elapsed())));
+}
+
+void Form2Test::closesAtOnce_data() {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("確認") << QStringLiteral("Command1");
+    QTest::newRow("close spot") << QStringLiteral("Label3");
+}
+
+void Form2Test::closesAtOnce() {
+    QFETCH(QString, control);
+    Form2 form(**m_platform);
+    QTimer::singleShot(0, &form, [&] {
+        QWidget* target = form.findChild<QWidget*>(control);
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    QElapsedTimer timer;
+    timer.start();
+    form.exec();
+    QVERIFY(timer.elapsed() < 2000);
+    QVERIFY(!form.isVisible());
+}
+
+void Form2Test::dragsByItsFaceWithTheLeftButtonOnly_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("beige body, left button") << QString() << int(Qt::LeftButton) << true;
+    QTest::newRow("title band, left button")
+        << QStringLiteral("band") << int(Qt::LeftButton) << true;
+    QTest::newRow("beige body, right button") << QString() << int(Qt::RightButton) << false;
+    QTest::newRow("message label") << QStringLiteral("Label1") << int(Qt::LeftButton) << false;
+}
+
+void Form2Test::dragsByItsFaceWithTheLeftButtonOnly() {
+    QFETCH(QString, where);
+    QFETCH(int, button);
+    QFETCH(bool, moves);
+    Form2 form(**m_platform);
+    form.Timer1->stop();
+    form.move(100, 100);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint start = form.pos();
+
+    QWidget* target = where == u"Label1" ? static_cast<QWidget*>(form.Label1) : &form;
+    const QPoint at = where == u"band" ? QPoint(150, 12) : QPoint(20, 20);
+    const auto buttons = Qt::MouseButtons(button);
+    QTest::mousePress(target, Qt::MouseButton(button), {}, at);
+    // The first move hands the window to the window manager, which refuses here (no window
+    // manager); the window then follows the mouse.
+    const QPoint global = target->mapToGlobal(at);
+    sendMove(target, global + QPoint(2, 1), buttons);
+    sendMove(target, global + QPoint(32, 21), buttons);
+    sendMove(target, global + QPoint(52, 41), buttons);
+    QTest::mouseRelease(target, Qt::MouseButton(button), {},
+                        target->mapFromGlobal(global + QPoint(52, 41)));
+    if (moves) {
+        QTRY_COMPARE(form.pos(), start + QPoint(50, 40));
+    } else {
+        QTest::qWait(50);
+        QCOMPARE(form.pos(), start);
+    }
+}
+
+QTEST_MAIN(Form2Test)
+#include "tst_form2.moc"

@@ -1,0 +1,40 @@
+#include "tests/collect/test_collection_host.h"
+
+#include "platform/paths.h"
+#include "platform/platform.h"
+
+TestCollectionHost::TestCollectionHost(Platform& p)
+    : platform(p),
+      files(p, table, ranking, *this),
+      browser(p),
+      DataPath(AppFilePath(p.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
+
+void TestCollectionHost::SetPanelText(int panel, const QString& text) {
+    if (panel == 1) {
+        panel1.push_back(text);
+    } else {
+        panel2 = text;
+    }
+}
+
+void TestCollectionHost::RefreshRanking() {
+    ++refreshes;
+    ranking.RefreshRanking(table);
+    SetPanelText(2, RankingCountText(ranking.rowCount()));
+}
+
+void TestCollectionHost::SaveDataFile(const QString& path, bool IsFallback) {
+    ++saves;
+    files.SaveDataFile(path, IsFallback);
+}
+
+void TestCollectionHost::showNotice(const QString& message) {
+    notices.push_back(message);
+    if (whileNoticeShown) {
+        whileNoticeShown(message);
+    }
+}
+
+void TestCollectionHost::MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) {
+    platform.dialogs->MsgBox(nullptr, prompt, icon, title);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "collect/collection_host.h"
+#include "platform/web_browser.h"
+#include "visitors/data_files.h"
+#include "visitors/ranking_model.h"
+#include "visitors/visitor_table.h"
+
+struct Platform;
+
+// The main window as a collection run sees it, over the real table, ranking, data files and
+// browser; it records what the window would show.
+class TestCollectionHost final : public CollectionHost {
+  public:
+    explicit TestCollectionHost(Platform& platform);
+
+    void SetPanelText(int panel, const QString& text) override;
+    void setCommand1Enabled(bool enabled) override { command1Enabled = enabled; }
+    void setBusy(bool busy) override { Busy = busy; }
+    void resetElapsedMinutes() override { ElapsedMinutes = 0; }
+    int selectedGetOpt() const override { return getOpt; }
+    void selectGetOpt(int index) override { getOpt = index; }
+    int alarmChkValue() const override { return alarmChk; }
+    VisitorTable& visitorTable() override { return table; }
+    int rankingRowCount() const override { return ranking.rowCount(); }
+    void RefreshRanking() override;
+    QString dataPath() const override { return DataPath; }
+    void SaveDataFile(const QString& path, bool IsFallback) override;
+    void showNotice(const QString& message) override;
+    void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
+    WebBrowser& WebBrowser1() override { return browser; }
+
+    Platform& platform;
+    VisitorTable table;
+    RankingModel ranking;
+    VisitorFiles files;
+    WebBrowser browser;
+    QString DataPath;
+
+    bool command1Enabled = true;
+    bool Busy = false;
+    qint32 ElapsedMinutes = 7;
+    int getOpt = 0;
+    int alarmChk = 0;
+
+    std::vector<QString> panel1;  // every text panel 1 showed
+    QString panel2;
+    std::vector<QString> notices;
+    int saves = 0;
+    int refreshes = 0;
+    // Runs while a notice is shown, before it closes.
+    std::function<void(const QString&)> whileNoticeShown;
+};

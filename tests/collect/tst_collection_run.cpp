@@ -1,0 +1,469 @@
+#include <QtTest>
+#include <map>
+
+#include "collect/collector.h"
+#include "platform/paths.h"
+#include "platform/text_codec.h"
+#include "tests/collect/test_collection_host.h"
+#include "tests/support/network_test_platform.h"
+#include "tools/demo_service.h"
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 7), QTime(12, 0, 30));
+const QString kTrapHeadline = QStringLiteral("取得中にエラーが発生しました");
+const QString kFirewall = QStringLiteral("ファイアーウォール等は通すように設定してください。");
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The visit-time text the program stores for a demo visit seen at kNow.
+QString storedTime(const QDateTime& visit) {
+    return QString::number(visit.date().year()) +
+           visit.toString(QStringLiteral("年MM月dd日 hh:mm"));
+}
+
+// One collection setting: a folder for the executable, the platform, the demo service, the host
+// and the run.
+struct Rig {
+    // The service's address names `host` and the port of the rig's demo service.
+    explicit Rig(int method, const QString& host = QStringLiteral("127.0.0.1")) {
+        QVERIFY(dir.isValid());
+        sound = installNetworkServices(platform);
+        platform.clock->wall = kNow;
+        QVERIFY(demo.start());
+        demo.service().setNow(kNow);
+        this->host = std::make_unique<TestCollectionHost>(*platform);
+        this->host->getOpt = method;
+        collector = std::make_unique<Collector>(
+            *platform, *this->host,
+            ServiceAddress::fromServiceUrl(QStringLiteral("http://") + host + u':' +
+                                           QString::number(demo.port())));
+        // The fake clock races through the browser's waits; while a page is really on its way
+        // over the loopback, let real time pass too.
+        platform.clock->onDoEvents = [this] {
+            if (realTimeWhileLoading && this->host->browser.pendingNavigations() > 0) {
+                QThread::msleep(1);
+            }
+        };
+    }
+
+    QString file(const char* name) const {
+        return AppFilePath(dir.path(), QString::fromLatin1(name));
+    }
+    void writeCookies(const QString& domain, bool subdomains) {
+        writeBytes(file("\\cookies.txt"),
+                   QStringLiteral("# Netscape HTTP Cookie File\n%1\t%2\t/\tFALSE\t0\t%3\t%4\n")
+                       .arg(domain, subdomains ? QStringLiteral("TRUE") : QStringLiteral("FALSE"),
+                            QString::fromLatin1(DemoService::kCookieName),
+                            QString::fromLatin1(DemoService::kCookieValue))
+                       .toUtf8());
+    }
+    std::map<qint32, const VisitorRecord*> byId() const {
+        std::map<qint32, const VisitorRecord*> rows;
+        for (qsizetype i = 0; i < host->table.slotCount() && host->table[i].Id != 0; ++i) {
+            rows[host->table[i].Id] = &host->table[i];
+        }
+        return rows;
+    }
+    // Rows of the data file, CP932 with CR LF.
+    QStringList dataFileLines() const {
+        QString text = DecodeCp932(readBytes(host->DataPath));
+        if (text.endsWith(QStringLiteral("\r\n"))) {
+            text.chop(2);
+        }
+        return text.isEmpty() ? QStringList() : text.split(QStringLiteral("\r\n"));
+    }
+
+    QTemporaryDir dir;
+    TestPlatform platform{dir.path()};
+    RecordingSound* sound = nullptr;
+    DemoServiceThread demo;
+    std::unique_ptr<TestCollectionHost> host;
+    std::unique_ptr<Collector> collector;
+    bool realTimeWhileLoading = true;
+};
+
+}  // namespace
+
+class CollectionRunTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void bothPagesAreCollected_data();
+    void bothPagesAreCollected();
+    void laterRunsCountOnlyNewVisits();
+    void loginCookieIsRequiredAndSent_data();
+    void loginCookieIsRequiredAndSent();
+    void methodFallbackRunsBothPagesWithoutCountingTwice_data();
+    void methodFallbackRunsBothPagesWithoutCountingTwice();
+    void errorTrapLeavesTheDataFileUntouched();
+    void browserTimeOutShowsTheNoticeAndKeepsTheCountdown();
+    void completionDuringTheTenthWaitIsStillAccepted_data();
+    void completionDuringTheTenthWaitIsStillAccepted();
+    void dnsPageShowsTheNotice_data();
+    void dnsPageShowsTheNotice();
+    void pagesWithoutEntriesStillCount_data();
+    void pagesWithoutEntriesStillCount();
+    void alarmSoundsOncePerCollectedPage_data();
+    void alarmSoundsOncePerCollectedPage();
+    void buttonAndBusyGuardTheWholePage();
+};
+
+void CollectionRunTest::bothPagesAreCollected_data() {
+    QTest::addColumn<int>("method");
+    QTest::newRow("method 1, download") << 0;
+    QTest::newRow("method 2, browser") << 1;
+}
+
+void CollectionRunTest::bothPagesAreCollected() {
+    QFETCH(int, method);
+    Rig rig(method);
+    rig.collector->Command1_Click();
+
+    const auto visits = DemoService::latestVisits(kNow);
+    const auto rows = rig.byId();
+    QCOMPARE(rows.size(), size_t(100));
+    for (size_t i = 0; i < 100; ++i) {
+        const auto found = rows.find(visits[i].first->id);
+        QVERIFY2(found != rows.end(), qPrintable(visits[i].first->name));
+        QCOMPARE(found->second->Name, visits[i].first->name);
+        QCOMPARE(found->second->AccessCount, 1);
+        QCOMPARE(found->second->LastAccess, storedTime(visits[i].second));
+    }
+    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(rig.host->panel2, RankingCountText(100));
+    QCOMPARE(rig.dataFileLines().size(), 100);
+    // A name with a character reference is stored as the page writes it.
+    const DemoVisitor& ampersand = DemoService::cast()[17];
+    QVERIFY(rows.count(ampersand.id) == 1);
+    QVERIFY(rig.dataFileLines().contains(QStringLiteral("ゆう&amp;まい\t") +
+                                         QString::number(ampersand.id) + QStringLiteral("\t1\t") +
+                                         rows.at(ampersand.id)->LastAccess + u'\t'));
+    QCOMPARE(rig.host->saves, 2);
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+    QCOMPARE(rig.host->ElapsedMinutes, 0);
+    QVERIFY(rig.platform.dialogs->messages.empty());
+    QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
+    const QStringList page = {QStringLiteral("取得中です..."), QStringLiteral("取得に成功"),
+                              QStringLiteral("保存中です..."), QStringLiteral("Ready")};
+    QCOMPARE(QStringList(rig.host->panel1.begin(), rig.host->panel1.end()), page + page);
+    const auto requests = rig.demo.service().requests();
+    QCOMPARE(requests.size(), size_t(2));
+    QCOMPARE(requests[0].target, QStringLiteral("/show_log.pl"));
+    QCOMPARE(requests[1].target, QStringLiteral("/show_log.pl?page=2"));
+}
+
+void CollectionRunTest::laterRunsCountOnlyNewVisits() {
+    Rig rig(0);
+    rig.collector->Command1_Click();
+    const QDateTime later = kNow.addSecs(90 * 60);
+    rig.demo.service().setNow(later);
+    rig.platform.clock->wall = later;
+    rig.collector->Command1_Click();
+
+    // A member counts once for every distinct latest visit the pages showed.
+    std::map<qint32, int> expected;
+    std::map<qint32, QDateTime> first;
+    const auto before = DemoService::latestVisits(kNow);
+    const auto after = DemoService::latestVisits(later);
+    for (size_t i = 0; i < 100; ++i) {
+        expected[before[i].first->id] += 1;
+        first[before[i].first->id] = before[i].second;
+    }
+    int newVisits = 0;
+    for (size_t i = 0; i < 100; ++i) {
+        const auto seen = first.find(after[i].first->id);
+        if (seen == first.end() || seen->second < after[i].second) {
+            expected[after[i].first->id] += 1;
+            ++newVisits;
+        }
+    }
+    QVERIFY(newVisits > 0);
+    const auto rows = rig.byId();
+    QCOMPARE(rows.size(), expected.size());
+    for (const auto& [id, count] : expected) {
+        QCOMPARE(rows.at(id)->AccessCount, count);
+    }
+    // The table is sorted by descending count.
+    for (qsizetype i = 1; i < qsizetype(rows.size()); ++i) {
+        QVERIFY(rig.host->table[i - 1].AccessCount >= rig.host->table[i].AccessCount);
+    }
+}
+
+void CollectionRunTest::loginCookieIsRequiredAndSent_data() {
+    QTest::addColumn<int>("method");
+    QTest::newRow("method 1") << 0;
+    QTest::newRow("method 2") << 1;
+}
+
+void CollectionRunTest::loginCookieIsRequiredAndSent() {
+    QFETCH(int, method);
+    // The pages are asked for by a name; the cookies belong to that name's domain.
+    Rig rig(method, QStringLiteral("footprints.mixi.test"));
+    rig.platform->network.routeHost(QStringLiteral("footprints.mixi.test"),
+                                    QStringLiteral("127.0.0.1"));
+    DemoService& service = rig.demo.service();
+    DemoOptions options;
+    options.requireCookie = true;
+    service.setOptions(options);
+
+    rig.collector->Command1_Click();
+    QCOMPARE(rig.host->ranking.rowCount(), 0);
+    QCOMPARE(rig.host->saves, 2);  // pages without entries still count
+
+    rig.writeCookies(QStringLiteral(".mixi.test"), true);
+    rig.collector->Command1_Click();
+    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    const auto requests = service.requests();
+    QCOMPARE(requests.size(), size_t(4));
+    QCOMPARE(requests[0].cookie, QByteArray());
+    const QByteArray login = QByteArray(DemoService::kCookieName) + '=' + DemoService::kCookieValue;
+    QCOMPARE(requests[2].cookie, login);
+    QCOMPARE(requests[3].cookie, login);
+}
+
+void CollectionRunTest::methodFallbackRunsBothPagesWithoutCountingTwice_data() {
+    QTest::addColumn<int>("failingDownload");  // which download leaves no file
+    QTest::addColumn<QStringList>("targets");
+    QTest::addColumn<int>("saves");
+    const QString p1 = QStringLiteral("/show_log.pl");
+    const QString p2 = QStringLiteral("/show_log.pl?page=2");
+    // The first page's nested run collects both pages; the outer run reads the second again.
+    QTest::newRow("first page") << 0 << QStringList{p1, p2, p2} << 3;
+    QTest::newRow("second page") << 1 << QStringList{p1, p1, p2} << 3;
+}
+
+void CollectionRunTest::methodFallbackRunsBothPagesWithoutCountingTwice() {
+    QFETCH(int, failingDownload);
+    QFETCH(QStringList, targets);
+    QFETCH(int, saves);
+    Rig rig(0);
+    // The download of one page cannot create its file, as with a full disk; the browser's can.
+    int creates = 0;
+    rig.platform.files->failCreate = [&](const QString& path) {
+        return path.endsWith(QStringLiteral("buf.tmp")) && creates++ == failingDownload * 2;
+    };
+    rig.collector->Command1_Click();
+
+    QCOMPARE(rig.host->getOpt, 1);
+    QVERIFY(std::find(rig.host->panel1.begin(), rig.host->panel1.end(),
+                      QStringLiteral("失敗！方法2に変更。")) != rig.host->panel1.end());
+    QStringList seen;
+    for (const auto& r : rig.demo.service().requests()) {
+        seen << r.target;
+    }
+    // The failed download never reached the service, so only the pages read count here.
+    QCOMPARE(seen, targets);
+    QCOMPARE(rig.host->saves, saves);
+    const auto rows = rig.byId();
+    QCOMPARE(rows.size(), size_t(100));
+    for (const auto& [id, row] : rows) {
+        QCOMPARE(row->AccessCount, 1);
+    }
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+}
+
+void CollectionRunTest::errorTrapLeavesTheDataFileUntouched() {
+    Rig rig(0);
+    rig.host->alarmChk = 1;
+    const auto visits = DemoService::latestVisits(kNow);
+    // Two members the pages list, one on each page, whose stored visit time cannot be read.
+    const QByteArray data = EncodeCp932(
+        visits[3].first->name + QStringLiteral("\t") + QString::number(visits[3].first->id) +
+        QStringLiteral("\t5\tいつか\tメモ\r\n") + visits[70].first->name + QStringLiteral("\t") +
+        QString::number(visits[70].first->id) + QStringLiteral("\t4\t昔\t\r\n"));
+    writeBytes(rig.host->DataPath, data);
+    rig.host->files.TAB_FileLoad(rig.host->DataPath);
+    rig.host->RefreshRanking();
+    rig.host->panel1.clear();
+
+    rig.collector->Command1_Click();
+
+    const QString message =
+        kTrapHeadline + QStringLiteral("\n\nエラー番号:13\n説明：型が一致しません。");
+    const auto& messages = rig.platform.dialogs->messages;
+    QCOMPARE(messages.size(), size_t(2));
+    for (const auto& m : messages) {
+        QCOMPARE(m.prompt, message);
+        QCOMPARE(m.icon, MsgBoxIcon::Critical);
+        QCOMPARE(m.title, QStringLiteral("Kestrelview"));
+    }
+    QCOMPARE(readBytes(rig.host->DataPath), data);
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->ElapsedMinutes, 7);
+    QVERIFY(rig.sound->calls.empty());
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+    QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
+    // Entries before the failing one were merged in memory; the file gets them at the next page.
+    QVERIFY(rig.host->table.RowCount > 2);
+}
+
+void CollectionRunTest::browserTimeOutShowsTheNoticeAndKeepsTheCountdown() {
+    Rig rig(1, QStringLiteral("silent.mixi.test"));
+    rig.platform->network.timeOutHost(QStringLiteral("silent.mixi.test"));
+    rig.realTimeWhileLoading = false;
+    bool guarded = true;
+    rig.host->whileNoticeShown = [&](const QString&) {
+        guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
+    };
+    const quint32 start = rig.platform.clock->counter;
+    rig.collector->Command1_Click();
+
+    const QString notice = QStringLiteral("タイムアウトしました\n") + kFirewall;
+    QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
+    QVERIFY(guarded);
+    // Ten waits of just over a second per page.
+    QVERIFY(rig.platform.clock->counter - start >= 2 * 10 * 1001);
+    QVERIFY(rig.platform.clock->counter - start < 2 * 10 * 1100);
+    QCOMPARE(rig.host->ElapsedMinutes, 7);
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->refreshes, 0);
+    QVERIFY(!QFileInfo::exists(rig.host->DataPath));
+    QCOMPARE(rig.host->panel1.back(), QStringLiteral("取得に失敗(>_<)"));
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+    QVERIFY(rig.sound->calls.empty());
+}
+
+void CollectionRunTest::completionDuringTheTenthWaitIsStillAccepted_data() {
+    QTest::addColumn<quint32>("completesAfterMs");
+    QTest::addColumn<bool>("collected");
+    QTest::newRow("during the tenth wait") << quint32(9500) << true;
+    QTest::newRow("after the tenth wait") << quint32(10500) << false;
+}
+
+void CollectionRunTest::completionDuringTheTenthWaitIsStillAccepted() {
+    QFETCH(quint32, completesAfterMs);
+    QFETCH(bool, collected);
+    Rig rig(1, QStringLiteral("silent.mixi.test"));
+    rig.platform->network.timeOutHost(QStringLiteral("silent.mixi.test"));
+    const quint32 start = rig.platform.clock->counter;
+    bool sent = false;
+    // A document-complete from an earlier navigation or a frame ends the wait like any other.
+    rig.platform.clock->onDoEvents = [&] {
+        if (!sent && rig.platform.clock->counter - start >= completesAfterMs) {
+            sent = true;
+            Q_EMIT rig.host->browser.DocumentComplete(QStringLiteral("about:frame"));
+        }
+    };
+    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    QCOMPARE(rig.host->notices.size(), size_t(collected ? 0 : 1));
+    QCOMPARE(rig.host->saves, collected ? 1 : 0);
+}
+
+void CollectionRunTest::dnsPageShowsTheNotice_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("unresolvable");
+    QTest::addColumn<int>("notices");
+    // Method 1 finds no file for a name that does not resolve and falls back to the browser,
+    // whose nested run meets the server-not-found page twice; the outer run's second page once.
+    QTest::newRow("method 1, name not resolved") << 0 << true << 3;
+    QTest::newRow("method 2, name not resolved") << 1 << true << 2;
+    QTest::newRow("method 1, the text inside a normal page") << 0 << false << 2;
+    QTest::newRow("method 2, the text inside a normal page") << 1 << false << 2;
+}
+
+void CollectionRunTest::dnsPageShowsTheNotice() {
+    QFETCH(int, method);
+    QFETCH(bool, unresolvable);
+    QFETCH(int, notices);
+    Rig rig(method,
+            unresolvable ? QStringLiteral("nowhere.mixi.test") : QStringLiteral("127.0.0.1"));
+    DemoOptions options;
+    options.extraBodyHtml =
+        QStringLiteral("<p>サーバーが見つからないか、DNS エラーです。<BR>Internet Explorer</p>");
+    if (!unresolvable) {
+        rig.demo.service().setOptions(options);
+    }
+    rig.collector->Command1_Click();
+
+    const QString notice =
+        QStringLiteral("サーバーが見つからないか、DNS エラーです。\n") + kFirewall;
+    QCOMPARE(rig.host->notices, std::vector<QString>(size_t(notices), notice));
+    QCOMPARE(rig.host->ElapsedMinutes, 7);
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->table.RowCount, 0);
+    QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+}
+
+void CollectionRunTest::pagesWithoutEntriesStillCount_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("method 1, empty") << 0 << QStringLiteral("empty");
+    QTest::newRow("method 2, empty") << 1 << QStringLiteral("empty");
+    QTest::newRow("method 1, changed format") << 0 << QStringLiteral("changed");
+    QTest::newRow("method 2, changed format") << 1 << QStringLiteral("changed");
+    // The browser shows the server's error page, which lists nobody.
+    QTest::newRow("method 2, error status") << 1 << QStringLiteral("error");
+}
+
+void CollectionRunTest::pagesWithoutEntriesStillCount() {
+    QFETCH(int, method);
+    QFETCH(QString, option);
+    Rig rig(method);
+    DemoOptions options;
+    options.empty = option == u"empty";
+    options.changedFormat = option == u"changed";
+    options.errorStatus = option == u"error" ? 500 : 0;
+    rig.demo.service().setOptions(options);
+    rig.collector->Command1_Click();
+    QCOMPARE(rig.host->table.RowCount, 0);
+    QCOMPARE(rig.host->saves, 2);
+    QCOMPARE(rig.host->ElapsedMinutes, 0);
+    QVERIFY(QFileInfo::exists(rig.host->DataPath));
+    QVERIFY(rig.platform.dialogs->messages.empty());
+}
+
+void CollectionRunTest::alarmSoundsOncePerCollectedPage_data() {
+    QTest::addColumn<int>("alarmChk");
+    QTest::addColumn<int>("sounds");
+    QTest::newRow("ticked") << 1 << 2;
+    QTest::newRow("unticked") << 0 << 0;
+    QTest::newRow("dimmed") << 2 << 0;
+}
+
+void CollectionRunTest::alarmSoundsOncePerCollectedPage() {
+    QFETCH(int, alarmChk);
+    QFETCH(int, sounds);
+    Rig rig(0);
+    rig.host->alarmChk = alarmChk;
+    rig.collector->Command1_Click();
+    // The second run brings nothing new and still sounds.
+    rig.collector->Command1_Click();
+    QCOMPARE(int(rig.sound->calls.size()), 2 * sounds);
+    for (const auto& call : rig.sound->calls) {
+        QCOMPARE(call.soundName, rig.file("\\alarm.wav"));
+        QCOMPARE(call.flags, SND_ASYNC);
+    }
+}
+
+void CollectionRunTest::buttonAndBusyGuardTheWholePage() {
+    Rig rig(0);
+    int pumped = 0;
+    bool guarded = true;
+    rig.platform.clock->onDoEvents = [&] {
+        ++pumped;
+        guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
+    };
+    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    QVERIFY(pumped > 50);  // after the download, around reading and during every paced line
+    QVERIFY(guarded);
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+}
+
+QTEST_GUILESS_MAIN(CollectionRunTest)
+#include "tst_collection_run.moc"

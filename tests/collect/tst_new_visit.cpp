@@ -1,0 +1,144 @@
+#include <QtTest>
+
+#include "collect/new_visit.h"
+#include "platform/runtime_error.h"
+#include "visitors/visitor_table.h"
+
+namespace {
+
+// Rows as "name|id|count|last access"; a row "-" leaves a free slot.
+void fill(VisitorTable& table, const QStringList& rows) {
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i] == u"-") {
+            continue;
+        }
+        const QStringList f = rows[i].split(u'|');
+        table[i].Name = f[0];
+        table[i].Id = f[1].toInt();
+        table[i].AccessCount = f[2].toInt();
+        table[i].LastAccess = f[3];
+    }
+}
+
+QStringList dump(const VisitorTable& table, qsizetype slots) {
+    QStringList rows;
+    for (qsizetype i = 0; i < slots; ++i) {
+        const VisitorRecord& r = table[i];
+        rows << (r.Id == 0 && r.Name.isEmpty()
+                     ? QStringLiteral("-")
+                     : r.Name + u'|' + QString::number(r.Id) + u'|' +
+                           QString::number(r.AccessCount) + u'|' + r.LastAccess);
+    }
+    return rows;
+}
+
+}  // namespace
+
+class NewVisitTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void entryIsCountedOrSkipped_data();
+    void entryIsCountedOrSkipped();
+    void sameVisitOnBothPagesCountsOnce();
+};
+
+void NewVisitTest::entryIsCountedOrSkipped_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<int>("rankingRows");
+    QTest::addColumn<QString>("entry");  // name|id|visit time
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("rowCountAfter");
+    QTest::addColumn<int>("error");
+
+    const QString a = QStringLiteral("山田|10|3|2026年12月07日 10:00");
+    const QString b = QStringLiteral("鈴木|20|1|2026年12月06日 09:00");
+
+    QTest::newRow("newcomer gets RowCount")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 2
+        << QStringLiteral("佐藤|30|2026年12月07日 11:00")
+        << QStringList{a, b, QStringLiteral("佐藤|30|1|2026年12月07日 11:00")} << 3 << 0;
+    QTest::newRow("later visit counts")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 2
+        << QStringLiteral("山田改|10|2026年12月07日 10:01")
+        << QStringList{QStringLiteral("山田改|10|4|2026年12月07日 10:01"), b, QStringLiteral("-")}
+        << 2 << 0;
+    QTest::newRow("same time is already counted")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 2
+        << QStringLiteral("山田|10|2026年12月07日 10:00") << QStringList{a, b, QStringLiteral("-")}
+        << 2 << 0;
+    QTest::newRow("same time in another spelling is already counted")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 2
+        << QStringLiteral("山田|10|2026年12月7日 10:00") << QStringList{a, b, QStringLiteral("-")}
+        << 2 << 0;
+    QTest::newRow("earlier time is already counted")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 2
+        << QStringLiteral("山田|10|2026年12月07日 09:00") << QStringList{a, b, QStringLiteral("-")}
+        << 2 << 0;
+    QTest::newRow("empty ranking counts a known member again")
+        << QStringList{a, b, QStringLiteral("-")} << 2 << 0
+        << QStringLiteral("山田|10|2026年12月07日 09:00")
+        << QStringList{QStringLiteral("山田|10|4|2026年12月07日 10:00"), b, QStringLiteral("-")}
+        << 2 << 0;
+    QTest::newRow("lookup stops at the first free slot")
+        << QStringList{a, QStringLiteral("-"), b, QStringLiteral("-")} << 3 << 3
+        << QStringLiteral("鈴木|20|2026年12月06日 09:00")
+        << QStringList{a, QStringLiteral("-"), b, QStringLiteral("鈴木|20|1|2026年12月06日 09:00")}
+        << 4 << 0;
+    QTest::newRow("id 0 meets the free slot and its empty time")
+        << QStringList{a, QStringLiteral("-")} << 1 << 1
+        << QStringLiteral("x|0|2026年12月07日 11:00") << QStringList{a, QStringLiteral("-")} << 1
+        << 13;
+    QTest::newRow("stored time that does not convert")
+        << QStringList{QStringLiteral("山田|10|3|そのうち"), QStringLiteral("-")} << 1 << 1
+        << QStringLiteral("山田|10|2026年12月07日 11:00")
+        << QStringList{QStringLiteral("山田|10|3|そのうち"), QStringLiteral("-")} << 1 << 13;
+    QTest::newRow("empty stored time")
+        << QStringList{QStringLiteral("山田|10|3|"), QStringLiteral("-")} << 1 << 1
+        << QStringLiteral("山田|10|2026年12月07日 11:00")
+        << QStringList{QStringLiteral("山田|10|3|"), QStringLiteral("-")} << 1 << 13;
+    QTest::newRow("entry time that does not convert, for a known member")
+        << QStringList{a, QStringLiteral("-")} << 1 << 1 << QStringLiteral("山田|10|2026年昨日")
+        << QStringList{a, QStringLiteral("-")} << 1 << 13;
+    QTest::newRow("negative id is a member like any other")
+        << QStringList{QStringLiteral("-")} << 0 << 0
+        << QStringLiteral("負|-5|2026年12月07日 11:00")
+        << QStringList{QStringLiteral("負|-5|1|2026年12月07日 11:00")} << 1 << 0;
+}
+
+void NewVisitTest::entryIsCountedOrSkipped() {
+    QFETCH(QStringList, before);
+    QFETCH(int, rowCount);
+    QFETCH(int, rankingRows);
+    QFETCH(QString, entry);
+    QFETCH(QStringList, after);
+    QFETCH(int, rowCountAfter);
+    QFETCH(int, error);
+
+    VisitorTable table;
+    fill(table, before);
+    table.RowCount = rowCount;
+    const QStringList e = entry.split(u'|');
+    int thrown = 0;
+    try {
+        NewVisitStep(table, rankingRows, e[0], e[1].toInt(), e[2]);
+    } catch (const RuntimeError& failure) {
+        thrown = failure.number();
+    }
+    QCOMPARE(thrown, error);
+    QCOMPARE(dump(table, after.size()), after);
+    QCOMPARE(table.RowCount, qsizetype(rowCountAfter));
+}
+
+void NewVisitTest::sameVisitOnBothPagesCountsOnce() {
+    VisitorTable table;
+    const QString visit = QStringLiteral("2026年12月07日 10:00");
+    NewVisitStep(table, 0, QStringLiteral("山田"), 10, visit);
+    // The ranking shows the member after the first page.
+    NewVisitStep(table, 1, QStringLiteral("山田"), 10, visit);
+    QCOMPARE(table[0].AccessCount, 1);
+    QCOMPARE(table.RowCount, qsizetype(1));
+}
+
+QTEST_GUILESS_MAIN(NewVisitTest)
+#include "tst_new_visit.moc"

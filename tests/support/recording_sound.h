@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "platform/sound.h"
+
+// Records every sound the program asks for, and plays nothing.
+class RecordingSound final : public Sound {
+  public:
+    struct Call {
+        QString soundName;
+        quint32 flags;
+    };
+    bool PlaySound(const QString& soundName, quint32 flags) override {
+        calls.push_back({soundName, flags});
+        return true;
+    }
+    std::vector<Call> calls;
+};
