@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/window_drag.h"
 
@@ -66,7 +67,7 @@ Form2::Form2(Platform& platform, QWidget* parent)
 
 void Form2::ShowNotice(Platform& platform, QWidget* parent, const QString& message) {
     Form2 notice(platform, parent);
-    notice.Label1->setText(message);
+    notice.Label1->setText(DisplayText(message));
     notice.exec();
 }
 

@@ -45,4 +45,4 @@ class Collector {
 };
 
 // The line break of the run's messages.
-inline const QString kMessageLineBreak = QStringLiteral("\n");
+inline const QString kMessageLineBreak = QStringLiteral("\r\n");

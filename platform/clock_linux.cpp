@@ -17,8 +17,8 @@ class SystemClock final : public Clock {
     }
     void DoEvents() override { QCoreApplication::processEvents(); }
     QDateTime Now() override {
-        QDateTime now = QDateTime::currentDateTime();
-        return now.addMSecs(-now.time().msec());
+        // Whole seconds straight from the epoch: the parse loop reads the clock for every entry.
+        return QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
     }
 };
 

@@ -21,3 +21,7 @@ class Dialogs {
 };
 
 std::unique_ptr<Dialogs> createQtDialogs();
+
+// The program's texts break lines with CR LF, as its messages always have; Qt's widgets want a
+// lone LF.
+QString DisplayText(const QString& text);

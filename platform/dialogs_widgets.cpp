@@ -25,14 +25,14 @@ class QtDialogs final : public Dialogs {
   public:
     void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                 const QString& title) override {
-        QMessageBox box(toQt(icon), title, prompt, QMessageBox::Ok, parent);
+        QMessageBox box(toQt(icon), title, DisplayText(prompt), QMessageBox::Ok, parent);
         box.exec();
     }
     std::optional<QString> InputBox(QWidget* parent, const QString& prompt, const QString& title,
                                     const QString& defaultText) override {
         QInputDialog dialog(parent);
         dialog.setWindowTitle(title);
-        dialog.setLabelText(prompt);
+        dialog.setLabelText(DisplayText(prompt));
         dialog.setTextValue(defaultText);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
@@ -42,6 +42,12 @@ class QtDialogs final : public Dialogs {
 };
 
 }  // namespace
+
+QString DisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return shown;
+}
 
 std::unique_ptr<Dialogs> createQtDialogs() {
     return std::make_unique<QtDialogs>();

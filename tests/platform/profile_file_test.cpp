@@ -183,4 +183,4 @@ void ProfileFileTest::writeThatFailsKeepsTheOldFile() {
 }
 
 QTEST_GUILESS_MAIN(ProfileFileTest)
-#include "tst_profile_file.moc"
+#include "profile_file_test.moc"

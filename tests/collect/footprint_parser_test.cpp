@@ -241,4 +241,4 @@ void FootprintParserTest::tenMegabytePageYieldsEveryEntry() {
 }
 
 QTEST_GUILESS_MAIN(FootprintParserTest)
-#include "tst_footprint_parser.moc"
+#include "footprint_parser_test.moc"

@@ -182,4 +182,4 @@ void UrlDownloadTest::failedWriteLeavesNoFile() {
 }
 
 QTEST_GUILESS_MAIN(UrlDownloadTest)
-#include "tst_url_download.moc"
+#include "url_download_test.moc"

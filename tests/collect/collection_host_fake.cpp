@@ -1,4 +1,4 @@
-#include "tests/collect/test_collection_host.h"
+#include "tests/collect/collection_host_fake.h"
 
 #include "platform/paths.h"
 #include "platform/platform.h"

@@ -62,7 +62,7 @@ void Form2Test::looksLikeAMessageBoxOfItsOwn() {
 
     // The message shows on the face beside the triangle.
     const QString message =
-        QStringLiteral("タイムアウトしました\nファイアーウォール等は通すように設定してください。");
+        QStringLiteral("タイムアウトしました\r\nファイアーウォール等は通すように設定してください。");
     form.Label1->setText(message);
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), message);
 }
@@ -157,4 +157,4 @@ void Form2Test::dragsByItsFaceWithTheLeftButtonOnly() {
 }
 
 QTEST_MAIN(Form2Test)
-#include "tst_form2.moc"
+#include "form2_test.moc"

@@ -103,4 +103,4 @@ void PageRetrievalTest::dnsPatternStopsInsideTheBrowserName() {
 }
 
 QTEST_GUILESS_MAIN(PageRetrievalTest)
-#include "tst_page_retrieval.moc"
+#include "page_retrieval_test.moc"

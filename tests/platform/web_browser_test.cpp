@@ -169,4 +169,4 @@ void WebBrowserTest::refusedConnectionShowsAPageAndCompletes() {
 }
 
 QTEST_GUILESS_MAIN(WebBrowserTest)
-#include "tst_web_browser.moc"
+#include "web_browser_test.moc"

@@ -164,4 +164,4 @@ void CollectServicesTest::alarmPlaysWithoutWaitingEvenWithoutASoundDevice() {
 }
 
 QTEST_MAIN(CollectServicesTest)
-#include "tst_collect_services.moc"
+#include "collect_services_test.moc"

@@ -141,4 +141,4 @@ void NewVisitTest::sameVisitOnBothPagesCountsOnce() {
 }
 
 QTEST_GUILESS_MAIN(NewVisitTest)
-#include "tst_new_visit.moc"
+#include "new_visit_test.moc"

@@ -377,4 +377,4 @@ void ScheduleSettingsTest::serviceUrlIsReadButNeverWritten() {
 }
 
 QTEST_GUILESS_MAIN(ScheduleSettingsTest)
-#include "tst_schedule_settings.moc"
+#include "schedule_settings_test.moc"

@@ -4,7 +4,7 @@
 #include "collect/collector.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
-#include "tests/collect/test_collection_host.h"
+#include "tests/collect/collection_host_fake.h"
 #include "tests/support/network_test_platform.h"
 #include "tools/demo_service.h"
 
@@ -290,7 +290,7 @@ void CollectionRunTest::errorTrapLeavesTheDataFileUntouched() {
     rig.collector->Command1_Click();
 
     const QString message =
-        kTrapHeadline + QStringLiteral("\n\nエラー番号:13\n説明：型が一致しません。");
+        kTrapHeadline + QStringLiteral("\r\n\r\nエラー番号:13\r\n説明：型が一致しません。");
     const auto& messages = rig.platform.dialogs->messages;
     QCOMPARE(messages.size(), size_t(2));
     for (const auto& m : messages) {
@@ -320,7 +320,7 @@ void CollectionRunTest::browserTimeOutShowsTheNoticeAndKeepsTheCountdown() {
     const quint32 start = rig.platform.clock->counter;
     rig.collector->Command1_Click();
 
-    const QString notice = QStringLiteral("タイムアウトしました\n") + kFirewall;
+    const QString notice = QStringLiteral("タイムアウトしました\r\n") + kFirewall;
     QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
     QVERIFY(guarded);
     // Ten waits of just over a second per page.
@@ -389,7 +389,7 @@ void CollectionRunTest::dnsPageShowsTheNotice() {
     rig.collector->Command1_Click();
 
     const QString notice =
-        QStringLiteral("サーバーが見つからないか、DNS エラーです。\n") + kFirewall;
+        QStringLiteral("サーバーが見つからないか、DNS エラーです。\r\n") + kFirewall;
     QCOMPARE(rig.host->notices, std::vector<QString>(size_t(notices), notice));
     QCOMPARE(rig.host->ElapsedMinutes, 7);
     QCOMPARE(rig.host->saves, 0);
@@ -466,4 +466,4 @@ void CollectionRunTest::buttonAndBusyGuardTheWholePage() {
 }
 
 QTEST_GUILESS_MAIN(CollectionRunTest)
-#include "tst_collection_run.moc"
+#include "collection_run_test.moc"
