@@ -17,9 +17,19 @@ class SystemClock final : public Clock {
     }
     void DoEvents() override { QCoreApplication::processEvents(); }
     QDateTime Now() override {
-        // Whole seconds straight from the epoch: the parse loop reads the clock for every entry.
-        return QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+        // The parse loop reads the clock for every entry; the local-time conversion is the dear
+        // part, so it is made once a second.
+        const qint64 seconds = QDateTime::currentSecsSinceEpoch();
+        if (seconds != m_nowSeconds) {
+            m_nowSeconds = seconds;
+            m_now = QDateTime::fromSecsSinceEpoch(seconds);
+        }
+        return m_now;
     }
+
+  private:
+    qint64 m_nowSeconds = -1;
+    QDateTime m_now;
 };
 
 }  // namespace
