@@ -2,9 +2,9 @@
 #include <QFile>
 #include <QtTest>
 
+#include "app/startup_registration.h"
 #include "tests/support/launch_sandbox.h"
 #include "tests/support/test_platform.h"
-#include "app/startup_registration.h"
 
 namespace {
 
