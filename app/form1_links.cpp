@@ -95,13 +95,18 @@ void Form1Links::setCaption(const QString& caption) {
     m_form.Command6->setText(caption);
 }
 
+void Form1Links::watchList(QWidget* viewport) {
+    m_listViewport = viewport;
+    viewport->installEventFilter(this);
+}
+
 bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_form.ListView1->viewport()) {
-        return false;
-    }
+    // The window is not touched for other events: the list still gets some while the window is
+    // being destroyed.
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
-        type != QEvent::MouseButtonRelease) {
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+         type != QEvent::MouseButtonRelease) ||
+        watched != m_listViewport) {
         return false;
     }
     const auto* mouse = static_cast<QMouseEvent*>(event);

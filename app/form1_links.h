@@ -20,6 +20,9 @@ class Form1Links final : public QObject,
   public:
     explicit Form1Links(Form1& form);
 
+    // Takes the presses over the list's viewport that the list's own handlers stand for.
+    void watchList(QWidget* viewport);
+
     VisitorPageActions& pages() { return m_pages; }
     StartupRegistration& startup() { return m_startup; }
     // The commands over the window's table, with the window's present file paths.
@@ -44,11 +47,11 @@ class Form1Links final : public QObject,
     void setCaption(const QString& caption) override;
 
   protected:
-    // Watches the list's viewport for the presses that the list's own handlers stand for.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     Form1& m_form;
+    QWidget* m_listViewport = nullptr;
     VisitorPageActions m_pages;
     StartupRegistration m_startup;
 };

@@ -11,7 +11,7 @@
 
 void Form1::createLinks() {
     m_links = new Form1Links(*this);
-    ListView1->viewport()->installEventFilter(m_links);
+    m_links->watchList(ListView1->viewport());
 
     MNU_POP = new QMenu(PopupMenuCaption(), this);
     MNU_POP->setObjectName(QStringLiteral("MNU_POP"));
