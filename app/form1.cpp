@@ -21,6 +21,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     m_rankingSort.setSourceModel(&m_ranking);
     m_files.setDialogParent(this);
     createControls();
+    createLinks();
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 
@@ -92,26 +93,31 @@ void Form1::ListView1_ColumnClick(int column) {
 }
 
 void Form1::SaveDataFile(const QString& path, bool IsFallback) {
+    setListCommandsEnabled(false);
     m_files.SaveDataFile(path, IsFallback);
     finishFileWork();
 }
 
 void Form1::SaveCsvFile(const QString& path, bool IsFallback) {
+    setListCommandsEnabled(false);
     m_files.SaveCsvFile(path, IsFallback);
     finishFileWork();
 }
 
 void Form1::TAB_FileLoad(const QString& path) {
+    setListCommandsEnabled(false);
     m_files.TAB_FileLoad(path);
     finishFileWork();
 }
 
 void Form1::CSV_FileLoad(const QString& path) {
+    setListCommandsEnabled(false);
     m_files.CSV_FileLoad(path);
     finishFileWork();
 }
 
 void Form1::finishFileWork() {
+    updateCommandAvailability();
     // The exit waited for the file to be whole on disk; it passed the minimise test already.
     if (m_exitPending && !m_files.busy()) {
         m_exitPending = false;

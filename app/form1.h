@@ -24,6 +24,11 @@ class RankingView;
 class UpDown;
 struct Platform;
 
+class Form1Links;
+class QAction;
+class QMenu;
+class QPoint;
+
 // The main window. It owns the program's state: the visitor table and its ranking, the paths,
 // the schedule counters and the flags. Loading it (Form_Load) starts the program and its final
 // close ends it (programEnded). Every control is a public member named as the control is, and
@@ -110,6 +115,31 @@ class Form1 : public QWidget, public StatusPanels {
     QLabel* Label4 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+
+    // --- Visitor pages, list commands and start-up registration (form1_web.cpp) ---
+    // The visitor pages' base address from the "ServiceUrl" setting: its scheme, host and port
+    // when it is an absolute http or https address, otherwise "https://mixi.jp" (the default).
+    void setServiceAddress(const QString& serviceUrlText);
+    QString serviceBaseAddress() const;
+    // Command4, Command5 and MNU_MEMO change or write the table, so they are unavailable while a
+    // page is collected (Busy) or a file is between rows; call this after changing Busy.
+    void updateCommandAvailability();
+    void ListView1_DblClick();
+    // A mouse button pressed over the list: 1 left, 2 right, 4 middle; `pointer` on the screen.
+    void ListView1_MouseDown(int Button, const QPoint& pointer);
+    void MNU_MEMO_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    QMenu* MNU_POP = nullptr;  // its entries are QActions named as the entries are
+    QAction* MNU_MEMO = nullptr;
+
+  private:
+    void createLinks();
+    void setListCommandsEnabled(bool enabled);
+    Form1Links* m_links = nullptr;  // a child object
 
   Q_SIGNALS:
     // The close handling decided to end the program; main() leaves its event loop on it.

@@ -8,8 +8,6 @@ void Form1::LoadSettings() {}
 
 void Form1::SaveSettings() {}
 
-void Form1::RefreshStartupButton() {}
-
 void Form1::Timer1_Timer() {}
 
 void Form1::Timer2_Timer() {

@@ -7,7 +7,6 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
-#include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
@@ -108,18 +107,16 @@ std::optional<qint32> IdFromRankingColumn(const QString& idColumnText) {
 }
 
 ListMaintenance::ListMaintenance(Platform& platform, VisitorTable& table, RankingModel& ranking,
-                                 VisitorFiles& files, MaintenanceHost& host, QString dataPath,
-                                 QString csvPath)
+                                 MaintenanceHost& host, QString dataPath, QString csvPath)
     : m_platform(platform),
       m_table(table),
       m_ranking(ranking),
-      m_files(files),
       m_host(host),
       m_dataPath(std::move(dataPath)),
       m_csvPath(std::move(csvPath)) {}
 
 bool ListMaintenance::commandsAvailable() const {
-    return !m_host.collecting() && !m_files.busy();
+    return !m_host.collecting() && !m_host.filesBusy();
 }
 
 void ListMaintenance::Command4_Click() {
@@ -146,7 +143,7 @@ void ListMaintenance::Command5_Click() {
     if (!commandsAvailable()) {
         return;
     }
-    m_files.SaveCsvFile(m_csvPath, false);
+    m_host.SaveCsvFile(m_csvPath, false);
     m_platform.dialogs->MsgBox(m_host.dialogParent(), QString::fromUtf16(kCsvExportMessage),
                                MsgBoxIcon::None, QStringLiteral("Kestrelview"));
 }
@@ -176,5 +173,5 @@ void ListMaintenance::MNU_MEMO_Click(std::optional<int> rankingRow) {
         }
     }
     SetMemoById(m_table, *id, *answer);
-    m_files.SaveDataFile(m_dataPath, false);
+    m_host.SaveDataFile(m_dataPath, false);
 }

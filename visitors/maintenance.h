@@ -7,7 +7,6 @@
 struct Platform;
 class QWidget;
 class RankingModel;
-class VisitorFiles;
 class VisitorTable;
 
 // The list maintenance commands: delete by count, CSV export and the memo edit.
@@ -46,13 +45,19 @@ class MaintenanceHost {
     virtual void RefreshRanking() = 0;
     // True while a footprint page is being collected.
     virtual bool collecting() const = 0;
+    // True while a load or a save of the visitor files is between rows.
+    virtual bool filesBusy() const = 0;
     virtual QWidget* dialogParent() const = 0;
+    // The savers of the visitor files; the window brackets every file's work, so the commands
+    // save through it.
+    virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
+    virtual void SaveCsvFile(const QString& path, bool IsFallback) = 0;
 };
 
 class ListMaintenance {
   public:
     ListMaintenance(Platform& platform, VisitorTable& table, RankingModel& ranking,
-                    VisitorFiles& files, MaintenanceHost& host, QString dataPath, QString csvPath);
+                    MaintenanceHost& host, QString dataPath, QString csvPath);
 
     // False while a page is being collected or a load or save is between rows; the window
     // disables Command4, Command5 and MNU_MEMO then, and the commands do nothing if reached.
@@ -71,7 +76,6 @@ class ListMaintenance {
     Platform& m_platform;
     VisitorTable& m_table;
     RankingModel& m_ranking;
-    VisitorFiles& m_files;
     MaintenanceHost& m_host;
     QString m_dataPath;
     QString m_csvPath;

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "platform/command_line.h"
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 
 // Starting programs from Windows-style command lines, for real, with recording stand-ins on a
 // PATH of their own.

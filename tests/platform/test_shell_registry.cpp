@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "platform/shell_registry.h"
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "platform/registry.h"
 #include "platform/xdg_handler.h"
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 
 using Files = QMap<QString, QByteArray>;
 Q_DECLARE_METATYPE(Files)

@@ -25,8 +25,7 @@ struct Window final : MaintenanceHost {
     explicit Window(const QString& folder)
         : platform(folder),
           files(*platform, table, ranking, panels),
-          maintenance(*platform, table, ranking, files, *this,
-                      AppFilePath(folder, "\\zodadud_data.dat"),
+          maintenance(*platform, table, ranking, *this, AppFilePath(folder, "\\zodadud_data.dat"),
                       AppFilePath(folder, "\\output.csv")) {}
 
     void RefreshRanking() override {
@@ -34,7 +33,14 @@ struct Window final : MaintenanceHost {
         ranking.RefreshRanking(table);
     }
     bool collecting() const override { return busy; }
+    bool filesBusy() const override { return files.busy(); }
     QWidget* dialogParent() const override { return nullptr; }
+    void SaveDataFile(const QString& path, bool IsFallback) override {
+        files.SaveDataFile(path, IsFallback);
+    }
+    void SaveCsvFile(const QString& path, bool IsFallback) override {
+        files.SaveCsvFile(path, IsFallback);
+    }
 
     void add(const QString& name, qint32 id, qint32 count, const QString& memo = {}) {
         table.SetVisitor(name, QString::number(id), QString::number(count), "2009年01月07日 22:19",

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "platform/registry.h"
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 #include "tests/support/test_platform.h"
 #include "tests/web/fake_registry.h"
 #include "tests/web/fake_web_host.h"

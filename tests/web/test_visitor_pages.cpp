@@ -1,7 +1,7 @@
 #include <QSet>
 #include <QtTest>
 
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 #include "tests/support/test_platform.h"
 #include "tests/web/fake_web_host.h"
 #include "web/visitor_pages.h"

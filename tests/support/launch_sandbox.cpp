@@ -1,4 +1,4 @@
-#include "tests/platform/launch_sandbox.h"
+#include "tests/support/launch_sandbox.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -2,9 +2,9 @@
 #include <QFile>
 #include <QtTest>
 
-#include "tests/platform/launch_sandbox.h"
+#include "app/startup_registration.h"
+#include "tests/support/launch_sandbox.h"
 #include "tests/support/test_platform.h"
-#include "web/startup_registration.h"
 
 namespace {
 
@@ -130,4 +130,4 @@ class StartupRegistrationTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(StartupRegistrationTest)
-#include "test_startup_registration.moc"
+#include "startup_registration_test.moc"

@@ -1,4 +1,4 @@
-#include "web/startup_registration.h"
+#include "app/startup_registration.h"
 
 #include "platform/dialogs.h"
 #include "platform/platform.h"

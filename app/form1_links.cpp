@@ -1,0 +1,126 @@
+#include "app/form1_links.h"
+
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+#include "app/caption_button.h"
+#include "app/check_box.h"
+#include "app/form1.h"
+#include "app/ranking_view.h"
+
+namespace {
+
+// The button numbers the list's mouse handler knows.
+int buttonNumber(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+Form1Links::Form1Links(Form1& form)
+    : QObject(&form),
+      m_form(form),
+      m_pages(form.platform(), *this),
+      m_startup(form.platform(), *this) {}
+
+ListMaintenance Form1Links::maintenance() {
+    return ListMaintenance(m_form.platform(), m_form.table(), m_form.ranking(), *this,
+                           m_form.DataPath, m_form.CsvPath);
+}
+
+std::optional<int> Form1Links::selectedRankingRow() const {
+    const QItemSelectionModel* selection = m_form.ListView1->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    if (rows.isEmpty()) {
+        return std::nullopt;
+    }
+    return m_form.rankingSort().mapToSource(rows.first()).row();
+}
+
+int Form1Links::rankingRowCount() const {
+    return m_form.ranking().rowCount();
+}
+
+bool Form1Links::hasSelectedRow() const {
+    return selectedRankingRow().has_value();
+}
+
+QString Form1Links::selectedIdText() const {
+    const std::optional<int> row = selectedRankingRow();
+    return row ? m_form.ranking().text(*row, RankingModel::IdColumn) : QString();
+}
+
+int Form1Links::IEOpenChkValue() const {
+    return m_form.IEOpenChk->Value();
+}
+
+QWidget* Form1Links::dialogParent() const {
+    return &m_form;
+}
+
+void Form1Links::RefreshRanking() {
+    m_form.RefreshRanking();
+}
+
+bool Form1Links::collecting() const {
+    return m_form.Busy;
+}
+
+bool Form1Links::filesBusy() const {
+    return m_form.FilesBusy();
+}
+
+void Form1Links::SaveDataFile(const QString& path, bool IsFallback) {
+    m_form.SaveDataFile(path, IsFallback);
+}
+
+void Form1Links::SaveCsvFile(const QString& path, bool IsFallback) {
+    m_form.SaveCsvFile(path, IsFallback);
+}
+
+QString Form1Links::caption() const {
+    return m_form.Command6->text();
+}
+
+void Form1Links::setCaption(const QString& caption) {
+    m_form.Command6->setText(caption);
+}
+
+void Form1Links::watchList(QWidget* viewport) {
+    m_listViewport = viewport;
+    viewport->installEventFilter(this);
+}
+
+bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
+    // The window is not touched for other events: the list still gets some while the window is
+    // being destroyed.
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+         type != QEvent::MouseButtonRelease) ||
+        watched != m_listViewport) {
+        return false;
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const int button = buttonNumber(mouse->button());
+    if (type == QEvent::MouseButtonRelease) {
+        // The list never sees the right button, so it cannot move the selection with it.
+        return button == 2;
+    }
+    if (type == QEvent::MouseButtonDblClick && button == 1) {
+        // The first press of the pair has selected the row already.
+        m_form.ListView1_DblClick();
+        return false;
+    }
+    // A second right press comes as a double-click and shows the menu again.
+    m_form.ListView1_MouseDown(button, mouse->globalPosition().toPoint());
+    return button == 2;
+}

@@ -1,0 +1,221 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
+#include "app/caption_button.h"
+#include "app/check_box.h"
+#include "app/ranking_view.h"
+#include "tests/app/form1_fixture.h"
+#include "tests/support/launch_sandbox.h"
+
+namespace {
+
+const QString kRegister = QStringLiteral("スタートアップに登録");
+const QString kUnregister = QStringLiteral("スタートアップから削除");
+
+// As the window system delivers it: the second press of the pair comes as the double-click.
+void doubleClick(QWidget* widget, const QPoint& point) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, point);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, point);
+}
+
+// The main window on a desktop of our own: a stand-in browser named as the https handler and a
+// stand-in opener on PATH, the real registry, shell registry and command-line starter over them.
+struct Desktop {
+    Desktop() {
+        f.platform->registry = createLinuxRegistry();
+        f.platform->shellRegistry = createLinuxShellRegistry();
+        f.platform->commandLine = createLinuxCommandLineStarter();
+        browser = sandbox.addStandIn("browser");
+        opener = sandbox.addStandIn("xdg-open");
+        sandbox.setHttpsHandler("browser.desktop", "browser %u");
+    }
+
+    // Visitors in table order (count descending); the window is loaded and shown.
+    void load(int visitors) {
+        f.form->Form_Load();
+        const QStringList names = {"mika", "akira", "kenji", "yui"};
+        for (int i = 0; i < visitors; ++i) {
+            f.form->table().SetVisitor(names[i], QString::number(100 + i),
+                                       QString::number(visitors - i), "2026年12月06日 22:19", {},
+                                       f.form->table().RowCount);
+        }
+        f.form->RefreshRanking();
+    }
+
+    QPoint rowPoint(int listRow) const {
+        const QModelIndex index = f.form->rankingSort().index(listRow, RankingModel::NameColumn);
+        return f.form->ListView1->visualRect(index).center();
+    }
+    QWidget* list() const { return f.form->ListView1->viewport(); }
+    int selectedListRow() const {
+        const QModelIndexList rows = f.form->ListView1->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+    QMenu* menu() const { return f.form->findChild<QMenu*>("MNU_POP"); }
+    QString autostartEntry() const {
+        return sandbox.configHome() + "/autostart/kestrelview.desktop";
+    }
+
+    LaunchSandbox sandbox;
+    Form1Fixture f;
+    QString browser;
+    QString opener;
+};
+
+}  // namespace
+
+// The ranking list's pages in the browser, its pop-up menu, the maker's pages and the start-up
+// button, through the real window.
+class Form1WebTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void popupMenuHoldsEveryEntryInOrder() {
+        Desktop d;
+        QMenu* menu = d.menu();
+        QVERIFY(menu);
+        QCOMPARE(menu->title(), QStringLiteral("ポップアップメニュー"));
+        QStringList entries;
+        for (const QAction* action : menu->actions()) {
+            entries << action->objectName() + u'=' + (action->isSeparator() ? "-" : action->text());
+        }
+        QCOMPARE(entries, (QStringList{
+                              "MNU_VIEW=ページ表示(&V)",
+                              "separator1=-",
+                              "MNU_MEMO=メモを編集",
+                              "separator5=-",
+                              "MNU_MYMIXI=マイミクシィ一覧(&M)",
+                              "MNU_COMMUNITY=コミュニティ一覧(&C)",
+                              "separator2=-",
+                              "MNU_DIARY=日記一覧(&D)",
+                              "MNU_INTRODUCE=紹介文一覧(&I)",
+                              "MNU_REVIEW=レビュー一覧(&R)",
+                              "MNU_PICTURE=写真一覧(&P)",
+                              "separator3=-",
+                              "MNU_MESSAGE=メッセージを送る(&S)",
+                              "MNU_FAVORITE=お気に入りに追加(&F)",
+                              "MNU_MYMIXIADD=マイミクシィに追加(&A)",
+                          }));
+        QCOMPARE(d.f.form->findChild<QAction*>("MNU_MEMO"), d.f.form->MNU_MEMO);
+    }
+
+    void pressOverTheList_data() {
+        QTest::addColumn<int>("visitors");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("menuShown");
+        QTest::newRow("right button over rows") << 3 << Qt::RightButton << true;
+        QTest::newRow("right button, empty list") << 0 << Qt::RightButton << false;
+        QTest::newRow("left button") << 3 << Qt::LeftButton << false;
+        QTest::newRow("middle button") << 3 << Qt::MiddleButton << false;
+    }
+    void pressOverTheList() {
+        QFETCH(int, visitors);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, menuShown);
+        Desktop d;
+        d.load(visitors);
+        if (visitors > 0) {
+            QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(0));
+            QCOMPARE(d.selectedListRow(), 0);
+        }
+        const QPoint point = visitors > 0 ? d.rowPoint(2) : QPoint(20, 20);
+        QTest::mousePress(d.list(), button, {}, point);
+        QCOMPARE(d.menu()->isVisible(), menuShown);
+        if (button == Qt::RightButton) {
+            // The menu acts on the row selected before the press.
+            QCOMPARE(d.selectedListRow(), visitors > 0 ? 0 : -1);
+        }
+        d.menu()->hide();
+        QTest::mouseRelease(d.list(), button, {}, point);
+    }
+
+    // Through the header sort: the page is the visitor's in the row that was clicked.
+    void doubleClickAndMenuEntriesOpenTheVisitorsPages() {
+        Desktop d;
+        d.load(4);
+        d.f.form->ListView1_ColumnClick(RankingModel::NameColumn);  // yui, mika, kenji, akira
+        doubleClick(d.list(), d.rowPoint(1));
+        QVERIFY(d.sandbox.waitForLaunches("browser", 1));
+        QCOMPARE(d.sandbox.launches("browser"),
+                 (QList<QStringList>{{d.browser, "https://mixi.jp/show_friend.pl?id=100"}}));
+
+        d.sandbox.clearLaunches();
+        d.f.form->setServiceAddress("http://127.0.0.1:8080/show_log.pl");
+        QCOMPARE(d.f.form->serviceBaseAddress(), QStringLiteral("http://127.0.0.1:8080"));
+        d.f.form->findChild<QAction*>("MNU_MESSAGE")->trigger();
+        QVERIFY(d.sandbox.waitForLaunches("browser", 1));
+        QCOMPARE(d.sandbox.launches("browser"),
+                 (QList<QStringList>{{d.browser, "http://127.0.0.1:8080/send_message.pl?id=100"}}));
+        QVERIFY(d.sandbox.launches("xdg-open").isEmpty());
+    }
+
+    void tickedIEOpenChkOpensThroughTheDesktopsOpener() {
+        Desktop d;
+        d.load(2);
+        QVERIFY(d.f.form->IEOpenChk->setValue(1));
+        doubleClick(d.list(), d.rowPoint(1));
+        QVERIFY(d.sandbox.waitForLaunches("xdg-open", 1));
+        QCOMPARE(d.sandbox.launches("xdg-open"),
+                 (QList<QStringList>{{d.opener, "https://mixi.jp/show_friend.pl?id=101"}}));
+        QVERIFY(d.sandbox.launches("browser").isEmpty());
+    }
+
+    void doubleClickBelowTheRowsWithoutASelectedRowOpensNothing() {
+        Desktop d;
+        d.load(2);
+        doubleClick(d.list(), QPoint(20, d.list()->height() - 5));
+        QCOMPARE(d.selectedListRow(), -1);
+        d.sandbox.settle();
+        QVERIFY(d.sandbox.launches("browser").isEmpty());
+    }
+
+    // The command lines leave the quote open; the opener still receives the bare address.
+    void makerPagesGoToTheOpener() {
+        Desktop d;
+        d.load(0);
+        QTest::mouseClick(d.f.form->Command2, Qt::LeftButton);
+        QVERIFY(d.sandbox.waitForLaunches("xdg-open", 1));
+        QTest::mouseClick(d.f.form->Command3, Qt::LeftButton);
+        QVERIFY(d.sandbox.waitForLaunches("xdg-open", 2));
+        QCOMPARE(d.sandbox.launches("xdg-open"),
+                 (QList<QStringList>{{d.opener, "https://www.example.com/kestrelview/"},
+                                     {d.opener, "https://www.example.com/kestrelview/report"}}));
+        QVERIFY(d.sandbox.launches("browser").isEmpty());
+        QVERIFY(d.f.platform.dialogs->messages.empty());
+    }
+
+    void startupButtonFollowsAndChangesTheAutostartEntry() {
+        Desktop d;
+        d.sandbox.writeFile("config/autostart/kestrelview.desktop", "made elsewhere");
+        d.load(0);
+        QCOMPARE(d.f.form->Command6->text(), kUnregister);
+
+        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QVERIFY(!QFile::exists(d.autostartEntry()));
+        QCOMPARE(d.f.form->Command6->text(), kRegister);
+
+        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QFile entry(d.autostartEntry());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains(QDir(d.f.dir.path()).filePath("Kestrelview").toUtf8()));
+        QCOMPARE(d.f.form->Command6->text(), kUnregister);
+        QVERIFY(d.f.platform.dialogs->messages.empty());
+
+        // A file where the autostart folder belongs refuses the write.
+        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QVERIFY(QDir(d.sandbox.configHome()).rmdir("autostart"));
+        d.sandbox.writeFile("config/autostart", "not a folder");
+        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QCOMPARE(d.f.form->Command6->text(), kRegister);
+        QCOMPARE(d.f.platform.dialogs->messages.size(), size_t(1));
+        QCOMPARE(d.f.platform.dialogs->messages[0].prompt,
+                 QStringLiteral("スタートアップの設定を変更できませんでした。"));
+        QCOMPARE(d.f.platform.dialogs->messages[0].title, QStringLiteral("Kestrelview"));
+    }
+};
+
+QTEST_MAIN(Form1WebTest)
+#include "form1_web_test.moc"
