@@ -257,4 +257,4 @@ class OpenUrlTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(OpenUrlTest)
-#include "test_open_url.moc"
+#include "open_url_test.moc"

@@ -133,4 +133,4 @@ class RegistryValueTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(RegistryValueTest)
-#include "test_registry_value.moc"
+#include "registry_value_test.moc"

@@ -112,4 +112,4 @@ class CommandLineStarterTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(CommandLineStarterTest)
-#include "test_command_line_starter.moc"
+#include "command_line_starter_test.moc"

@@ -166,4 +166,4 @@ class ShellRegistryTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(ShellRegistryTest)
-#include "test_shell_registry.moc"
+#include "shell_registry_test.moc"

@@ -225,4 +225,4 @@ class XdgHandlerTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(XdgHandlerTest)
-#include "test_xdg_handler.moc"
+#include "xdg_handler_test.moc"

@@ -248,4 +248,4 @@ class VisitorPagesTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(VisitorPagesTest)
-#include "test_visitor_pages.moc"
+#include "visitor_pages_test.moc"

@@ -110,4 +110,4 @@ class WindowsCommandLineTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(WindowsCommandLineTest)
-#include "test_windows_command_line.moc"
+#include "windows_command_line_test.moc"

@@ -336,4 +336,4 @@ class MaintenanceTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(MaintenanceTest)
-#include "test_maintenance.moc"
+#include "maintenance_test.moc"

@@ -169,4 +169,4 @@ class DesktopEntryTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(DesktopEntryTest)
-#include "test_desktop_entry.moc"
+#include "desktop_entry_test.moc"
