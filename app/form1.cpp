@@ -21,6 +21,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     m_rankingSort.setSourceModel(&m_ranking);
     m_files.setDialogParent(this);
     createControls();
+    wireCollection();
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 

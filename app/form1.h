@@ -111,6 +111,23 @@ class Form1 : public QWidget, public StatusPanels {
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 
+    // --- Collection run, schedule and settings (form1_collection.h, form1_collection.cpp) ---
+    // "足跡取得": a run of both footprint pages, unless a page is being collected or a load or a
+    // save is between rows. The button, the schedule and the start-up run all come here.
+    void Command1_Click();
+    // Whether a run may start now: Command1 enabled and no file between rows.
+    bool runMayStart() const;
+    class Collection;
+
+  private:
+    struct CollectionDeleter {
+        void operator()(Collection* collection) const;
+    };
+    void wireCollection();
+    // The run's, the schedule's and the settings' view of this window, with the browser, the
+    // collector and the schedule it owns.
+    std::unique_ptr<Collection, CollectionDeleter> m_collection;
+
   Q_SIGNALS:
     // The close handling decided to end the program; main() leaves its event loop on it.
     void programEnded();
