@@ -22,6 +22,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     m_files.setDialogParent(this);
     createControls();
     createLinks();
+    wireCollection();
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 

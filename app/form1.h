@@ -136,10 +136,13 @@ class Form1 : public QWidget, public StatusPanels {
     QMenu* MNU_POP = nullptr;  // its entries are QActions named as the entries are
     QAction* MNU_MEMO = nullptr;
 
-  private:
-    void createLinks();
-    void setListCommandsEnabled(bool enabled);
-    Form1Links* m_links = nullptr;  // a child object
+    // --- Collection run, schedule and settings (form1_collection.h, form1_collection.cpp) ---
+    // "足跡取得": a run of both footprint pages, unless a page is being collected or a load or a
+    // save is between rows. The button, the schedule and the start-up run all come here.
+    void Command1_Click();
+    // Whether a run may start now: Command1 enabled and no file between rows.
+    bool runMayStart() const;
+    class Collection;
 
   Q_SIGNALS:
     // The close handling decided to end the program; main() leaves its event loop on it.
@@ -151,10 +154,17 @@ class Form1 : public QWidget, public StatusPanels {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct CollectionDeleter {
+        void operator()(Collection* collection) const;
+    };
+
     void createControls();
     void createStatusBar();
     void layOutNotes();
     void finishFileWork();
+    void createLinks();
+    void setListCommandsEnabled(bool enabled);
+    void wireCollection();
     void endProgram();
 
     Platform& m_platform;
@@ -166,4 +176,8 @@ class Form1 : public QWidget, public StatusPanels {
     std::array<QLabel*, 2> m_panels{};
     // An exit asked for while a load or a save was between rows.
     bool m_exitPending = false;
+    Form1Links* m_links = nullptr;  // a child object
+    // The run's, the schedule's and the settings' view of this window, with the browser, the
+    // collector and the schedule it owns.
+    std::unique_ptr<Collection, CollectionDeleter> m_collection;
 };

@@ -1,12 +1,11 @@
 #include "app/schedule.h"
 
-#include <algorithm>
-
 #include "platform/clock.h"
 #include "platform/conversions.h"
 #include "platform/platform.h"
 
-Schedule::Schedule(Platform& platform, ScheduleHost& host) : m_platform(platform), m_host(host) {}
+Schedule::Schedule(Platform& platform, ScheduleHost& host, qint32& waitTime, qint32& elapsedMinutes)
+    : WaitTime(waitTime), ElapsedMinutes(elapsedMinutes), m_platform(platform), m_host(host) {}
 
 void Schedule::Text1_Change(const QString& text) {
     const std::optional<double> number = ParseDecimal(text);
@@ -39,14 +38,4 @@ void Schedule::Timer2_Timer() {
         m_host.Command1_Click();
     }
     m_host.setTimer2Enabled(false);
-}
-
-QString Schedule::UpDown1_Click(const QString& text1, int delta) {
-    bool ok = false;
-    const int typed = text1.trimmed().toInt(&ok);
-    if (ok && typed >= kUpDownMin && typed <= kUpDownMax) {
-        m_upDownValue = typed;
-    }
-    m_upDownValue = std::clamp(m_upDownValue + delta, kUpDownMin, kUpDownMax);
-    return QString::number(m_upDownValue);
 }

@@ -20,21 +20,20 @@ class ScheduleHost : public StatusPanels {
 };
 
 // The schedule: the interval box, the minute timer that counts down and starts runs, and the
-// start-up run. The main window owns one and calls its handlers from its controls and timers.
+// start-up run. The main window owns one and calls its handlers from its controls and timers;
+// UpDown1 writes its steps into Text1 itself, so they reach the box's change handler as typing
+// does.
 class Schedule {
   public:
     static constexpr int kTimer1IntervalMs = 60000;
     static constexpr int kTimer2IntervalMs = 3000;
-    // UpDown1: starts at 30; the arrows stay within these bounds.
-    static constexpr int kUpDownStart = 30;
-    static constexpr int kUpDownMin = 1;
-    static constexpr int kUpDownMax = 1000;
 
-    Schedule(Platform& platform, ScheduleHost& host);
+    // `waitTime` and `elapsedMinutes` are the window's own fields, which the schedule works on.
+    Schedule(Platform& platform, ScheduleHost& host, qint32& waitTime, qint32& elapsedMinutes);
 
     // Minutes between scheduled runs, and minutes counted since the countdown last started.
-    qint32 WaitTime = 30;
-    qint32 ElapsedMinutes = 0;
+    qint32& WaitTime;
+    qint32& ElapsedMinutes;
 
     // Text1's change handler: the text as a whole number of minutes (a fraction rounds to the
     // nearest, a half to the even one) within 16 bits becomes WaitTime; anything else is told to
@@ -48,12 +47,7 @@ class Schedule {
     // 3 seconds after start-up, once: the start-up run, unless a run is already under way.
     void Timer2_Timer();
 
-    // An arrow of UpDown1 (delta +1 or -1): the new text for Text1. The box's number counts when
-    // it is one the arrows can reach; otherwise the arrows go on from their own value.
-    QString UpDown1_Click(const QString& text1, int delta);
-
   private:
     Platform& m_platform;
     ScheduleHost& m_host;
-    int m_upDownValue = kUpDownStart;
 };

@@ -163,8 +163,10 @@ void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
     QFETCH(int, bootGet);
     QFETCH(bool, scheduled);
     Form1Fixture f;
-    QVERIFY(f.form->BootGetChk->setValue(bootGet));
+    Form1Fixture::writeFile(f.path(QStringLiteral("setting.ini")),
+                            "[Setting]\r\nBootGet=" + QByteArray::number(bootGet) + "\r\n");
     f.form->Form_Load();
+    QCOMPARE(f.form->BootGetChk->Value(), bootGet);
     QCOMPARE(f.form->Timer2->isActive(), scheduled);
 }
 

@@ -23,7 +23,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 // the button away while its pages are collected and restarts the countdown at their end.
 class Window final : public ScheduleHost, public SettingsControls {
   public:
-    explicit Window(Platform& platform) : schedule(platform, *this) {}
+    explicit Window(Platform& platform) : schedule(platform, *this, waitTime, elapsedMinutes) {}
 
     void SetPanelText(int panel, const QString& text) override {
         if (panel == 1) {
@@ -59,6 +59,8 @@ class Window final : public ScheduleHost, public SettingsControls {
         }
     }
 
+    qint32 waitTime = 30;
+    qint32 elapsedMinutes = 0;
     Schedule schedule;
     QString text = QStringLiteral("30");
     std::map<SettingsCheckBox, int> checks{{SettingsCheckBox::IEOpenChk, 0},
@@ -92,8 +94,6 @@ class ScheduleSettingsTest : public QObject {
     void noRunStartsWhileOneIsUnderWay();
     void startUpRunHappensOnce_data();
     void startUpRunHappensOnce();
-    void upDownStepsTheBox_data();
-    void upDownStepsTheBox();
     void firstStartWritesEveryKeyInOrder();
     void settingsReadIntoTheControls_data();
     void settingsReadIntoTheControls();
@@ -246,28 +246,6 @@ void ScheduleSettingsTest::startUpRunHappensOnce() {
     m_window->schedule.Timer2_Timer();
     QCOMPARE(m_window->runs, runs);
     QVERIFY(!m_window->timer2);
-}
-
-void ScheduleSettingsTest::upDownStepsTheBox_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("delta");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("up from 30") << QStringLiteral("30") << 1 << QStringLiteral("31");
-    QTest::newRow("down from a typed number")
-        << QStringLiteral("120") << -1 << QStringLiteral("119");
-    QTest::newRow("up stops at 1000") << QStringLiteral("1000") << 1 << QStringLiteral("1000");
-    QTest::newRow("down stops at 1") << QStringLiteral("1") << -1 << QStringLiteral("1");
-    QTest::newRow("letters: from the arrows' own value")
-        << QStringLiteral("abc") << 1 << QStringLiteral("31");
-    QTest::newRow("beyond the arrows' reach")
-        << QStringLiteral("5000") << -1 << QStringLiteral("29");
-}
-
-void ScheduleSettingsTest::upDownStepsTheBox() {
-    QFETCH(QString, text);
-    QFETCH(int, delta);
-    QFETCH(QString, after);
-    QCOMPARE(m_window->schedule.UpDown1_Click(text, delta), after);
 }
 
 void ScheduleSettingsTest::firstStartWritesEveryKeyInOrder() {
