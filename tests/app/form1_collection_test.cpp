@@ -201,6 +201,8 @@ void Form1CollectionTest::settingsAreReadAtStartAndWrittenOnlyAtExit() {
     QCOMPARE(f.form->BatsuChk->Value(), 1);
     QCOMPARE(f.form->BootGetChk->Value(), 2);
     QVERIFY(!f.form->Timer2->isActive());  // a dimmed box is not ticked
+    // The visitor pages follow the same service address.
+    QCOMPARE(f.form->serviceBaseAddress(), QStringLiteral("http://127.0.0.1:9"));
 
     f.form->Text1->setText(QStringLiteral("12"));
     QVERIFY(f.form->AlarmChk->setValue(0));
