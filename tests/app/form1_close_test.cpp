@@ -205,7 +205,7 @@ void Form1CloseTest::exitDuringASaveStillMinimisesWhenAsked() {
 
 void Form1CloseTest::exitRemovesTheIconAndStopsTheTimers() {
     Form1Fixture f;
-    Form1Fixture::writeFile(f.path(QStringLiteral("setting.ini")), "[Setting]\r\nBootGet=1\r\n");
+    writeBytes(f.path(QStringLiteral("setting.ini")), "[Setting]\r\nBootGet=1\r\n");
     f.form->Form_Load();
     QVERIFY(f.form->Timer2->isActive());
     QSignalSpy ended(f.form.get(), &Form1::programEnded);

@@ -12,6 +12,7 @@
 #include "platform/text_codec.h"
 #include "tests/app/form1_fixture.h"
 #include "tests/support/network_test_platform.h"
+#include "tests/support/test_files.h"
 #include "tools/demo_service.h"
 
 namespace {
@@ -19,11 +20,6 @@ namespace {
 const QDateTime kNow(QDate(2026, 12, 7), QTime(12, 0, 30));
 const QString kPage1 = QStringLiteral("/show_log.pl");
 const QString kPage2 = QStringLiteral("/show_log.pl?page=2");
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The main window in its folder, fetching from the demo service on 127.0.0.1.
 struct Rig : Form1Fixture {
@@ -36,8 +32,8 @@ struct Rig : Form1Fixture {
 
     // A settings file whose ServiceUrl points at the demo service, with `keys` after it.
     void writeSettings(const QByteArray& keys) {
-        writeFile(path(QStringLiteral("setting.ini")),
-                  "[Setting]\r\nServiceUrl=" + demo.baseUrl().toLatin1() + "\r\n" + keys);
+        writeBytes(path(QStringLiteral("setting.ini")),
+                   "[Setting]\r\nServiceUrl=" + demo.baseUrl().toLatin1() + "\r\n" + keys);
     }
     QStringList requests() {
         QStringList targets;
@@ -189,7 +185,7 @@ void Form1CollectionTest::settingsAreReadAtStartAndWrittenOnlyAtExit() {
     const QByteArray before =
         "; mine\r\n[Setting]\r\nServiceUrl=http://127.0.0.1:9\r\nWaitTime=45\r\nIE=1\r\n"
         "GetOpt=0\r\nAlarm=1\r\nBatsu=1\r\nBootGet=2\r\n";
-    Form1Fixture::writeFile(ini, before);
+    writeBytes(ini, before);
     f.form->Form_Load();
 
     QCOMPARE(f.form->Text1->text(), QStringLiteral("45"));
@@ -223,9 +219,9 @@ void Form1CollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
     Form1Fixture f;
     installNetworkServices(f.platform);
     f.platform->network.timeOutHost(QStringLiteral("silent.mixi.test"));
-    Form1Fixture::writeFile(f.path(QStringLiteral("setting.ini")),
-                            "[Setting]\r\nServiceUrl=http://silent.mixi.test:8080\r\n"
-                            "GetOpt=0\r\n");
+    writeBytes(f.path(QStringLiteral("setting.ini")),
+               "[Setting]\r\nServiceUrl=http://silent.mixi.test:8080\r\n"
+               "GetOpt=0\r\n");
     f.form->Form_Load();
     f.form->ElapsedMinutes = 5;
 

@@ -82,13 +82,13 @@ void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile() {
 
     Form1Fixture f;
     if (dataFile) {
-        Form1Fixture::writeFile(f.path(QStringLiteral("zodadud_data.dat")), cp932Lines(kDataRows));
+        writeBytes(f.path(QStringLiteral("zodadud_data.dat")), cp932Lines(kDataRows));
     }
     if (dataIsFolder) {
         QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("zodadud_data.dat")));
     }
     if (csvFile) {
-        Form1Fixture::writeFile(f.path(QStringLiteral("output.csv")), cp932Lines(kCsvRows));
+        writeBytes(f.path(QStringLiteral("output.csv")), cp932Lines(kCsvRows));
     }
     f.form->Form_Load();
 
@@ -106,7 +106,7 @@ void Form1LifecycleTest::sampleDataLoadsWholeAndRanked() {
     QFile sample(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"));
     QVERIFY(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
-    Form1Fixture::writeFile(f.path(QStringLiteral("zodadud_data.dat")), bytes);
+    writeBytes(f.path(QStringLiteral("zodadud_data.dat")), bytes);
     f.form->Form_Load();
 
     QCOMPARE(f.form->ranking().rowCount(), 12);
@@ -163,8 +163,8 @@ void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
     QFETCH(int, bootGet);
     QFETCH(bool, scheduled);
     Form1Fixture f;
-    Form1Fixture::writeFile(f.path(QStringLiteral("setting.ini")),
-                            "[Setting]\r\nBootGet=" + QByteArray::number(bootGet) + "\r\n");
+    writeBytes(f.path(QStringLiteral("setting.ini")),
+               "[Setting]\r\nBootGet=" + QByteArray::number(bootGet) + "\r\n");
     f.form->Form_Load();
     QCOMPARE(f.form->BootGetChk->Value(), bootGet);
     QCOMPARE(f.form->Timer2->isActive(), scheduled);

@@ -61,8 +61,8 @@ void Form2Test::looksLikeAMessageBoxOfItsOwn() {
     QCOMPARE(form.Timer1->interval(), 3000);
 
     // The message shows on the face beside the triangle.
-    const QString message =
-        QStringLiteral("タイムアウトしました\r\nファイアーウォール等は通すように設定してください。");
+    const QString message = QStringLiteral(
+        "タイムアウトしました\r\nファイアーウォール等は通すように設定してください。");
     form.Label1->setText(message);
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), message);
 }

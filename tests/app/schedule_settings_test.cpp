@@ -4,20 +4,10 @@
 #include "app/schedule.h"
 #include "app/settings.h"
 #include "platform/paths.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_platform.h"
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // The main window's controls and timers as the schedule and the settings see them. A run takes
 // the button away while its pages are collected and restarts the countdown at their end.

@@ -6,6 +6,7 @@
 #include "platform/text_codec.h"
 #include "tests/collect/collection_host_fake.h"
 #include "tests/support/network_test_platform.h"
+#include "tests/support/test_files.h"
 #include "tools/demo_service.h"
 
 namespace {
@@ -13,17 +14,6 @@ namespace {
 const QDateTime kNow(QDate(2026, 12, 7), QTime(12, 0, 30));
 const QString kTrapHeadline = QStringLiteral("取得中にエラーが発生しました");
 const QString kFirewall = QStringLiteral("ファイアーウォール等は通すように設定してください。");
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // The visit-time text the program stores for a demo visit seen at kNow.
 QString storedTime(const QDateTime& visit) {

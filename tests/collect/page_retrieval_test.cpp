@@ -2,22 +2,8 @@
 
 #include "collect/page_retrieval.h"
 #include "platform/text_codec.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_platform.h"
-
-namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class PageRetrievalTest : public QObject {
     Q_OBJECT

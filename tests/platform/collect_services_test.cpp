@@ -6,19 +6,9 @@
 #include "platform/sound.h"
 #include "platform/text_codec.h"
 #include "tests/support/faulty_file_store.h"
+#include "tests/support/test_files.h"
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 quint32 le(const QByteArray& bytes, int at, int size) {
     quint32 value = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/file_store.h"
 #include "platform/paths.h"
+#include "tests/support/test_files.h"
 
 class FileStoreTest : public QObject {
     Q_OBJECT
@@ -16,7 +17,6 @@ class FileStoreTest : public QObject {
     void appFileNamesLieInTheFolder();
 
   private:
-    static QByteArray read(const QString& path);
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FileStore> m_store;
 };
@@ -24,14 +24,6 @@ class FileStoreTest : public QObject {
 void FileStoreTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_store = createLinuxFileStore();
-}
-
-QByteArray FileStoreTest::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<missing>";
-    }
-    return file.readAll();
 }
 
 void FileStoreTest::replacesTheFileOnlyWhenComplete() {
@@ -44,10 +36,10 @@ void FileStoreTest::replacesTheFileOnlyWhenComplete() {
     auto file = m_store->create(path);
     QVERIFY(file);
     QVERIFY(file->write("new 1\r\n"));
-    QCOMPARE(read(path), QByteArray("old\r\n"));
+    QCOMPARE(readBytes(path), QByteArray("old\r\n"));
     QVERIFY(file->write("new 2\r\n"));
     QVERIFY(file->commit());
-    QCOMPARE(read(path), QByteArray("new 1\r\nnew 2\r\n"));
+    QCOMPARE(readBytes(path), QByteArray("new 1\r\nnew 2\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"data.dat"});
 }
 
@@ -62,7 +54,7 @@ void FileStoreTest::anAbandonedWriteLeavesTheOldFile() {
         auto second = m_store->create(path);
         QVERIFY(second->write("half a fi"));
     }
-    QCOMPARE(read(path), QByteArray("kept"));
+    QCOMPARE(readBytes(path), QByteArray("kept"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"data.dat"});
 }
 

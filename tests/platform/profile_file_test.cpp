@@ -3,21 +3,11 @@
 #include "platform/profile_file.h"
 #include "platform/text_codec.h"
 #include "tests/support/faulty_file_store.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 const QString kSetting = QStringLiteral("Setting");
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 }  // namespace
 

@@ -4,20 +4,10 @@
 #include "platform/paths.h"
 #include "platform/url_download.h"
 #include "tests/support/network_test_platform.h"
+#include "tests/support/test_files.h"
 #include "tools/demo_service.h"
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 const QByteArray kLogin = QByteArray(DemoService::kCookieName) + '=' + DemoService::kCookieValue;
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "platform/paths.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_platform.h"
 #include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
@@ -51,8 +52,6 @@ class DataFilesTest : public QObject {
 
   private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    static QByteArray read(const QString& path);
-    static void write(const QString& path, const QByteArray& bytes);
     void addRows(const QList<int>& counts);
     void refresh() { m_ranking->RefreshRanking(*m_table); }
 
@@ -79,20 +78,6 @@ void DataFilesTest::cleanup() {
     m_dir.reset();
 }
 
-QByteArray DataFilesTest::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<missing>";
-    }
-    return file.readAll();
-}
-
-void DataFilesTest::write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 void DataFilesTest::addRows(const QList<int>& counts) {
     for (int count : counts) {
         const qsizetype i = m_table->RowCount;
@@ -106,35 +91,36 @@ void DataFilesTest::savesTheRowsTheRankingShowsInTableOrder() {
     addRows({3, 5});
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), QByteArray("\x96\xBC\x91\x4F"
-                                                        "0\t100\t3\t2009\x94\x4E"
-                                                        "01\x8C\x8E"
-                                                        "07\x93\xFA 22:19\t\x83\x81\x83\x82\r\n"
-                                                        "\x96\xBC\x91\x4F"
-                                                        "1\t101\t5\t2009\x94\x4E"
-                                                        "01\x8C\x8E"
-                                                        "07\x93\xFA 22:19\t\r\n"));
+    QCOMPARE(readBytes(path("zodadud_data.dat")),
+             QByteArray("\x96\xBC\x91\x4F"
+                        "0\t100\t3\t2009\x94\x4E"
+                        "01\x8C\x8E"
+                        "07\x93\xFA 22:19\t\x83\x81\x83\x82\r\n"
+                        "\x96\xBC\x91\x4F"
+                        "1\t101\t5\t2009\x94\x4E"
+                        "01\x8C\x8E"
+                        "07\x93\xFA 22:19\t\r\n"));
     QCOMPARE(m_panels->texts, (QStringList{"1:保存中です...", "1:Ready"}));
     QVERIFY(m_platform->dialogs->messages.empty());
 
     // A row added after the last refill is not in the ranking yet, so not in the file.
     addRows({1});
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")).count("\r\n"), 2);
+    QCOMPARE(readBytes(path("zodadud_data.dat")).count("\r\n"), 2);
 }
 
 void DataFilesTest::savesCsvWithCommas() {
     m_table->SetVisitor(QStringLiteral("a,b"), "7", "2", "t", "m", 0);
     refresh();
     m_files->SaveCsvFile(path("output.csv"), false);
-    QCOMPARE(read(path("output.csv")), QByteArray("a,b,7,2,t,m\r\n"));
+    QCOMPARE(readBytes(path("output.csv")), QByteArray("a,b,7,2,t,m\r\n"));
 }
 
 void DataFilesTest::anEmptyTableGivesAnEmptyFile() {
-    write(path("zodadud_data.dat"), "old\r\n");
+    writeBytes(path("zodadud_data.dat"), "old\r\n");
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), QByteArray());
+    QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray());
 }
 
 void DataFilesTest::rowsSurviveSaveAndLoad() {
@@ -239,7 +225,7 @@ void DataFilesTest::loadsWhatTheFileHolds() {
     QFETCH(int, shown);
     QFETCH(bool, whole);
     const QString file = path(csv ? "output.csv" : "zodadud_data.dat");
-    write(file, bytes);
+    writeBytes(file, bytes);
     if (csv) {
         m_files->CSV_FileLoad(file);
     } else {
@@ -274,7 +260,7 @@ void DataFilesTest::loadsALargeFile() {
         bytes += "v" + QByteArray::number(i) + "\t" + QByteArray::number(i + 1) + "\t" +
                  QByteArray::number(rows - i) + "\t2026/1/1 0:00\t\r\n";
     }
-    write(path("zodadud_data.dat"), bytes);
+    writeBytes(path("zodadud_data.dat"), bytes);
     m_platform->clock->processRealEvents = false;
     m_files->TAB_FileLoad(path("zodadud_data.dat"));
     QCOMPARE(m_table->RowCount, qsizetype(rows));
@@ -284,19 +270,19 @@ void DataFilesTest::loadsALargeFile() {
 
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), bytes);
+    QCOMPARE(readBytes(path("zodadud_data.dat")), bytes);
 }
 
 void DataFilesTest::keepsACopyBeforeReplacingAFileThatDidNotLoadWhole() {
     const QByteArray original = "a\t1\t2\tt\tm\r\n\r\nb\t2\t1\tt\t\r\n";
-    write(path("zodadud_data.dat"), original);
+    writeBytes(path("zodadud_data.dat"), original);
     m_files->TAB_FileLoad(path("zodadud_data.dat"));
     refresh();
     QVERIFY(m_files->lastLoadInexact());
 
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat.unread")), original);
-    QCOMPARE(read(path("zodadud_data.dat")), QByteArray("a\t1\t2\tt\tm\r\n"));
+    QCOMPARE(readBytes(path("zodadud_data.dat.unread")), original);
+    QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray("a\t1\t2\tt\tm\r\n"));
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
     const auto& message = m_platform->dialogs->messages.front();
     QCOMPARE(message.title, QStringLiteral("Kestrelview"));
@@ -311,20 +297,20 @@ void DataFilesTest::keepsACopyBeforeReplacingAFileThatDidNotLoadWhole() {
 }
 
 void DataFilesTest::neverOverwritesAnEarlierCopy() {
-    write(path("zodadud_data.dat.unread"), "first copy");
-    write(path("zodadud_data.dat.unread.2"), "second copy");
-    write(path("zodadud_data.dat"), "broken line\r\n");
+    writeBytes(path("zodadud_data.dat.unread"), "first copy");
+    writeBytes(path("zodadud_data.dat.unread.2"), "second copy");
+    writeBytes(path("zodadud_data.dat"), "broken line\r\n");
     m_files->TAB_FileLoad(path("zodadud_data.dat"));
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat.unread")), QByteArray("first copy"));
-    QCOMPARE(read(path("zodadud_data.dat.unread.2")), QByteArray("second copy"));
-    QCOMPARE(read(path("zodadud_data.dat.unread.3")), QByteArray("broken line\r\n"));
+    QCOMPARE(readBytes(path("zodadud_data.dat.unread")), QByteArray("first copy"));
+    QCOMPARE(readBytes(path("zodadud_data.dat.unread.2")), QByteArray("second copy"));
+    QCOMPARE(readBytes(path("zodadud_data.dat.unread.3")), QByteArray("broken line\r\n"));
     QVERIFY(m_platform->dialogs->messages.front().prompt.contains("「zodadud_data.dat.unread.3」"));
 }
 
 void DataFilesTest::copiesOnlyTheFileThatWasLoaded() {
-    write(path("output.csv"), "a,1,1,t,m\r\nb,x,1,t,m\r\n");
+    writeBytes(path("output.csv"), "a,1,1,t,m\r\nb,x,1,t,m\r\n");
     m_files->CSV_FileLoad(path("output.csv"));
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
@@ -332,17 +318,17 @@ void DataFilesTest::copiesOnlyTheFileThatWasLoaded() {
     QVERIFY(!QFile::exists(path("zodadud_data.dat.unread")));
 
     m_files->SaveCsvFile(path("output.csv"), false);
-    QCOMPARE(read(path("output.csv.unread")), QByteArray("a,1,1,t,m\r\nb,x,1,t,m\r\n"));
-    QCOMPARE(read(path("output.csv")), QByteArray("a,1,1,t,m\r\n"));
+    QCOMPARE(readBytes(path("output.csv.unread")), QByteArray("a,1,1,t,m\r\nb,x,1,t,m\r\n"));
+    QCOMPARE(readBytes(path("output.csv")), QByteArray("a,1,1,t,m\r\n"));
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
 }
 
 void DataFilesTest::aFileThatLoadedWholeIsReplacedWithoutACopy() {
-    write(path("zodadud_data.dat"), "a\t1\t1\tt\tm\n");
+    writeBytes(path("zodadud_data.dat"), "a\t1\t1\tt\tm\n");
     m_files->TAB_FileLoad(path("zodadud_data.dat"));
     refresh();
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), QByteArray("a\t1\t1\tt\tm\r\n"));
+    QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray("a\t1\t1\tt\tm\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"zodadud_data.dat"});
     QVERIFY(m_platform->dialogs->messages.empty());
 }
@@ -363,7 +349,7 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
     if (fault == "folder") {
         QVERIFY(QDir(m_dir->path()).mkdir("zodadud_data.dat"));
     } else {
-        write(dataPath, old);
+        writeBytes(dataPath, old);
     }
     if (fault == "create") {
         files.failCreate = [&](const QString& p) { return p == dataPath; };
@@ -377,10 +363,10 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
     m_files->SaveDataFile(dataPath, false);
 
     if (fault != "folder") {
-        QCOMPARE(read(dataPath), old);
+        QCOMPARE(readBytes(dataPath), old);
     }
-    QCOMPARE(read(path("setting.bak")).count("\r\n"), 4);
-    QVERIFY(read(path("setting.bak"))
+    QCOMPARE(readBytes(path("setting.bak")).count("\r\n"), 4);
+    QVERIFY(readBytes(path("setting.bak"))
                 .startsWith("\x96\xBC\x91\x4F"
                             "0\t100\t4\t"));
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
@@ -411,18 +397,18 @@ void DataFilesTest::aFailedFallbackIsNotReported() {
 
 void DataFilesTest::aFailedSaveKeepsTheCopyForTheNextOne() {
     const QByteArray original = "a\t1\t1\tt\tm\r\nb\tx\r\n";
-    write(path("zodadud_data.dat"), original);
+    writeBytes(path("zodadud_data.dat"), original);
     m_files->TAB_FileLoad(path("zodadud_data.dat"));
     refresh();
     m_platform->files->failCommit = [](const QString& p) { return p.endsWith(".dat"); };
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), original);
-    QCOMPARE(read(path("zodadud_data.dat.unread")), original);
+    QCOMPARE(readBytes(path("zodadud_data.dat")), original);
+    QCOMPARE(readBytes(path("zodadud_data.dat.unread")), original);
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));  // the write error only
 
     m_platform->files->failCommit = nullptr;
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
-    QCOMPARE(read(path("zodadud_data.dat")), QByteArray("a\t1\t1\tt\tm\r\n"));
+    QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray("a\t1\t1\tt\tm\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList({"*.unread*"}), QStringList{"zodadud_data.dat.unread"});
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(2));
     QVERIFY(m_platform->dialogs->messages.back().prompt.contains("「zodadud_data.dat.unread」"));
