@@ -15,7 +15,9 @@ bool isAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-QStringView trimBlanks(QStringView text) {
+}  // namespace
+
+QStringView TrimBlanks(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && isBlank(text[begin])) {
@@ -27,10 +29,19 @@ QStringView trimBlanks(QStringView text) {
     return text.sliced(begin, end - begin);
 }
 
-}  // namespace
+std::optional<qint32> IdFromColumnText(QStringView text) {
+    QString digits = text.toString();
+    digits.remove(u' ');
+    digits.remove(u'\t');
+    try {
+        return ToInt32(digits);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+}
 
 qint32 ToInt32(QStringView text) {
-    const QStringView t = trimBlanks(text);
+    const QStringView t = TrimBlanks(text);
     qsizetype i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
@@ -62,7 +73,7 @@ qint32 ToInt32(QStringView text) {
 }
 
 std::optional<double> ParseDecimal(QStringView text) {
-    const QStringView t = trimBlanks(text);
+    const QStringView t = TrimBlanks(text);
     qsizetype i = 0;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
         ++i;

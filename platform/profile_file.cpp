@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/conversions.h"
 #include "platform/file_store.h"
 #include "platform/text_codec.h"
 
@@ -17,24 +18,8 @@ struct Line {
     QString text;
 };
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
-QStringView trimmed(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
-}
-
 bool sameName(QStringView a, QStringView b) {
-    return trimmed(a).compare(trimmed(b), Qt::CaseInsensitive) == 0;
+    return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
 // Lines of the file; CR LF, a lone LF and a lone CR each end one. nullopt when it cannot be read.
@@ -70,7 +55,7 @@ std::optional<std::vector<Line>> readLines(const QString& fileName) {
 
 // The section's name when `text` is a section line.
 std::optional<QStringView> sectionName(QStringView text) {
-    const QStringView t = trimmed(text);
+    const QStringView t = TrimBlanks(text);
     if (!t.startsWith(u'[')) {
         return std::nullopt;
     }
@@ -82,7 +67,7 @@ std::optional<QStringView> sectionName(QStringView text) {
 }
 
 bool isComment(QStringView text) {
-    return trimmed(text).startsWith(u';');
+    return TrimBlanks(text).startsWith(u';');
 }
 
 // The key's name when `text` is a key line.
@@ -94,7 +79,7 @@ std::optional<QStringView> keyName(QStringView text) {
     if (equals < 0) {
         return std::nullopt;
     }
-    return trimmed(text.first(equals));
+    return TrimBlanks(text.first(equals));
 }
 
 struct Found {
@@ -142,7 +127,7 @@ std::optional<QString> readValue(const QString& section, const QString& key,
         return std::nullopt;
     }
     const QString& text = (*lines)[size_t(found.keyLine)].text;
-    return trimmed(QStringView(text).sliced(text.indexOf(u'=') + 1)).toString();
+    return TrimBlanks(QStringView(text).sliced(text.indexOf(u'=') + 1)).toString();
 }
 
 }  // namespace
@@ -192,7 +177,7 @@ bool WritePrivateProfileString(FileStore& files, const QString& section, const Q
     auto lineOf = [](const QString& text) { return Line{EncodeCp932(text), text}; };
     if (found.keyLine >= 0) {
         const QString& old = lines[size_t(found.keyLine)].text;
-        const QString name = trimmed(QStringView(old).first(old.indexOf(u'='))).toString();
+        const QString name = TrimBlanks(QStringView(old).first(old.indexOf(u'='))).toString();
         lines[size_t(found.keyLine)] = lineOf(name + u'=' + oneLine);
     } else if (found.sectionLine >= 0) {
         const qsizetype after = found.lastKeyLine >= 0 ? found.lastKeyLine : found.sectionLine;

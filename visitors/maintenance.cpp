@@ -6,7 +6,6 @@
 #include "platform/conversions.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
-#include "platform/runtime_error.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
@@ -95,17 +94,6 @@ qsizetype SetMemoById(VisitorTable& table, qint32 id, const QString& memo) {
     return stored;
 }
 
-std::optional<qint32> IdFromRankingColumn(const QString& idColumnText) {
-    QString digits = idColumnText;
-    digits.remove(u' ');
-    digits.remove(u'\t');
-    try {
-        return ToInt32(digits);
-    } catch (const RuntimeError&) {
-        return std::nullopt;
-    }
-}
-
 ListMaintenance::ListMaintenance(Platform& platform, VisitorTable& table, RankingModel& ranking,
                                  MaintenanceHost& host, QString dataPath, QString csvPath)
     : m_platform(platform),
@@ -156,7 +144,7 @@ void ListMaintenance::MNU_MEMO_Click(std::optional<int> rankingRow) {
     // The dialog lets the timers run, and a collected page refills the list under it; the id
     // read now says whose memo this is, whatever row that visitor is in by then.
     const std::optional<qint32> id =
-        IdFromRankingColumn(m_ranking.text(*rankingRow, RankingModel::IdColumn));
+        IdFromColumnText(m_ranking.text(*rankingRow, RankingModel::IdColumn));
     if (!id || *id == 0) {
         return;
     }
@@ -168,7 +156,7 @@ void ListMaintenance::MNU_MEMO_Click(std::optional<int> rankingRow) {
         return;
     }
     for (int row = 0; row < m_ranking.rowCount(); ++row) {
-        if (IdFromRankingColumn(m_ranking.text(row, RankingModel::IdColumn)) == id) {
+        if (IdFromColumnText(m_ranking.text(row, RankingModel::IdColumn)) == id) {
             m_ranking.setText(row, RankingModel::MemoColumn, *answer);
         }
     }

@@ -34,9 +34,6 @@ qsizetype DeleteByCount(VisitorTable& table, qint32 maxCount);
 // Stores `memo` in every slot whose Id is `id`; returns how many.
 qsizetype SetMemoById(VisitorTable& table, qint32 id, const QString& memo);
 
-// The member id in a ranking row's ID column; nullopt when it is not a 32-bit number.
-std::optional<qint32> IdFromRankingColumn(const QString& idColumnText);
-
 // What the commands need from the main window.
 class MaintenanceHost {
   public:

@@ -5,7 +5,6 @@
 #include "platform/command_line.h"
 #include "platform/conversions.h"
 #include "platform/platform.h"
-#include "platform/runtime_error.h"
 #include "web/browser_launcher.h"
 #include "web/web_host.h"
 
@@ -56,14 +55,7 @@ const QList<PopupMenuEntry>& PopupMenuEntries() {
 }
 
 qint32 VisitorIdFromColumn(const QString& idColumnText) {
-    QString digits = idColumnText;
-    digits.remove(u' ');
-    digits.remove(u'\t');
-    try {
-        return ToInt32(digits);
-    } catch (const RuntimeError&) {
-        return 0;
-    }
+    return IdFromColumnText(idColumnText).value_or(0);
 }
 
 QString VisitorPageAddress(const QString& baseAddress, const QString& path, qint32 id) {
