@@ -1,8 +1,12 @@
+// The call sites go through function pointers, not curl's type-checking macros.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <type_traits>
 
 #include "platform/file_store.h"
 #include "platform/paths.h"
@@ -13,23 +17,62 @@ namespace {
 
 constexpr int kMaxRedirects = 10;
 
-struct CurlGlobal {
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
+// libcurl with its TLS, LDAP, SSH and Kerberos libraries is about 6 MB of resident memory. A
+// program that waits in the tray loads it with its first download rather than at start-up; once
+// loaded it stays.
+struct Curl {
+    decltype(&curl_global_init) global_init = nullptr;
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_perform) easy_perform = nullptr;
+    decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_slist_append) slist_append = nullptr;
+    decltype(&curl_slist_free_all) slist_free_all = nullptr;
+
+    // nullptr when the library cannot be loaded; the download then fails like any other.
+    static const Curl* load() {
+        static const Curl* const loaded = []() -> const Curl* {
+            void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+            if (library == nullptr) {
+                return nullptr;
+            }
+            static Curl curl;
+            const auto resolve = [library](auto& function, const char* name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                    dlsym(library, name));
+                return function != nullptr;
+            };
+            const bool complete = resolve(curl.global_init, "curl_global_init") &&
+                                  resolve(curl.easy_init, "curl_easy_init") &&
+                                  resolve(curl.easy_setopt, "curl_easy_setopt") &&
+                                  resolve(curl.easy_perform, "curl_easy_perform") &&
+                                  resolve(curl.easy_getinfo, "curl_easy_getinfo") &&
+                                  resolve(curl.easy_cleanup, "curl_easy_cleanup") &&
+                                  resolve(curl.slist_append, "curl_slist_append") &&
+                                  resolve(curl.slist_free_all, "curl_slist_free_all");
+            if (!complete || curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+                return nullptr;
+            }
+            return &curl;
+        }();
+        return loaded;
+    }
 };
 
 struct EasyHandle {
-    EasyHandle() : handle(curl_easy_init()) {}
+    explicit EasyHandle(const Curl& curl) : curl(curl), handle(curl.easy_init()) {}
     ~EasyHandle() {
         if (resolve) {
-            curl_slist_free_all(resolve);
+            curl.slist_free_all(resolve);
         }
         if (handle) {
-            curl_easy_cleanup(handle);
+            curl.easy_cleanup(handle);
         }
     }
     EasyHandle(const EasyHandle&) = delete;
     EasyHandle& operator=(const EasyHandle&) = delete;
+    const Curl& curl;
     CURL* handle;
     curl_slist* resolve = nullptr;
 };
@@ -72,23 +115,26 @@ class CurlDownload final : public UrlDownload {
     explicit CurlDownload(const Platform& platform) : m_platform(platform) {}
 
     qint32 URLDownloadToFile(const QString& url, const QString& fileName) override {
-        static CurlGlobal global;
+        const Curl* curl = Curl::load();
+        if (curl == nullptr) {
+            return INET_E_DOWNLOAD_FAILURE;
+        }
         const NetworkAccess& network = m_platform.network;
-        EasyHandle easy;
+        EasyHandle easy(*curl);
         if (!easy.handle) {
             return INET_E_DOWNLOAD_FAILURE;
         }
         CURL* h = easy.handle;
-        curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl->easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+        curl->easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
         // Redirects are followed here, one hop at a time, so every host goes through the routes.
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(network.connectTimeoutMs));
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(network.totalTimeoutMs));
-        curl_easy_setopt(h, CURLOPT_USERAGENT, "Kestrelview");
-        curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+        curl->easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        curl->easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(network.connectTimeoutMs));
+        curl->easy_setopt(h, CURLOPT_TIMEOUT_MS, long(network.totalTimeoutMs));
+        curl->easy_setopt(h, CURLOPT_USERAGENT, "Kestrelview");
+        curl->easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
         if (!network.environmentProxies) {
-            curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+            curl->easy_setopt(h, CURLOPT_NOPROXY, "*");
         }
         const QString cookies =
             AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\cookies.txt"));
@@ -96,7 +142,7 @@ class CurlDownload final : public UrlDownload {
         // through a redirect still come along.
         const QByteArray cookieFile =
             QFileInfo(cookies).isFile() ? QFile::encodeName(cookies) : QByteArray("");
-        curl_easy_setopt(h, CURLOPT_COOKIEFILE, cookieFile.constData());
+        curl->easy_setopt(h, CURLOPT_COOKIEFILE, cookieFile.constData());
 
         QUrl current(url);
         for (int hop = 0; hop <= kMaxRedirects; ++hop) {
@@ -112,7 +158,7 @@ class CurlDownload final : public UrlDownload {
                 return INET_E_CONNECTION_TIMEOUT;
             }
             if (easy.resolve) {
-                curl_slist_free_all(easy.resolve);
+                curl->slist_free_all(easy.resolve);
                 easy.resolve = nullptr;
             }
             if (route.route == NetworkAccess::Route::Address && route.address != current.host()) {
@@ -121,28 +167,28 @@ class CurlDownload final : public UrlDownload {
                     (current.host(QUrl::FullyEncoded) + u':' +
                      QString::number(current.port(defaultPort(current))) + u':' + route.address)
                         .toUtf8();
-                easy.resolve = curl_slist_append(nullptr, entry.constData());
+                easy.resolve = curl->slist_append(nullptr, entry.constData());
             }
-            curl_easy_setopt(h, CURLOPT_RESOLVE, easy.resolve);
+            curl->easy_setopt(h, CURLOPT_RESOLVE, easy.resolve);
             const QByteArray address = current.toEncoded();
-            curl_easy_setopt(h, CURLOPT_URL, address.constData());
+            curl->easy_setopt(h, CURLOPT_URL, address.constData());
 
             std::unique_ptr<OutputFile> file = m_platform.files->create(fileName);
             if (!file) {
                 return INET_E_DOWNLOAD_FAILURE;
             }
             Sink sink{file.get()};
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-            const CURLcode code = curl_easy_perform(h);
+            curl->easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
+            curl->easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+            const CURLcode code = curl->easy_perform(h);
             if (code != CURLE_OK || sink.failed) {
                 return resultFor(code);
             }
             long status = 0;
-            curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+            curl->easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
             if (status >= 300 && status < 400) {
                 char* location = nullptr;
-                curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location);
+                curl->easy_getinfo(h, CURLINFO_REDIRECT_URL, &location);
                 if (location == nullptr) {
                     return INET_E_DOWNLOAD_FAILURE;
                 }
