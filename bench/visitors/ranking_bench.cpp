@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/median.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
@@ -21,11 +22,6 @@ VisitorTable randomTable(int rows, int slots, quint32 seed) {
     }
     table.slots().resize(size_t(std::max(slots, int(table.slotCount()))));
     return table;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/median.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "visitors/data_files.h"
@@ -29,11 +30,6 @@ double measuredPacingMs(Clock& clock) {
         WaitMilliseconds(clock, 1);
     }
     return double(timer.nsecsElapsed()) / 1e6 / samples;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

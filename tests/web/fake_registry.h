@@ -5,8 +5,10 @@
 #include <QSet>
 #include <QString>
 #include <cstring>
+#include <memory>
 #include <optional>
 
+#include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/runtime_error.h"
 
@@ -86,3 +88,11 @@ class FakeRegistry final : public Registry {
     QMap<HKEY, QString> m_open;
     HKEY m_next = 0x10;
 };
+
+// Puts a fresh fake registry into `platform` in place of whatever it had; the platform owns it.
+inline FakeRegistry* installFakeRegistry(Platform& platform) {
+    auto fake = std::make_unique<FakeRegistry>();
+    FakeRegistry* raw = fake.get();
+    platform.registry = std::move(fake);
+    return raw;
+}

@@ -1,31 +1,17 @@
 #include <QtTest>
 
 #include "platform/registry.h"
-#include "tests/support/launch_sandbox.h"
-#include "tests/support/test_platform.h"
 #include "tests/web/fake_registry.h"
-#include "tests/web/fake_web_host.h"
+#include "tests/web/launch_rig.h"
 #include "web/browser_launcher.h"
 
 namespace {
 
 const QString kAddress = QStringLiteral("https://mixi.jp/show_friend.pl?id=42");
 
-struct Launcher {
-    explicit Launcher(LaunchSandbox& sandbox) : platform(sandbox.root()) {
-        auto recording = std::make_unique<RecordingStarter>();
-        starter = recording.get();
-        platform->commandLine = std::move(recording);
-        platform->registry = createLinuxRegistry();
-        browser = sandbox.addStandIn("browser");
-        opener = sandbox.addStandIn("xdg-open");
-    }
-    FakeRegistry* useFakeRegistry() {
-        auto fake = std::make_unique<FakeRegistry>();
-        FakeRegistry* raw = fake.get();
-        platform->registry = std::move(fake);
-        return raw;
-    }
+struct Launcher : LaunchRig {
+    using LaunchRig::LaunchRig;
+    FakeRegistry* useFakeRegistry() { return installFakeRegistry(*platform); }
     QStringList lines() const {
         QStringList result;
         for (const auto& call : starter->calls) {
@@ -33,12 +19,6 @@ struct Launcher {
         }
         return result;
     }
-
-    TestPlatform platform;
-    RecordingStarter* starter;
-    FakeWebHost host;
-    QString browser;
-    QString opener;
 };
 
 }  // namespace

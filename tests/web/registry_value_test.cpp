@@ -57,10 +57,8 @@ class RegistryValueTest : public QObject {
         QFETCH(FakeRegistry::Value, stored);
         QFETCH(RegistryValue, expected);
         TestPlatform platform(QDir::tempPath());
-        auto registry = std::make_unique<FakeRegistry>();
-        FakeRegistry* fake = registry.get();
+        FakeRegistry* fake = installFakeRegistry(*platform);
         fake->keys["https\\shell"][QString()] = stored;
-        platform->registry = std::move(registry);
 
         const RegistryValue read =
             RegistryGetKeyValue(*platform, nullptr, HKEY_CLASSES_ROOT, "https\\shell", {});
@@ -72,10 +70,8 @@ class RegistryValueTest : public QObject {
 
     void missingKeysAndValuesGiveNoValue() {
         TestPlatform platform(QDir::tempPath());
-        auto registry = std::make_unique<FakeRegistry>();
-        FakeRegistry* fake = registry.get();
+        FakeRegistry* fake = installFakeRegistry(*platform);
         fake->setText("https\\shell", "open");
-        platform->registry = std::move(registry);
         auto read = [&](HKEY root, const QString& key, const QString& name) {
             return RegistryGetKeyValue(*platform, nullptr, root, key, name);
         };
@@ -103,10 +99,8 @@ class RegistryValueTest : public QObject {
         QFETCH(FakeRegistry::Value, stored);
         QFETCH(QString, message);
         TestPlatform platform(QDir::tempPath());
-        auto registry = std::make_unique<FakeRegistry>();
-        FakeRegistry* fake = registry.get();
+        FakeRegistry* fake = installFakeRegistry(*platform);
         fake->keys["https\\shell"][QString()] = stored;
-        platform->registry = std::move(registry);
 
         const RegistryValue read =
             RegistryGetKeyValue(*platform, nullptr, HKEY_CLASSES_ROOT, "https\\shell", {});

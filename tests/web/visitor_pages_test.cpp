@@ -1,28 +1,15 @@
 #include <QSet>
 #include <QtTest>
 
-#include "tests/support/launch_sandbox.h"
-#include "tests/support/test_platform.h"
-#include "tests/web/fake_web_host.h"
+#include "tests/web/launch_rig.h"
 #include "web/visitor_pages.h"
 
 namespace {
 
-struct Pages {
-    explicit Pages(LaunchSandbox& sandbox) : platform(sandbox.root()) {
-        auto recording = std::make_unique<RecordingStarter>();
-        starter = recording.get();
-        platform->commandLine = std::move(recording);
-        platform->registry = createLinuxRegistry();
-        browser = sandbox.addStandIn("browser");
-        opener = sandbox.addStandIn("xdg-open");
+struct Pages : LaunchRig {
+    explicit Pages(LaunchSandbox& sandbox) : LaunchRig(sandbox) {
         sandbox.setHttpsHandler("b.desktop", "browser %u");
     }
-    TestPlatform platform;
-    RecordingStarter* starter;
-    FakeWebHost host;
-    QString browser;
-    QString opener;
 };
 
 }  // namespace

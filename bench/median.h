@@ -1,0 +1,10 @@
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+// The middle of repeated measurements, which one slow moment of a shared machine cannot move.
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}

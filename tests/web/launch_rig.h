@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "platform/registry.h"
+#include "tests/support/launch_sandbox.h"
+#include "tests/support/test_platform.h"
+#include "tests/web/fake_web_host.h"
+
+// A platform that starts command lines for real but records them, reads the https handler from
+// the sandbox's XDG tree, and finds recording stand-ins for the browser and xdg-open on its PATH.
+struct LaunchRig {
+    explicit LaunchRig(LaunchSandbox& sandbox) : platform(sandbox.root()) {
+        auto recording = std::make_unique<RecordingStarter>();
+        starter = recording.get();
+        platform->commandLine = std::move(recording);
+        platform->registry = createLinuxRegistry();
+        browser = sandbox.addStandIn("browser");
+        opener = sandbox.addStandIn("xdg-open");
+    }
+
+    TestPlatform platform;
+    RecordingStarter* starter;
+    FakeWebHost host;
+    QString browser;
+    QString opener;
+};
