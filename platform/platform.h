@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/dialogs.h"
+#include "platform/event_log.h"
 #include "platform/file_store.h"
 #include "platform/network_access.h"
 #include "platform/notify_icon.h"
@@ -39,6 +40,9 @@ struct Platform {
     std::unique_ptr<UrlDownload> download;
     std::unique_ptr<Sound> sound;
     std::unique_ptr<WindowDrag> windowDrag;
+
+    // "kestrelview.log" in the program's folder; a Platform starts with no file.
+    EventLog log;
 
     // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
     static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);

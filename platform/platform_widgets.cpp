@@ -1,3 +1,4 @@
+#include "platform/paths.h"
 #include "platform/platform.h"
 
 std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirectory) {
@@ -15,5 +16,7 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->download = createCurlDownload(*platform);
     platform->sound = createQtSound();
     platform->windowDrag = createQtWindowDrag();
+    platform->log.setClock(platform->clock.get());
+    platform->log.setFile(AppFilePath(applicationDirectory, QStringLiteral("\\kestrelview.log")));
     return platform;
 }

@@ -4,5 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
+# Paths below the checkout are cached relative to it, so every checkout shares the cache.
+export CCACHE_BASEDIR="$root"
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    build-essential cmake ninja-build pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
     libcurl4-openssl-dev libgumbo-dev libglib2.0-dev
     # run: the interface font, the desktop's opener

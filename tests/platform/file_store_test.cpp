@@ -1,10 +1,13 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/event_log.h"
 #include "platform/file_store.h"
 #include "platform/paths.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/test_files.h"
 
 class FileStoreTest : public QObject {
@@ -15,6 +18,7 @@ class FileStoreTest : public QObject {
     void anAbandonedWriteLeavesTheOldFile();
     void aDirectoryAtThePathCannotBeCreated();
     void appFileNamesLieInTheFolder();
+    void theLogKeepsOneLineAnEventAndOnePreviousFile();
 
   private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -69,6 +73,31 @@ void FileStoreTest::appFileNamesLieInTheFolder() {
     QCOMPARE(AppFilePath("/opt/kv", "\\zodadud_data.dat"), QString("/opt/kv/zodadud_data.dat"));
     QCOMPARE(AppFilePath("/opt/kv/", "\\setting.ini"), QString("/opt/kv/setting.ini"));
     QCOMPARE(AppFilePath("/a b/c", "\\buf.tmp"), QString("/a b/c/buf.tmp"));
+}
+
+void FileStoreTest::theLogKeepsOneLineAnEventAndOnePreviousFile() {
+    FakeClock clock;
+    clock.wall = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+    EventLog log;
+    log.setClock(&clock);
+    const QString path = m_dir->filePath("kestrelview.log");
+    log.setFile(path);
+    log.write(QString::fromUtf8("起動\tline\r\nbreak"));
+    QCOMPARE(readBytes(path), QByteArray("2026/01/02 03:04:05\t\x8b\x4e\x93\xae line  break\r\n"));
+
+    // Past the limit the file starts afresh; only the one before it is kept.
+    const QString filler(1000, u'x');
+    for (int i = 0; i < 2 * int(EventLog::kLimitBytes / 1000) + 5; ++i) {
+        log.write(filler);
+        QVERIFY(QFileInfo(path).size() <= EventLog::kLimitBytes);
+    }
+    QVERIFY(QFileInfo(path + ".1").size() > EventLog::kLimitBytes - 1100);
+    QVERIFY(!QFileInfo::exists(path + ".2"));
+    QVERIFY(readBytes(path).startsWith("2026/01/02 03:04:05\txxx"));
+
+    // A log that cannot be written costs the caller nothing.
+    log.setFile(m_dir->filePath("no-folder/kestrelview.log"));
+    log.write("lost");
 }
 
 QTEST_GUILESS_MAIN(FileStoreTest)

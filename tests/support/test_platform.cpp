@@ -1,5 +1,7 @@
 #include "tests/support/test_platform.h"
 
+#include "platform/paths.h"
+
 TestPlatform::TestPlatform(const QString& applicationDirectory)
     : platform(std::make_unique<Platform>()) {
     platform->applicationDirectory = applicationDirectory;
@@ -15,4 +17,6 @@ TestPlatform::TestPlatform(const QString& applicationDirectory)
     auto icon = std::make_unique<FakeNotifyIcon>();
     notifyIcon = icon.get();
     platform->notifyIcon = std::move(icon);
+    platform->log.setClock(clock);
+    platform->log.setFile(AppFilePath(applicationDirectory, QStringLiteral("\\kestrelview.log")));
 }
