@@ -6,5 +6,7 @@ build=${1:-"$root/build"}
 shift || true
 # Paths below the checkout are cached relative to it, so every checkout shares the cache.
 export CCACHE_BASEDIR="$root"
+# Debug information names the build folder; it must not keep one checkout from using another's work.
+export CCACHE_NOHASHDIR=1
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
