@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     platform.applicationDirectory = dir.path();
     platform.clock = createSystemClock();
     platform.files = createLinuxFileStore();
-    platform.download = createCurlDownload(platform);
+    platform.download = createQtDownload(platform);
     BenchHost host(platform);
     Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
 
