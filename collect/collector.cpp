@@ -116,10 +116,11 @@ void Collector::Zodadud_Get(const QString& url) {
             });
         const qint64 counted = visitsCounted(table) - before;
         m_loginReported = false;
-        finishPage();
+        // Logged before the page ends: the end may carry out a close that waited for it.
         logPage(url, QStringLiteral("entries ") + QString::number(entries) +
                          QStringLiteral(" counted ") + QString::number(counted) +
                          QStringLiteral(" collected"));
+        finishPage();
     } catch (const FormatChanged&) {
         // No failure is pending when the format check fails: number 0, no description.
         m_host.MsgBox(
@@ -233,9 +234,9 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
 }
 
 void Collector::pageNotCollected(const QString& url, const QString& outcome) {
+    logPage(url, QStringLiteral("failed: ") + outcome);
     m_host.setCommand1Enabled(true);
     m_host.setBusy(false);
-    logPage(url, QStringLiteral("failed: ") + outcome);
 }
 
 void Collector::logPage(const QString& url, const QString& rest) {
@@ -263,10 +264,10 @@ void Collector::showErrorTrap(const QString& url, int number, const QString& des
                               const QString& logText) {
     m_host.MsgBox(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
                   MsgBoxIcon::Critical, kTitle);
-    m_host.setCommand1Enabled(true);
-    m_host.setBusy(false);
     logPage(url, QStringLiteral("failed: ") +
                      (logText.isEmpty() ? QStringLiteral("エラー番号:") + QString::number(number) +
                                               u' ' + description
                                         : logText));
+    m_host.setCommand1Enabled(true);
+    m_host.setBusy(false);
 }
