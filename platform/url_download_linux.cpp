@@ -18,7 +18,11 @@ class QtDownload final : public UrlDownload {
             refused.finalUrl = QUrl(url);
             return refused;
         }
-        HttpFetch fetch(m_platform);
+        // One client for every download, so the connection and its set-up are reused.
+        if (!m_fetch) {
+            m_fetch = std::make_unique<HttpFetch>(m_platform);
+        }
+        HttpFetch& fetch = *m_fetch;
         FetchResult result;
         QEventLoop loop;
         QObject::connect(&fetch, &HttpFetch::finished, &loop, [&](const FetchResult& ended) {
@@ -41,6 +45,7 @@ class QtDownload final : public UrlDownload {
 
   private:
     const Platform& m_platform;
+    std::unique_ptr<HttpFetch> m_fetch;
 };
 
 }  // namespace

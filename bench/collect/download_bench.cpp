@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -84,7 +85,17 @@ int main(int argc, char** argv) {
     QuietHost host(platform);
     Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
 
-    // Resident memory: a whole run over both pages, against the figure before it.
+    // Resident memory: a whole run over both pages, against the figure before it. The service
+    // lives in this process; it answers once first, so that its own memory is not counted.
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, service.port());
+        socket.waitForConnected(5000);
+        socket.write("GET /show_log.pl HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        while (socket.waitForReadyRead(2000)) {
+            socket.readAll();
+        }
+    }
     const long before = residentKilobytes();
     collector.Command1_Click();
     const long after = residentKilobytes();
@@ -92,8 +103,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the run did not collect both pages\n");
         return 1;
     }
-    std::printf("resident memory after a run by method 1: +%.2f MiB (%ld -> %ld kB; target <= 2)\n",
-                double(after - before) / 1024, before, after);
+    collector.Command1_Click();
+    const long second = residentKilobytes();
+    std::printf(
+        "resident memory after a run by method 1: +%.2f MiB (%ld -> %ld kB; target <= 2); "
+        "after a second run +%.2f MiB\n",
+        double(after - before) / 1024, before, after, double(second - before) / 1024);
 
     // Event loop stalls while 2 MiB pages arrive.
     DemoOptions options;
