@@ -73,7 +73,8 @@ void Form1::Collection::SetPanelText(int panel, const QString& text) {
 }
 
 void Form1::Collection::MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) {
-    m_form.platform().dialogs->MsgBox(&m_form, prompt, icon, title);
+    // A scheduled run finds the window hidden in the tray; a box of its own still shows there.
+    m_form.platform().dialogs->MsgBox(m_form.isVisible() ? &m_form : nullptr, prompt, icon, title);
 }
 
 void Form1::Collection::setCommand1Enabled(bool enabled) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <new>
 
 #include "collect/collection_host.h"
@@ -20,8 +21,11 @@ namespace {
 constexpr int kBrowserWaits = 10;
 
 const QString kTitle = QStringLiteral("Kestrelview");
-const QString kFetchFailed = QStringLiteral("取得に失敗(>_<)");
 const QString kFirewallHint = QStringLiteral("ファイアーウォール等は通すように設定してください。");
+const QString kLoginNeeded = QStringLiteral("ログインが必要です");
+const QString kLoginMessage = QStringLiteral(
+    "ログインしていないため足あとを取得できませんでした。ブラウザでログインし直してください（"
+    "cookies.txt を使っている場合は書き出し直してください）。");
 
 QString failureText(const QString& headline, int number, const QString& description) {
     return headline + kMessageLineBreak + kMessageLineBreak + QStringLiteral("エラー番号:") +
@@ -36,6 +40,20 @@ void deletePageFile(const QString& path) {
     if (!QFile::remove(path)) {
         throw RuntimeError::badFileName();
     }
+}
+
+// The path and query of a page address, as the log names pages.
+QString pageName(const QString& url) {
+    return QUrl(url).toString(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+}
+
+// A sum that grows by one for every visit counted.
+qint64 visitsCounted(const VisitorTable& table) {
+    qint64 sum = 0;
+    for (qsizetype i = 0; i < table.slotCount(); ++i) {
+        sum += table[i].AccessCount;
+    }
+    return sum;
 }
 
 }  // namespace
@@ -59,28 +77,49 @@ void Collector::Command1_Click() {
 void Collector::Zodadud_Get(const QString& url) {
     m_host.setCommand1Enabled(false);
     m_host.setBusy(true);
+    m_httpStatus = 0;
+    int entries = 0;
     try {
         const QString bufPath =
             AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\buf.tmp"));
         m_host.SetPanelText(1, QStringLiteral("取得中です..."));
-        QString text;
-        switch (retrieve(url, bufPath, &text)) {
-            case Retrieval::Fallback:
-                return;  // the nested run has re-armed everything
-            case Retrieval::NotCollected:
-                m_host.setCommand1Enabled(true);
-                m_host.setBusy(false);
-                return;
-            case Retrieval::Text:
-                break;
+        const Retrieved page = retrieve(url, bufPath);
+        if (page.kind == Retrieved::Kind::NotLoggedIn) {
+            m_host.SetPanelText(1, kLoginNeeded);
+            // Once until a page comes in again: a run every few minutes must not pile them up.
+            if (!m_loginReported) {
+                m_loginReported = true;
+                m_host.MsgBox(kLoginMessage, MsgBoxIcon::Exclamation, kTitle);
+            }
+            pageNotCollected(url, kLoginNeeded);
+            return;
         }
+        if (page.kind == Retrieved::Kind::Failed) {
+            m_host.SetPanelText(1, page.failure);
+            if (!page.notice.isEmpty()) {
+                m_host.showNotice(page.notice);
+            }
+            pageNotCollected(url, page.detail.isEmpty()
+                                      ? page.failure
+                                      : page.failure + QStringLiteral(": ") + page.detail);
+            return;
+        }
+        m_host.SetPanelText(1, QStringLiteral("取得に成功"));
         VisitorTable& table = m_host.visitorTable();
+        const qint64 before = visitsCounted(table);
         ParseFootprintPage(
-            text, [this] { return m_host.selectedGetOpt(); }, *m_platform.clock,
-            [this, &table](const FootprintEntry& entry) {
+            page.text, [this] { return m_host.selectedGetOpt(); }, *m_platform.clock,
+            [this, &table, &entries](const FootprintEntry& entry) {
+                ++entries;
                 NewVisitStep(table, m_host.rankingRowCount(), entry.Name, entry.Id,
                              entry.LastAccess);
             });
+        const qint64 counted = visitsCounted(table) - before;
+        m_loginReported = false;
+        // Logged before the page ends: the end may carry out a close that waited for it.
+        logPage(url, QStringLiteral("entries ") + QString::number(entries) +
+                         QStringLiteral(" counted ") + QString::number(counted) +
+                         QStringLiteral(" collected"));
         finishPage();
     } catch (const FormatChanged&) {
         // No failure is pending when the format check fails: number 0, no description.
@@ -88,54 +127,123 @@ void Collector::Zodadud_Get(const QString& url) {
             failureText(QStringLiteral("足跡ページに仕様の変更があった可能性があります。"), 0,
                         QString()),
             MsgBoxIcon::Critical, kTitle);
-        showErrorTrap(0, QString());
+        showErrorTrap(url, 0, QString(),
+                      QStringLiteral("足跡ページに仕様の変更があった可能性があります。"));
     } catch (const RuntimeError& error) {
-        showErrorTrap(error.number(), error.description());
+        showErrorTrap(url, error.number(), error.description());
     } catch (const std::bad_alloc&) {
-        showErrorTrap(7, QStringLiteral("メモリが不足しています。"));
+        showErrorTrap(url, 7, QStringLiteral("メモリが不足しています。"));
     } catch (const std::exception&) {
-        showErrorTrap(51, QStringLiteral("内部エラーです。"));
+        showErrorTrap(url, 51, QStringLiteral("内部エラーです。"));
     }
 }
 
-Collector::Retrieval Collector::retrieve(const QString& url, const QString& bufPath,
-                                         QString* text) {
+Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufPath) {
+    FetchResult fetched;
     if (m_host.selectedGetOpt() == 0) {
-        DownloadToFile(m_platform, m_host, url, bufPath);
-        if (!QFileInfo::exists(bufPath)) {
-            m_host.SetPanelText(1, QStringLiteral("失敗！方法2に変更。"));
-            m_host.selectGetOpt(1);
-            m_platform.clock->DoEvents();
-            Command1_Click();
-            return Retrieval::Fallback;
+        fetched = DownloadToFile(m_platform, url, bufPath);
+        m_httpStatus = fetched.httpStatus;
+        if (!fetched.complete()) {
+            return failed(fetched, url, bufPath);
         }
         ConvertCharset(*m_platform.files, bufPath, bufPath);
     } else {
+        WebBrowser& browser = m_host.WebBrowser1();
         PageLoaded = false;
-        m_host.WebBrowser1().Navigate(url);
+        browser.Navigate(url);
         for (int waits = 0; !PageLoaded; ++waits) {
             if (waits == kBrowserWaits) {
-                m_host.SetPanelText(1, kFetchFailed);
-                m_host.showNotice(QStringLiteral("タイムアウトしました") + kMessageLineBreak +
-                                  kFirewallHint);
-                return Retrieval::NotCollected;
+                // A load still under way would complete during a later page's wait and pass for it.
+                browser.Stop();
+                FetchResult timedOut;
+                timedOut.outcome = FetchResult::Outcome::TimedOut;
+                return failed(timedOut, url, bufPath);
             }
             WaitMilliseconds(*m_platform.clock, 1000);
         }
-        ReadBrowserPage(*m_platform.files, m_host.WebBrowser1().bodyInnerHTML(), bufPath);
-        m_host.SetPanelText(1, QStringLiteral("取得に成功"));
+        fetched = browser.lastResult();
+        m_httpStatus = fetched.httpStatus;
+        if (!fetched.complete()) {
+            return failed(fetched, url, bufPath);
+        }
+        if (!ReadBrowserPage(*m_platform.files, browser.bodyInnerHTML(), bufPath)) {
+            fetched.outcome = FetchResult::Outcome::WriteFailed;
+            return failed(fetched, url, bufPath);
+        }
     }
     m_platform.clock->DoEvents();
-    *text = ReadWholeFile(*m_platform.clock, bufPath);
+    Retrieved page;
+    page.text = ReadWholeFile(*m_platform.clock, bufPath);
     m_platform.clock->DoEvents();
     deletePageFile(bufPath);
-    if (text->contains(kDnsErrorPattern)) {
-        m_host.SetPanelText(1, kFetchFailed);
-        m_host.showNotice(QStringLiteral("サーバーが見つからないか、DNS エラーです。") +
-                          kMessageLineBreak + kFirewallHint);
-        return Retrieval::NotCollected;
+    // The service sends a visitor without a valid login to its login page, or shows it in place.
+    const bool redirectedAway =
+        !fetched.finalUrl.isEmpty() && fetched.finalUrl.path() != QUrl(url).path();
+    if (redirectedAway || AsksForLogin(page.text)) {
+        page.kind = Retrieved::Kind::NotLoggedIn;
+        return page;
     }
-    return Retrieval::Text;
+    if (page.text.contains(kDnsErrorPattern)) {
+        FetchResult dnsPage;
+        dnsPage.outcome = FetchResult::Outcome::HostNotFound;
+        return failed(dnsPage, url, bufPath);
+    }
+    return page;
+}
+
+Collector::Retrieved Collector::failed(const FetchResult& result, const QString& url,
+                                       const QString& bufPath) {
+    Retrieved page;
+    page.kind = Retrieved::Kind::Failed;
+    if (result.outcome == FetchResult::Outcome::RedirectRefused &&
+        result.refusedRedirect.path() != QUrl(url).path()) {
+        page.kind = Retrieved::Kind::NotLoggedIn;
+        return page;
+    }
+    page.failure = FetchFailureText(result);
+    switch (result.outcome) {
+        case FetchResult::Outcome::HostNotFound:
+            page.notice = QStringLiteral("サーバーが見つからないか、DNS エラーです。") +
+                          kMessageLineBreak + kFirewallHint;
+            break;
+        case FetchResult::Outcome::TimedOut:
+            page.notice =
+                QStringLiteral("タイムアウトしました") + kMessageLineBreak + kFirewallHint;
+            break;
+        case FetchResult::Outcome::ConnectionFailed:
+        case FetchResult::Outcome::TlsFailed:
+            page.notice = page.failure + kMessageLineBreak + kFirewallHint;
+            page.detail = result.detail;
+            break;
+        case FetchResult::Outcome::WriteFailed: {
+            const QString reason = PageFileProblem(bufPath);
+            m_host.MsgBox(QStringLiteral("一時ファイル buf.tmp を作成できないため、足あとを取得でき"
+                                         "ませんでした。") +
+                              kMessageLineBreak + kMessageLineBreak + QStringLiteral("フォルダ: ") +
+                              DisplayPath(m_platform.applicationDirectory) + kMessageLineBreak +
+                              QStringLiteral("理由: ") + reason,
+                          MsgBoxIcon::Critical, kTitle);
+            page.detail = reason;
+            break;
+        }
+        default:
+            page.notice = page.failure;
+            break;
+    }
+    return page;
+}
+
+void Collector::pageNotCollected(const QString& url, const QString& outcome) {
+    logPage(url, QStringLiteral("failed: ") + outcome);
+    m_host.setCommand1Enabled(true);
+    m_host.setBusy(false);
+}
+
+void Collector::logPage(const QString& url, const QString& rest) {
+    m_platform.log.write(QStringLiteral("page ") + pageName(url) + QStringLiteral(" method ") +
+                         QString::number(m_host.selectedGetOpt() + 1) + QStringLiteral(" HTTP ") +
+                         (m_httpStatus > 0 ? QString::number(m_httpStatus) : QStringLiteral("-")) +
+                         u' ' + rest);
 }
 
 void Collector::finishPage() {
@@ -152,9 +260,14 @@ void Collector::finishPage() {
     }
 }
 
-void Collector::showErrorTrap(int number, const QString& description) {
+void Collector::showErrorTrap(const QString& url, int number, const QString& description,
+                              const QString& logText) {
     m_host.MsgBox(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
                   MsgBoxIcon::Critical, kTitle);
+    logPage(url, QStringLiteral("failed: ") +
+                     (logText.isEmpty() ? QStringLiteral("エラー番号:") + QString::number(number) +
+                                              u' ' + description
+                                        : logText));
     m_host.setCommand1Enabled(true);
     m_host.setBusy(false);
 }

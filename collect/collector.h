@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QString>
 
+#include "platform/http_fetch.h"
 #include "platform/service_address.h"
 
 class CollectionHost;
@@ -33,15 +34,34 @@ class Collector {
     const ServiceAddress& address() const { return m_address; }
 
   private:
-    enum class Retrieval { Text, Fallback, NotCollected };
-    Retrieval retrieve(const QString& url, const QString& bufPath, QString* text);
+    // How a page's retrieval ended.
+    struct Retrieved {
+        enum class Kind { Text, Failed, NotLoggedIn } kind = Kind::Text;
+        QString text;
+        // What failed, as status panel 1 shows it.
+        QString failure;
+        // The notice shown for the failure; empty when a message box says it instead.
+        QString notice;
+        // The network layer's own words, for the log.
+        QString detail;
+    };
+    Retrieved retrieve(const QString& url, const QString& bufPath);
+    Retrieved failed(const FetchResult& result, const QString& url, const QString& bufPath);
+    void pageNotCollected(const QString& url, const QString& outcome);
     void finishPage();
-    void showErrorTrap(int number, const QString& description);
+    // `logText`, when given, is what the log says instead of the number and description.
+    void showErrorTrap(const QString& url, int number, const QString& description,
+                       const QString& logText = {});
+    void logPage(const QString& url, const QString& rest);
 
     Platform& m_platform;
     CollectionHost& m_host;
     ServiceAddress m_address;
     QMetaObject::Connection m_documentComplete;
+    // The HTTP status of the page in progress; 0 before any answer.
+    int m_httpStatus = 0;
+    // The expired-login message has been shown and no page has been collected since.
+    bool m_loginReported = false;
 };
 
 // The line break of the run's messages.

@@ -2,35 +2,99 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include "platform/clock.h"
 #include "platform/file_store.h"
 #include "platform/platform.h"
 #include "platform/text_codec.h"
 #include "platform/url_download.h"
-#include "visitors/status_panels.h"
 
-void DownloadToFile(Platform& platform, StatusPanels& panels, const QString& url,
-                    const QString& path) {
-    const qint32 result = platform.download->URLDownloadToFile(url, path);
+FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path) {
+    FetchResult result = platform.download->URLDownloadToFile(url, path);
     platform.clock->DoEvents();
-    panels.SetPanelText(
-        1, result == 0 ? QStringLiteral("取得に成功") : QStringLiteral("取得に失敗(>_<)"));
+    return result;
 }
 
-void ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path) {
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
-        return;
+QString FetchFailureText(const FetchResult& result) {
+    QString reason;
+    switch (result.outcome) {
+        case FetchResult::Outcome::Complete:
+            return {};
+        case FetchResult::Outcome::HttpError:
+            reason = QStringLiteral("HTTP ") + QString::number(result.httpStatus);
+            break;
+        case FetchResult::Outcome::HostNotFound:
+            reason = QStringLiteral("サーバーが見つかりません");
+            break;
+        case FetchResult::Outcome::ConnectionFailed:
+            reason = QStringLiteral("接続できません");
+            break;
+        case FetchResult::Outcome::TimedOut:
+            reason = QStringLiteral("時間切れ");
+            break;
+        case FetchResult::Outcome::TlsFailed:
+            reason = QStringLiteral("暗号化通信に失敗しました");
+            break;
+        case FetchResult::Outcome::TooLarge:
+            reason = QStringLiteral("ページが大きすぎます");
+            break;
+        case FetchResult::Outcome::RedirectRefused:
+            reason = QStringLiteral("別のサーバーへ転送されました");
+            break;
+        case FetchResult::Outcome::BadAddress:
+            reason = QStringLiteral("アドレスが正しくありません");
+            break;
+        case FetchResult::Outcome::WriteFailed:
+            reason = QStringLiteral("buf.tmp を書き込めません");
+            break;
+        case FetchResult::Outcome::Aborted:
+            reason = QStringLiteral("中断しました");
+            break;
+    }
+    return QStringLiteral("取得に失敗しました (") + reason + u')';
+}
+
+QString PageFileProblem(const QString& path) {
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir()) {
+        return QStringLiteral("フォルダがありません。");
+    }
+    if (file.isDir()) {
+        return QStringLiteral("同じ名前のフォルダ buf.tmp があります。");
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("フォルダに書き込む権限がありません。");
+    }
+    QTemporaryFile probe(file.absolutePath() + QStringLiteral("/buf.XXXXXX"));
+    if (!probe.open()) {
+        return probe.errorString();
+    }
+    return QStringLiteral(
+        "ファイルを書き込めませんでした (ディスクがいっぱいか、書き込みが禁止されています)。");
+}
+
+bool AsksForLogin(const QString& pageText) {
+    // type="password", type=password (the browser's form) or type=""password"".
+    static const QRegularExpression passwordField(
+        QStringLiteral("<input\\s[^>]*\\btype\\s*=\\s*[\"']*password\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pageText.contains(passwordField);
+}
+
+bool ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path) {
+    if (QFileInfo::exists(path) && !QFileInfo(path).isDir() && !QFile::remove(path)) {
+        return false;
     }
     std::unique_ptr<OutputFile> file = files.create(path);
     if (!file) {
-        return;
+        return false;
     }
     QByteArray record = EncodeCp932(u'"' + bodyMarkup + u'"');
     record += "\r\n";
-    if (file->write(record)) {
-        file->commit();
-    }
+    return file->write(record) && file->commit();
 }
 
 QString ReadWholeFile(Clock& clock, const QString& path) {

@@ -2,9 +2,10 @@
 
 #include <QString>
 
+#include "platform/http_fetch.h"
+
 class Clock;
 class FileStore;
-class StatusPanels;
 struct Platform;
 
 // The browser's own page for a host name that cannot be resolved. Any text holding this, however
@@ -12,15 +13,23 @@ struct Platform;
 inline const QString kDnsErrorPattern =
     QStringLiteral("サーバーが見つからないか、DNS エラーです。<BR>Internet Explor");
 
-// Fetches `url` into `path` with the system's download service, lets pending events run and
-// shows in status panel 1 whether the call succeeded. The result is not handed on: whether a file
-// arrived is what counts.
-void DownloadToFile(Platform& platform, StatusPanels& panels, const QString& url,
-                    const QString& path);
+// Fetches `url` into `path` with the system's download service and lets pending events run. The
+// window keeps handling its events while the page arrives.
+FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path);
+
+// The failure of a load as status panel 1 shows it, "取得に失敗しました (HTTP 503)".
+QString FetchFailureText(const FetchResult& result);
+
+// Why the page file at `path` cannot be written, in words for the user.
+QString PageFileProblem(const QString& path);
+
+// A page that asks for the login: it holds a password field, however the markup writes it.
+bool AsksForLogin(const QString& pageText);
 
 // Writes `bodyMarkup` into a new file at `path` as one quoted text record: a double quote, the
-// text, a double quote, CR LF, in CP932. A failure is swallowed: the file may then be missing.
-void ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path);
+// text, a double quote, CR LF, in CP932. False when the file could not be written; whatever
+// stood at the path is then gone.
+bool ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path);
 
 // The file's lines joined with nothing between them, pausing 1 ms after each line so the window
 // keeps handling its events. A file that cannot be opened gives an empty text.

@@ -13,7 +13,7 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->commandLine = createLinuxCommandLineStarter();
     platform->network.systemLookup = true;
     platform->network.environmentProxies = true;
-    platform->download = createCurlDownload(*platform);
+    platform->download = createQtDownload(*platform);
     platform->sound = createQtSound();
     platform->windowDrag = createQtWindowDrag();
     platform->log.setClock(platform->clock.get());

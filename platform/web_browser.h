@@ -4,19 +4,18 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "platform/http_fetch.h"
 
 struct Platform;
-class QNetworkAccessManager;
-class QNetworkReply;
-class QNetworkCookieJar;
-class QUrl;
 
 // The embedded browser: navigates to an address, reports the document complete, and hands out the
 // markup of the document's body the way the Windows browser control writes it (tag names in
-// capitals, simple attribute values unquoted, others between doubled double quotes). It loads with
-// the login the user's browser holds, the cookies of "cookies.txt" beside the executable. A host
-// name that cannot be resolved shows the browser's server-not-found page; any other network
-// failure shows its cannot-display page; both complete like any page.
+// capitals, simple attribute values unquoted, others between doubled double quotes). It loads
+// through HttpFetch, with the login the user's browser holds. A host name that cannot be resolved
+// shows the browser's server-not-found page; any other failure shows its cannot-display page; both
+// complete like any page, and the load's own result says what happened.
 class WebBrowser : public QObject {
     Q_OBJECT
   public:
@@ -27,27 +26,27 @@ class WebBrowser : public QObject {
     // Starts loading `url` and returns at once; DocumentComplete follows when it has loaded. An
     // earlier navigation that is still loading goes on and completes too.
     void Navigate(const QString& url);
+    // Stops every navigation under way; none of them completes.
+    void Stop();
 
     // The body's inner markup of the document that completed last; empty before the first.
     QString bodyInnerHTML() const { return m_body; }
+    // How the load of the document that completed last ended.
+    const FetchResult& lastResult() const { return m_result; }
 
     // Navigations under way.
-    int pendingNavigations() const { return m_pending; }
+    int pendingNavigations() const { return int(m_loads.size()); }
 
   Q_SIGNALS:
     void DocumentComplete(const QString& url);
 
   private:
-    void load(const QUrl& url, int hop);
-    void finished(QNetworkReply* reply, const QUrl& url, int hop);
-    void complete(const QUrl& url, const QString& body);
-    void completeLater(const QUrl& url, const QString& body);
+    void loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result);
 
     const Platform& m_platform;
-    QNetworkAccessManager* m_manager;
-    std::unique_ptr<QNetworkCookieJar> m_jar;
+    std::vector<HttpFetch*> m_loads;
     QString m_body;
-    int m_pending = 0;
+    FetchResult m_result;
 };
 
 // The browser's markup of a document's body: `html` decoded, parsed and its body's children

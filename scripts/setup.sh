@@ -7,7 +7,7 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
-    libcurl4-openssl-dev libgumbo-dev libglib2.0-dev
+    libgumbo-dev libglib2.0-dev
     # run: the interface font, the desktop's opener
     fonts-ipafont-gothic xdg-utils
     # window tests and the screenshot of the demo on a machine without a display

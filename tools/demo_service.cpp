@@ -39,9 +39,37 @@ QByteArray statusLine(int status) {
     }
 }
 
-QByteArray response(int status, const QByteArray& body) {
+QByteArray response(int status, const QByteArray& body, const QByteArray& extraHeaders = {}) {
     return statusLine(status) + "\r\nContent-Type: text/html; charset=EUC-JP\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
+           QByteArray::number(body.size()) + "\r\n" + extraHeaders + "Connection: close\r\n\r\n";
+}
+
+quint32 crc32(const QByteArray& data) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+void appendLittleEndian(QByteArray& out, quint32 value) {
+    for (int i = 0; i < 4; ++i) {
+        out += char((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// The gzip form of `data`: qCompress's zlib stream without its length prefix, zlib header and
+// Adler-32 trailer, between a gzip header and trailer.
+QByteArray gzipped(const QByteArray& data) {
+    const QByteArray zlib = qCompress(data, 9);
+    QByteArray out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+    out += zlib.mid(6, zlib.size() - 10);
+    appendLittleEndian(out, crc32(data));
+    appendLittleEndian(out, quint32(data.size()));
+    return out;
 }
 
 QString pageHead(const QString& title) {
@@ -242,6 +270,17 @@ void DemoService::serve(QTcpSocket* socket) {
         for (const QByteArray& part : cookie.split(';')) {
             loggedIn = loggedIn || part.trimmed() == wanted;
         }
+        if (opts.dropConnection) {
+            socket->abort();
+            return;
+        }
+        if (!loggedIn && opts.loginRedirect) {
+            answer(socket,
+                   "HTTP/1.1 302 Found\r\nLocation: /login.pl\r\nContent-Length: 0\r\n"
+                   "Connection: close\r\n\r\n",
+                   {});
+            return;
+        }
         QByteArray body;
         int status = 200;
         if (opts.errorStatus != 0) {
@@ -252,16 +291,29 @@ void DemoService::serve(QTcpSocket* socket) {
         } else {
             body = footprintPage(page, loggedIn);
         }
+        if (opts.padToBytes > body.size()) {
+            body += QByteArray(opts.padToBytes - body.size(), '\n');
+        }
+        QByteArray headers;
+        if (opts.gzip) {
+            body = gzipped(body);
+            headers = "Content-Encoding: gzip\r\n";
+        }
         if (opts.slowMs > 0) {
             QPointer<QTcpSocket> later(socket);
-            QTimer::singleShot(opts.slowMs, this, [this, later, status, body] {
+            QTimer::singleShot(opts.slowMs, this, [this, later, status, body, headers] {
                 if (later) {
-                    answer(later, response(status, body), body);
+                    answer(later, response(status, body, headers), body);
                 }
             });
             return;
         }
-        answer(socket, response(status, body), body);
+        answer(socket, response(status, body, headers), body);
+        return;
+    }
+    if (url.path() == u"/login.pl") {
+        const QByteArray body = footprintPage(1, false);
+        answer(socket, response(200, body), body);
         return;
     }
     if (url.path() == u"/go") {

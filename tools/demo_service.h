@@ -18,12 +18,20 @@ class QThread;
 // the service's markup, listing a cast of visitors whose visits move on as time passes, so that
 // repeated collections count new visits.
 struct DemoOptions {
-    // Without the login cookie the footprint pages list nobody, as the service's login page does.
+    // Without the login cookie the footprint pages show the service's login form instead.
     bool requireCookie = false;
+    // ... or, with this, send the visitor to the login page ("/login.pl") by a redirect.
+    bool loginRedirect = false;
     // Answer the footprint pages only after this many milliseconds.
     int slowMs = 0;
     // Answer the footprint pages with this HTTP status (and a short error page) instead.
     int errorStatus = 0;
+    // Close the connection instead of answering the footprint pages.
+    bool dropConnection = false;
+    // Pad the footprint pages with blank lines to at least this many bytes.
+    qint64 padToBytes = 0;
+    // Send the footprint pages gzip-compressed (Content-Encoding: gzip).
+    bool gzip = false;
     // Footprint pages without entries.
     bool empty = false;
     // Footprint pages in a markup the program does not know.

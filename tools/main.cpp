@@ -17,6 +17,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption requireCookie(
         QStringLiteral("require-cookie"),
         QStringLiteral("List visitors only to requests with the login cookie."));
+    const QCommandLineOption loginRedirect(
+        QStringLiteral("login-redirect"),
+        QStringLiteral("Send requests without the login cookie to the login page."));
+    const QCommandLineOption drop(QStringLiteral("drop"),
+                                  QStringLiteral("Close the connection instead of answering."));
+    const QCommandLineOption pad(QStringLiteral("pad"),
+                                 QStringLiteral("Pad footprint pages to at least N bytes."),
+                                 QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption gzip(QStringLiteral("gzip"),
+                                  QStringLiteral("Send footprint pages gzip-compressed."));
     const QCommandLineOption slow(QStringLiteral("slow"),
                                   QStringLiteral("Answer footprint pages after MS milliseconds."),
                                   QStringLiteral("ms"), QStringLiteral("0"));
@@ -33,11 +43,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption speed(QStringLiteral("speed"),
                                    QStringLiteral("Let the service's time run N times faster."),
                                    QStringLiteral("n"), QStringLiteral("1"));
-    parser.addOptions({port, requireCookie, slow, error, empty, changed, entries, speed});
+    parser.addOptions({port, requireCookie, loginRedirect, drop, pad, gzip, slow, error, empty,
+                       changed, entries, speed});
     parser.process(application);
 
     DemoOptions options;
     options.requireCookie = parser.isSet(requireCookie);
+    options.loginRedirect = parser.isSet(loginRedirect);
+    options.dropConnection = parser.isSet(drop);
+    options.padToBytes = std::max<qint64>(0, parser.value(pad).toLongLong());
+    options.gzip = parser.isSet(gzip);
     options.slowMs = parser.value(slow).toInt();
     options.errorStatus = parser.value(error).toInt();
     options.empty = parser.isSet(empty);

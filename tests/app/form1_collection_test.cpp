@@ -62,6 +62,7 @@ class Form1CollectionTest : public QObject {
     void scheduleStartsRunsAfterStartUpAndEveryInterval();
     void settingsAreReadAtStartAndWrittenOnlyAtExit();
     void timeOutShowsTheNoticeAndKeepsTheCountdown();
+    void expiredLoginIsToldEvenWhileTheWindowIsInTheTray();
 };
 
 void Form1CollectionTest::buttonCollectsBothPagesIntoTheWindow_data() {
@@ -219,6 +220,7 @@ void Form1CollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
     Form1Fixture f;
     installNetworkServices(f.platform);
     f.platform->network.timeOutHost(QStringLiteral("silent.mixi.test"));
+    f.platform->network.connectTimeoutMs = 300;
     writeBytes(f.path(QStringLiteral("setting.ini")),
                "[Setting]\r\nServiceUrl=http://silent.mixi.test:8080\r\n"
                "GetOpt=0\r\n");
@@ -248,9 +250,29 @@ void Form1CollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
     QCOMPARE(notices, (QStringList{notice, notice}));
     QVERIFY(modal);
     QCOMPARE(f.form->ElapsedMinutes, 5);
-    QCOMPARE(f.form->PanelText(1), QStringLiteral("取得に失敗(>_<)"));
+    QCOMPARE(f.form->PanelText(1), QStringLiteral("取得に失敗しました (時間切れ)"));
     QVERIFY(f.form->Command1->isEnabled());
     QVERIFY(!f.form->Busy);
+}
+
+void Form1CollectionTest::expiredLoginIsToldEvenWhileTheWindowIsInTheTray() {
+    Rig rig;
+    DemoOptions options;
+    options.requireCookie = true;
+    rig.demo.service().setOptions(options);
+    rig.writeSettings("WaitTime=1\r\n");
+    rig.form->Form_Load();
+    rig.form->hide();
+
+    rig.form->Timer1_Timer();
+    QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
+    QCOMPARE(rig.platform.dialogs->messages.size(), size_t(1));
+    QVERIFY(rig.platform.dialogs->messages[0].prompt.startsWith(
+        QStringLiteral("ログインしていないため足あとを取得できませんでした。")));
+    QCOMPARE(rig.form->PanelText(1), QStringLiteral("ログインが必要です"));
+    QVERIFY(!QFileInfo::exists(rig.form->DataPath));
+    QVERIFY(rig.form->Command1->isEnabled());
+    QVERIFY(!rig.form->Busy);
 }
 
 QTEST_MAIN(Form1CollectionTest)

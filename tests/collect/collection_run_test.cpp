@@ -64,6 +64,15 @@ struct Rig {
         }
         return rows;
     }
+    // The events of the program's log, without their times.
+    QStringList logEvents() const {
+        QStringList events;
+        const QString text = DecodeCp932(readBytes(file("\\kestrelview.log")));
+        for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+            events << line.section(u'\t', 1);
+        }
+        return events;
+    }
     // Rows of the data file, CP932 with CR LF.
     QStringList dataFileLines() const {
         QString text = DecodeCp932(readBytes(host->DataPath));
@@ -92,8 +101,14 @@ class CollectionRunTest : public QObject {
     void laterRunsCountOnlyNewVisits();
     void loginCookieIsRequiredAndSent_data();
     void loginCookieIsRequiredAndSent();
-    void methodFallbackRunsBothPagesWithoutCountingTwice_data();
-    void methodFallbackRunsBothPagesWithoutCountingTwice();
+    void expiredLoginCountsNothingAndSaysSoOncePerEpisode_data();
+    void expiredLoginCountsNothingAndSaysSoOncePerEpisode();
+    void failedPagesCountNothingAndSayWhatFailed_data();
+    void failedPagesCountNothingAndSayWhatFailed();
+    void pageFileThatCannotBeCreatedIsNamedWithItsFolder_data();
+    void pageFileThatCannotBeCreatedIsNamedWithItsFolder();
+    void windowKeepsHandlingEventsDuringADownload_data();
+    void windowKeepsHandlingEventsDuringADownload();
     void errorTrapLeavesTheDataFileUntouched();
     void browserTimeOutShowsTheNoticeAndKeepsTheCountdown();
     void completionDuringTheTenthWaitIsStillAccepted_data();
@@ -150,6 +165,15 @@ void CollectionRunTest::bothPagesAreCollected() {
     QCOMPARE(requests.size(), size_t(2));
     QCOMPARE(requests[0].target, QStringLiteral("/show_log.pl"));
     QCOMPARE(requests[1].target, QStringLiteral("/show_log.pl?page=2"));
+    const QString m = QString::number(method + 1);
+    QCOMPARE(
+        rig.logEvents(),
+        (QStringList{
+            QStringLiteral("page /show_log.pl method %1 HTTP 200 entries 50 counted 50 collected")
+                .arg(m),
+            QStringLiteral(
+                "page /show_log.pl?page=2 method %1 HTTP 200 entries 50 counted 50 collected")
+                .arg(m)}));
 }
 
 void CollectionRunTest::laterRunsCountOnlyNewVisits() {
@@ -208,7 +232,7 @@ void CollectionRunTest::loginCookieIsRequiredAndSent() {
 
     rig.collector->Command1_Click();
     QCOMPARE(rig.host->ranking.rowCount(), 0);
-    QCOMPARE(rig.host->saves, 2);  // pages without entries still count
+    QCOMPARE(rig.host->saves, 0);  // the login page is no footprint page
 
     rig.writeCookies(QStringLiteral(".mixi.test"), true);
     rig.collector->Command1_Click();
@@ -221,44 +245,211 @@ void CollectionRunTest::loginCookieIsRequiredAndSent() {
     QCOMPARE(requests[3].cookie, login);
 }
 
-void CollectionRunTest::methodFallbackRunsBothPagesWithoutCountingTwice_data() {
-    QTest::addColumn<int>("failingDownload");  // which download leaves no file
-    QTest::addColumn<QStringList>("targets");
-    QTest::addColumn<int>("saves");
-    const QString p1 = QStringLiteral("/show_log.pl");
-    const QString p2 = QStringLiteral("/show_log.pl?page=2");
-    // The first page's nested run collects both pages; the outer run reads the second again.
-    QTest::newRow("first page") << 0 << QStringList{p1, p2, p2} << 3;
-    QTest::newRow("second page") << 1 << QStringList{p1, p1, p2} << 3;
+void CollectionRunTest::expiredLoginCountsNothingAndSaysSoOncePerEpisode_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("redirect");
+    QTest::newRow("method 1, sent to the login page") << 0 << true;
+    QTest::newRow("method 2, sent to the login page") << 1 << true;
+    QTest::newRow("method 1, login form in place") << 0 << false;
+    QTest::newRow("method 2, login form in place") << 1 << false;
 }
 
-void CollectionRunTest::methodFallbackRunsBothPagesWithoutCountingTwice() {
-    QFETCH(int, failingDownload);
-    QFETCH(QStringList, targets);
-    QFETCH(int, saves);
-    Rig rig(0);
-    // The download of one page cannot create its file, as with a full disk; the browser's can.
-    int creates = 0;
-    rig.platform.files->failCreate = [&](const QString& path) {
-        return path.endsWith(QStringLiteral("buf.tmp")) && creates++ == failingDownload * 2;
-    };
+void CollectionRunTest::expiredLoginCountsNothingAndSaysSoOncePerEpisode() {
+    QFETCH(int, method);
+    QFETCH(bool, redirect);
+    Rig rig(method);
+    rig.host->alarmChk = 1;
+    DemoOptions options;
+    options.requireCookie = true;
+    options.loginRedirect = redirect;
+    rig.demo.service().setOptions(options);
+    const auto& messages = rig.platform.dialogs->messages;
+
+    // Two runs without the login: one message for both.
+    rig.collector->Command1_Click();
+    rig.collector->Command1_Click();
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(
+        messages[0].prompt,
+        QStringLiteral("ログインしていないため足あとを取得できませんでした。ブラウザでログインし直"
+                       "してください（cookies.txt を使っている場合は書き出し直してください）。"));
+    QCOMPARE(messages[0].title, QStringLiteral("Kestrelview"));
+    QCOMPARE(rig.host->panel1.back(), QStringLiteral("ログインが必要です"));
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->ElapsedMinutes, 7);
+    QVERIFY(rig.sound->calls.empty());
+    QVERIFY(rig.host->notices.empty());
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+    QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
+    QVERIFY(!QFileInfo::exists(rig.host->DataPath));
+    QVERIFY(rig.logEvents().last().endsWith(QStringLiteral(" failed: ログインが必要です")));
+
+    // A collected page ends the episode; the next expiry is told again.
+    rig.writeCookies(QStringLiteral("127.0.0.1"), false);
+    rig.collector->Command1_Click();
+    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(messages.size(), size_t(1));
+    QFile::remove(rig.file("\\cookies.txt"));
+    rig.collector->Command1_Click();
+    QCOMPARE(messages.size(), size_t(2));
+    QCOMPARE(rig.host->ranking.rowCount(), 100);
+}
+
+void CollectionRunTest::failedPagesCountNothingAndSayWhatFailed_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("notice");
+    const QString http = QStringLiteral("取得に失敗しました (HTTP 503)");
+    const QString closed = QStringLiteral("取得に失敗しました (接続できません)");
+    const QString late = QStringLiteral("取得に失敗しました (時間切れ)");
+    const QString large = QStringLiteral("取得に失敗しました (ページが大きすぎます)");
+    for (int method : {0, 1}) {
+        const QByteArray m = method == 0 ? "method 1, " : "method 2, ";
+        QTest::newRow((m + "HTTP 503").constData())
+            << method << QStringLiteral("503") << http << http;
+        QTest::newRow((m + "connection closed unanswered").constData())
+            << method << QStringLiteral("dropped") << closed
+            << closed + QStringLiteral("\r\n") + kFirewall;
+        QTest::newRow((m + "answer past the time-out").constData())
+            << method << QStringLiteral("slow") << late
+            << QStringLiteral("タイムアウトしました\r\n") + kFirewall;
+        QTest::newRow((m + "page over 4 MiB").constData())
+            << method << QStringLiteral("huge") << large << large;
+        QTest::newRow((m + "gzip bomb").constData())
+            << method << QStringLiteral("bomb") << large << large;
+    }
+}
+
+void CollectionRunTest::failedPagesCountNothingAndSayWhatFailed() {
+    QFETCH(int, method);
+    QFETCH(QString, failure);
+    QFETCH(QString, panel);
+    QFETCH(QString, notice);
+    Rig rig(method);
+    rig.host->alarmChk = 1;
+    DemoOptions options;
+    options.errorStatus = failure == u"503" ? 503 : 0;
+    options.dropConnection = failure == u"dropped";
+    if (failure == u"slow") {
+        options.slowMs = 3000;
+        rig.platform->network.totalTimeoutMs = 300;
+    }
+    options.padToBytes = failure == u"huge"   ? FetchResult::kMaxBodyBytes + 1
+                         : failure == u"bomb" ? 16 * 1024 * 1024
+                                              : 0;
+    options.gzip = failure == u"bomb";
+    rig.demo.service().setOptions(options);
     rig.collector->Command1_Click();
 
-    QCOMPARE(rig.host->getOpt, 1);
+    QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
+    QCOMPARE(rig.host->panel1.back(), panel);
+    QCOMPARE(
+        std::count(rig.host->panel1.begin(), rig.host->panel1.end(), QStringLiteral("取得に成功")),
+        0);
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->refreshes, 0);
+    QCOMPARE(rig.host->table.RowCount, 0);
+    QCOMPARE(rig.host->ElapsedMinutes, 7);
+    QCOMPARE(rig.host->getOpt, method);
+    QVERIFY(rig.sound->calls.empty());
+    QVERIFY(rig.platform.dialogs->messages.empty());
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+    QVERIFY(!QFileInfo::exists(rig.host->DataPath));
+    QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("kestrelview.log")});
+    const QStringList events = rig.logEvents();
+    QCOMPARE(events.size(), 2);
+    QVERIFY2(events[1].startsWith(QStringLiteral("page /show_log.pl?page=2 method ") +
+                                  QString::number(method + 1) + QStringLiteral(" HTTP ") +
+                                  (failure == u"503" ? QStringLiteral("503") : QString())),
+             qPrintable(events[1]));
+    QVERIFY2(events[1].contains(QStringLiteral(" failed: ") + panel), qPrintable(events[1]));
+}
+
+void CollectionRunTest::pageFileThatCannotBeCreatedIsNamedWithItsFolder_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("directory");
+    QTest::newRow("method 1, a folder named buf.tmp") << 0 << true;
+    QTest::newRow("method 2, a folder named buf.tmp") << 1 << true;
+    QTest::newRow("method 1, the file cannot be created") << 0 << false;
+    QTest::newRow("method 2, the file cannot be created") << 1 << false;
+}
+
+void CollectionRunTest::pageFileThatCannotBeCreatedIsNamedWithItsFolder() {
+    QFETCH(int, method);
+    QFETCH(bool, directory);
+    Rig rig(method);
+    if (directory) {
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("buf.tmp")));
+    } else {
+        rig.platform.files->failCreate = [](const QString& path) {
+            return path.endsWith(QStringLiteral("buf.tmp"));
+        };
+    }
+    rig.collector->Command1_Click();
+
+    const auto& messages = rig.platform.dialogs->messages;
+    QCOMPARE(messages.size(), size_t(2));
+    for (const auto& m : messages) {
+        QVERIFY2(m.prompt.contains(QStringLiteral("フォルダ: ") + DisplayPath(rig.dir.path()) +
+                                   QStringLiteral("\r\n理由: ")),
+                 qPrintable(m.prompt));
+        QVERIFY(!m.prompt.contains(QStringLiteral("エラー番号")));
+        QCOMPARE(m.icon, MsgBoxIcon::Critical);
+        QCOMPARE(m.title, QStringLiteral("Kestrelview"));
+    }
+    if (directory) {
+        QVERIFY(
+            messages[0].prompt.endsWith(QStringLiteral("同じ名前のフォルダ buf.tmp があります。")));
+    }
+    QCOMPARE(rig.host->panel1.back(),
+             QStringLiteral("取得に失敗しました (buf.tmp を書き込めません)"));
     QVERIFY(std::find(rig.host->panel1.begin(), rig.host->panel1.end(),
-                      QStringLiteral("失敗！方法2に変更。")) != rig.host->panel1.end());
-    QStringList seen;
-    for (const auto& r : rig.demo.service().requests()) {
-        seen << r.target;
-    }
-    // The failed download never reached the service, so only the pages read count here.
-    QCOMPARE(seen, targets);
-    QCOMPARE(rig.host->saves, saves);
-    const auto rows = rig.byId();
-    QCOMPARE(rows.size(), size_t(100));
-    for (const auto& [id, row] : rows) {
-        QCOMPARE(row->AccessCount, 1);
-    }
+                      QStringLiteral("取得に成功")) == rig.host->panel1.end());
+    QVERIFY(rig.host->notices.empty());
+    QCOMPARE(rig.host->saves, 0);
+    QCOMPARE(rig.host->getOpt, method);
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+}
+
+void CollectionRunTest::windowKeepsHandlingEventsDuringADownload_data() {
+    QTest::addColumn<int>("method");
+    QTest::newRow("method 1") << 0;
+    QTest::newRow("method 2") << 1;
+}
+
+void CollectionRunTest::windowKeepsHandlingEventsDuringADownload() {
+    QFETCH(int, method);
+    Rig rig(method);
+    DemoOptions options;
+    options.slowMs = 500;
+    rig.demo.service().setOptions(options);
+    // A timer of the window, ticking while the service takes its time over each page.
+    int ticksWhileWaiting = 0;
+    bool guarded = true;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (rig.demo.service().requests().size() > 0) {
+            ++ticksWhileWaiting;
+            guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
+        }
+    });
+    timer.start();
+    bool queuedHandled = false;
+    QMetaObject::invokeMethod(
+        &timer, [&] { queuedHandled = true; }, Qt::QueuedConnection);
+    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    timer.stop();
+
+    QVERIFY(queuedHandled);
+    QVERIFY2(ticksWhileWaiting >= 20, qPrintable(QString::number(ticksWhileWaiting)));
+    QVERIFY(guarded);
+    QCOMPARE(rig.host->saves, 1);
     QVERIFY(rig.host->command1Enabled);
     QVERIFY(!rig.host->Busy);
 }
@@ -320,7 +511,7 @@ void CollectionRunTest::browserTimeOutShowsTheNoticeAndKeepsTheCountdown() {
     QCOMPARE(rig.host->saves, 0);
     QCOMPARE(rig.host->refreshes, 0);
     QVERIFY(!QFileInfo::exists(rig.host->DataPath));
-    QCOMPARE(rig.host->panel1.back(), QStringLiteral("取得に失敗(>_<)"));
+    QCOMPARE(rig.host->panel1.back(), QStringLiteral("取得に失敗しました (時間切れ)"));
     QVERIFY(rig.host->command1Enabled);
     QVERIFY(!rig.host->Busy);
     QVERIFY(rig.sound->calls.empty());
@@ -356,9 +547,7 @@ void CollectionRunTest::dnsPageShowsTheNotice_data() {
     QTest::addColumn<int>("method");
     QTest::addColumn<bool>("unresolvable");
     QTest::addColumn<int>("notices");
-    // Method 1 finds no file for a name that does not resolve and falls back to the browser,
-    // whose nested run meets the server-not-found page twice; the outer run's second page once.
-    QTest::newRow("method 1, name not resolved") << 0 << true << 3;
+    QTest::newRow("method 1, name not resolved") << 0 << true << 2;
     QTest::newRow("method 2, name not resolved") << 1 << true << 2;
     QTest::newRow("method 1, the text inside a normal page") << 0 << false << 2;
     QTest::newRow("method 2, the text inside a normal page") << 1 << false << 2;
@@ -396,8 +585,6 @@ void CollectionRunTest::pagesWithoutEntriesStillCount_data() {
     QTest::newRow("method 2, empty") << 1 << QStringLiteral("empty");
     QTest::newRow("method 1, changed format") << 0 << QStringLiteral("changed");
     QTest::newRow("method 2, changed format") << 1 << QStringLiteral("changed");
-    // The browser shows the server's error page, which lists nobody.
-    QTest::newRow("method 2, error status") << 1 << QStringLiteral("error");
 }
 
 void CollectionRunTest::pagesWithoutEntriesStillCount() {
@@ -407,7 +594,6 @@ void CollectionRunTest::pagesWithoutEntriesStillCount() {
     DemoOptions options;
     options.empty = option == u"empty";
     options.changedFormat = option == u"changed";
-    options.errorStatus = option == u"error" ? 500 : 0;
     rig.demo.service().setOptions(options);
     rig.collector->Command1_Click();
     QCOMPARE(rig.host->table.RowCount, 0);

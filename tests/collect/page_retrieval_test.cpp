@@ -15,6 +15,8 @@ class PageRetrievalTest : public QObject {
     void browserPageIsOneQuotedRecord();
     void browserPageThatCannotBeWrittenLeavesNoFile();
     void dnsPatternStopsInsideTheBrowserName();
+    void loginFormIsRecognisedInEitherMarkup_data();
+    void loginFormIsRecognisedInEitherMarkup();
 };
 
 void PageRetrievalTest::fileLinesAreJoinedWithNothingBetween_data() {
@@ -67,7 +69,7 @@ void PageRetrievalTest::browserPageIsOneQuotedRecord() {
     const QString path = dir.filePath(QStringLiteral("buf.tmp"));
     writeBytes(path, QByteArray("an older page, longer than the new one\r\n"));
     const QString markup = QStringLiteral("<A href=\"\"x\"\">足あと</A>\n<P>二行目</P>");
-    ReadBrowserPage(*platform.files, markup, path);
+    QVERIFY(ReadBrowserPage(*platform.files, markup, path));
     QCOMPARE(readBytes(path), EncodeCp932(u'"' + markup + u'"') + "\r\n");
     QCOMPARE(ReadWholeFile(*platform.clock, path),
              QStringLiteral("\"<A href=\"\"x\"\">足あと</A><P>二行目</P>\""));
@@ -79,13 +81,35 @@ void PageRetrievalTest::browserPageThatCannotBeWrittenLeavesNoFile() {
     const QString path = dir.filePath(QStringLiteral("buf.tmp"));
     writeBytes(path, QByteArray("old"));
     platform.files->failWrite = [](const QString&, int) { return true; };
-    ReadBrowserPage(*platform.files, QStringLiteral("page"), path);
+    QVERIFY(!ReadBrowserPage(*platform.files, QStringLiteral("page"), path));
     QVERIFY(!QFileInfo::exists(path));
 }
 
 void PageRetrievalTest::dnsPatternStopsInsideTheBrowserName() {
     QCOMPARE(kDnsErrorPattern.size(), 42);
     QVERIFY(kDnsErrorPattern.endsWith(QStringLiteral("<BR>Internet Explor")));
+}
+
+void PageRetrievalTest::loginFormIsRecognisedInEitherMarkup_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("login");
+    QTest::newRow("as the service sends it")
+        << QStringLiteral("<p>パスワード <input type=\"password\" name=\"password\" /></p>")
+        << true;
+    QTest::newRow("as the browser writes it")
+        << QStringLiteral("<P>パスワード <INPUT type=password name=password></P>") << true;
+    QTest::newRow("type after other attributes, quoted the browser's way")
+        << QStringLiteral("<INPUT class=\"\"a b\"\" TYPE=\"\"PASSWORD\"\">") << true;
+    QTest::newRow("a text field named password")
+        << QStringLiteral("<input type=\"text\" name=\"password\">") << false;
+    QTest::newRow("the word outside a field")
+        << QStringLiteral("<p>type=password を忘れた方</p>") << false;
+}
+
+void PageRetrievalTest::loginFormIsRecognisedInEitherMarkup() {
+    QFETCH(QString, text);
+    QFETCH(bool, login);
+    QCOMPARE(AsksForLogin(text), login);
 }
 
 QTEST_GUILESS_MAIN(PageRetrievalTest)

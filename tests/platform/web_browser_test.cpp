@@ -152,6 +152,7 @@ void WebBrowserTest::unresolvableNameShowsTheServerNotFoundPage() {
     QVERIFY(load(browser, QStringLiteral("http://mixi.jp/show_log.pl")).contains(kDnsText));
     platform->network.failHost(QStringLiteral("mixi.test"));
     QVERIFY(load(browser, QStringLiteral("http://mixi.test/show_log.pl")).contains(kDnsText));
+    QCOMPARE(browser.lastResult().outcome, FetchResult::Outcome::HostNotFound);
 }
 
 void WebBrowserTest::refusedConnectionShowsAPageAndCompletes() {
@@ -166,6 +167,7 @@ void WebBrowserTest::refusedConnectionShowsAPageAndCompletes() {
         load(browser, QStringLiteral("http://127.0.0.1:") + QString::number(port) + u'/');
     QVERIFY(body.contains(QStringLiteral("このページは表示できません")));
     QVERIFY(!body.contains(kDnsText));
+    QCOMPARE(browser.lastResult().outcome, FetchResult::Outcome::ConnectionFailed);
 }
 
 QTEST_GUILESS_MAIN(WebBrowserTest)

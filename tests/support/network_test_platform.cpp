@@ -6,7 +6,7 @@ RecordingSound* installNetworkServices(TestPlatform& platform) {
     p.network.environmentProxies = false;
     p.network.connectTimeoutMs = 2000;
     p.network.totalTimeoutMs = 5000;
-    p.download = createCurlDownload(p);
+    p.download = createQtDownload(p);
     auto sound = std::make_unique<RecordingSound>();
     RecordingSound* recording = sound.get();
     p.sound = std::move(sound);
