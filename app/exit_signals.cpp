@@ -10,7 +10,8 @@
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-// [0] is written by the handler, [1] read by the event loop.
+// [0] is written by the handler, [1] read by the event loop; neither blocks, so a burst of
+// signals can never stall the handler.
 int g_pair[2] = {-1, -1};
 
 void onSignal(int signalNumber) {
@@ -23,7 +24,7 @@ void onSignal(int signalNumber) {
 }  // namespace
 
 ExitSignals::ExitSignals() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pair) != 0) {
         return;
     }
     m_notifier = new QSocketNotifier(g_pair[1], QSocketNotifier::Read, this);
