@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -41,6 +42,12 @@ void Form1::Form_Load() {
                        .arg(KV_VERSION_MAJOR)
                        .arg(KV_VERSION_MINOR)
                        .arg(KV_VERSION_PATCH));
+
+    m_platform.log.write(QStringLiteral("起動 Kestrelview %1.%2.%3 データフォルダ ")
+                             .arg(KV_VERSION_MAJOR)
+                             .arg(KV_VERSION_MINOR)
+                             .arg(KV_VERSION_PATCH) +
+                         DisplayPath(m_platform.applicationDirectory));
 
     LoadSettings();
 
@@ -119,11 +126,47 @@ void Form1::CSV_FileLoad(const QString& path) {
 
 void Form1::finishFileWork() {
     updateCommandAvailability();
-    // The exit waited for the file to be whole on disk; it passed the minimise test already.
-    if (m_exitPending && !m_files.busy()) {
+    carryOutPendingExit();
+}
+
+void Form1::setBusy(bool busy) {
+    Busy = busy;
+    updateCommandAvailability();
+    carryOutPendingExit();
+}
+
+void Form1::carryOutPendingExit() {
+    // The exit waited for the page and the file to be whole; it passed the minimise test already.
+    if (m_exitPending && !Busy && !m_files.busy()) {
         m_exitPending = false;
-        QuitRequested = true;
-        close();
+        requestExit(m_exitReason);
+    }
+}
+
+void Form1::requestExit(const QString& reason) {
+    m_exitReason = reason;
+    QuitRequested = true;
+    // Not close(): a window hidden in the tray must end all the same.
+    bool cancel = false;
+    Form_Unload(cancel);
+}
+
+void Form1::endSession() {
+    if (m_ended) {
+        return;
+    }
+    SaveSettings();
+    requestExit(QStringLiteral("セッション終了"));
+}
+
+void Form1::bringToFront() {
+    m_platform.log.write(QStringLiteral("前面に表示 (もう一度起動されたため)"));
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (m_form3) {
+        m_form3->MNU_VISIBLE->setText(QStringLiteral("非表示"));
     }
 }
 
@@ -146,27 +189,35 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::Form_Unload(bool& Cancel) {
+    if (m_ended) {
+        return;
+    }
     if (!QuitRequested && BatsuChk->Value() == 1) {
         Cancel = true;
         setWindowState(windowState() | Qt::WindowMinimized);
         return;
     }
-    QuitRequested = false;
-    if (Busy) {
-        Cancel = true;
-        return;
+    QString reason = m_exitReason;
+    if (reason.isEmpty()) {
+        reason = QuitRequested ? QStringLiteral("トレイの終了") : QStringLiteral("ウィンドウ");
     }
-    if (m_files.busy()) {
-        // Ending now would cut the file short; the save's end carries the exit out.
+    m_exitReason.clear();
+    QuitRequested = false;
+    if (Busy || m_files.busy()) {
+        // Ending now would lose the page in progress or cut the file short; their end carries
+        // the exit out.
         Cancel = true;
         m_exitPending = true;
+        m_exitReason = reason;
         return;
     }
-    endProgram();
+    endProgram(reason);
 }
 
-void Form1::endProgram() {
+void Form1::endProgram(const QString& reason) {
+    m_ended = true;
     SaveSettings();
+    m_platform.log.write(QStringLiteral("終了 (") + reason + u')');
     hide();
     Timer1->stop();
     Timer2->stop();

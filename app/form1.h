@@ -47,7 +47,7 @@ class Form1 : public QWidget, public StatusPanels {
     QString CsvPath;            // "\output.csv" beside the executable
     qint32 WaitTime = 30;       // minutes between scheduled runs
     qint32 ElapsedMinutes = 0;  // minutes counted since the last reset
-    bool Busy = false;          // a footprint page is being collected: the program refuses to end
+    bool Busy = false;          // a footprint page is being collected: an exit waits for its end
     // The tray menu asked for a real exit, so the close must not turn into a minimise. Form1
     // lives as long as the program, so this is the program-wide flag.
     bool QuitRequested = false;
@@ -86,8 +86,23 @@ class Form1 : public QWidget, public StatusPanels {
 
     // --- Handlers ---
     void Form_Resize();
-    // Decides between minimising, refusing and ending the program; sets Cancel to keep it alive.
+    // Decides between minimising, waiting and ending the program; sets Cancel to keep it alive.
+    // An exit asked for while a page is collected or a file is between rows is carried out as
+    // soon as that ends.
     void Form_Unload(bool& Cancel);
+
+    // Sets Busy, updates the commands that wait for the run, and carries out an exit that waited.
+    void setBusy(bool busy);
+    // An exit that no minimise setting turns into a trip to the tray: a signal or the end of the
+    // desktop session. `reason` goes into the log.
+    void requestExit(const QString& reason);
+    // The session is ending and may not wait for us: the settings are written now, then the
+    // program ends as soon as a page or a save in progress allows.
+    void endSession();
+    // A second start on this data folder: the window comes to the front, out of the tray.
+    void bringToFront();
+    // The close handling has ended the program (programEnded was sent).
+    bool ended() const { return m_ended; }
 
     // --- Controls ---
     RankingView* ListView1 = nullptr;
@@ -127,6 +142,8 @@ class Form1 : public QWidget, public StatusPanels {
     void ListView1_DblClick();
     // A mouse button pressed over the list: 1 left, 2 right, 4 middle; `pointer` on the screen.
     void ListView1_MouseDown(int Button, const QPoint& pointer);
+    // The Menu key or Shift+F10 in the list: the pop-up menu for the selected row, at that row.
+    void ListView1_MenuKey();
     void MNU_MEMO_Click();
     void Command2_Click();
     void Command3_Click();
@@ -165,7 +182,8 @@ class Form1 : public QWidget, public StatusPanels {
     void createLinks();
     void setListCommandsEnabled(bool enabled);
     void wireCollection();
-    void endProgram();
+    void carryOutPendingExit();
+    void endProgram(const QString& reason);
 
     Platform& m_platform;
     VisitorTable m_table;
@@ -174,8 +192,11 @@ class Form1 : public QWidget, public StatusPanels {
     VisitorFiles m_files;
     std::unique_ptr<Form3> m_form3;
     std::array<QLabel*, 2> m_panels{};
-    // An exit asked for while a load or a save was between rows.
+    // An exit asked for while a page was collected or a load or a save was between rows, and
+    // what asked for it.
     bool m_exitPending = false;
+    QString m_exitReason;
+    bool m_ended = false;
     Form1Links* m_links = nullptr;  // a child object
     // The run's, the schedule's and the settings' view of this window, with the browser, the
     // collector and the schedule it owns.

@@ -82,8 +82,7 @@ void Form1::Collection::setCommand1Enabled(bool enabled) {
 }
 
 void Form1::Collection::setBusy(bool busy) {
-    m_form.Busy = busy;
-    m_form.updateCommandAvailability();
+    m_form.setBusy(busy);
 }
 
 void Form1::Collection::resetElapsedMinutes() {

@@ -1,6 +1,9 @@
 #include "app/form1_links.h"
 
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "app/caption_button.h"
@@ -95,15 +98,20 @@ void Form1Links::setCaption(const QString& caption) {
     m_form.Command6->setText(caption);
 }
 
-void Form1Links::watchList(QWidget* viewport) {
-    m_listViewport = viewport;
-    viewport->installEventFilter(this);
+void Form1Links::watchList(QAbstractItemView* list) {
+    m_list = list;
+    m_listViewport = list->viewport();
+    m_list->installEventFilter(this);
+    m_listViewport->installEventFilter(this);
 }
 
 bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
     // The window is not touched for other events: the list still gets some while the window is
     // being destroyed.
     const QEvent::Type type = event->type();
+    if (watched == m_list && watched != nullptr) {
+        return listKeyEvent(event);
+    }
     if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
          type != QEvent::MouseButtonRelease) ||
         watched != m_listViewport) {
@@ -112,7 +120,7 @@ bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const int button = buttonNumber(mouse->button());
     if (type == QEvent::MouseButtonRelease) {
-        // The list never sees the right button, so it cannot move the selection with it.
+        // The list never sees the right button: the press below has done what it does.
         return button == 2;
     }
     if (type == QEvent::MouseButtonDblClick && button == 1) {
@@ -120,7 +128,36 @@ bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
         m_form.ListView1_DblClick();
         return false;
     }
+    if (button == 2) {
+        // The menu acts on the selected row, so it must be the one under the pointer; over
+        // empty space the selection stays.
+        const QModelIndex index = m_list->indexAt(mouse->position().toPoint());
+        if (index.isValid()) {
+            m_list->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
     // A second right press comes as a double-click and shows the menu again.
     m_form.ListView1_MouseDown(button, mouse->globalPosition().toPoint());
     return button == 2;
+}
+
+bool Form1Links::listKeyEvent(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKey = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+        const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+        if (menuKey || shiftF10) {
+            m_form.ListView1_MenuKey();
+            return true;
+        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        // The desktop may turn the Menu key into a context-menu request of its own; the pointer
+        // gets its menu from the press.
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            m_form.ListView1_MenuKey();
+        }
+        return true;
+    }
+    return false;
 }

@@ -10,6 +10,7 @@
 #include "web/web_host.h"
 
 class Form1;
+class QAbstractItemView;
 
 // The main window as the visitor page actions, the list commands and the start-up registration
 // see it, and the mouse handling of its ranking list. A child object of the window.
@@ -20,8 +21,9 @@ class Form1Links final : public QObject,
   public:
     explicit Form1Links(Form1& form);
 
-    // Takes the presses over the list's viewport that the list's own handlers stand for.
-    void watchList(QWidget* viewport);
+    // Takes the presses over the list's viewport that the list's own handlers stand for, and
+    // the list's Menu key and Shift+F10.
+    void watchList(QAbstractItemView* list);
 
     VisitorPageActions& pages() { return m_pages; }
     StartupRegistration& startup() { return m_startup; }
@@ -50,7 +52,10 @@ class Form1Links final : public QObject,
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool listKeyEvent(QEvent* event);
+
     Form1& m_form;
+    QAbstractItemView* m_list = nullptr;
     QWidget* m_listViewport = nullptr;
     VisitorPageActions m_pages;
     StartupRegistration m_startup;

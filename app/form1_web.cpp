@@ -1,6 +1,7 @@
 // The ranking list's pages in the browser, its pop-up menu, the maker's pages and the start-up
 // button.
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QMenu>
 
 #include "app/caption_button.h"
@@ -11,7 +12,7 @@
 
 void Form1::createLinks() {
     m_links = new Form1Links(*this);
-    m_links->watchList(ListView1->viewport());
+    m_links->watchList(ListView1);
 
     MNU_POP = new QMenu(PopupMenuCaption(), this);
     MNU_POP->setObjectName(QStringLiteral("MNU_POP"));
@@ -51,6 +52,17 @@ void Form1::ListView1_MouseDown(int Button, const QPoint& pointer) {
     if (ShowsPopupMenu(Button, m_links->rankingRowCount())) {
         MNU_POP->popup(pointer);
     }
+}
+
+void Form1::ListView1_MenuKey() {
+    const QItemSelectionModel* selection = ListView1->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    if (rows.isEmpty() || !ShowsPopupMenu(2, m_links->rankingRowCount())) {
+        return;
+    }
+    ListView1->scrollTo(rows.first());
+    const QRect row = ListView1->visualRect(rows.first());
+    MNU_POP->popup(ListView1->viewport()->mapToGlobal(row.bottomLeft()));
 }
 
 void Form1::Command2_Click() {

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -24,6 +25,19 @@ class LinuxFileStore final : public FileStore {
     std::unique_ptr<OutputFile> create(const QString& path) override {
         auto file = std::make_unique<SaveFile>(path);
         if (!file->open()) {
+            return nullptr;
+        }
+        return file;
+    }
+
+    std::unique_ptr<QIODevice> openForReading(const QString& path, QString* error) override {
+        auto file = std::make_unique<QFile>(path);
+        if (QFileInfo(path).isDir()) {
+            *error = QStringLiteral("Is a directory");
+            return nullptr;
+        }
+        if (!file->open(QIODevice::ReadOnly)) {
+            *error = file->errorString();
             return nullptr;
         }
         return file;

@@ -91,6 +91,10 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     if (replacesInexactFile) {
         ok = keepUnreadCopy(path, &copyName);
     }
+    // The file that could not be read at start-up still holds rows this table lacks.
+    if (!isFallback && !m_unreadable.isEmpty() && absolutePath(path) == m_unreadable) {
+        ok = false;
+    }
     std::unique_ptr<OutputFile> file;
     if (ok) {
         file = m_platform.files->create(path);
@@ -107,9 +111,16 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     }
     file.reset();
 
+    if (!ok && isFallback) {
+        m_platform.log.write(QStringLiteral("保存失敗 ") + DisplayPath(path) +
+                             QStringLiteral(" (代わりの保存先もなし)"));
+    }
     if (!ok && !isFallback) {
-        save(AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\setting.bak")), true,
-             separator);
+        const QString fallback =
+            AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\setting.bak"));
+        m_platform.log.write(QStringLiteral("保存失敗 ") + DisplayPath(path) +
+                             QStringLiteral(" → 代わりに ") + DisplayPath(fallback));
+        save(fallback, true, separator);
         m_platform.dialogs->MsgBox(
             m_dialogParent,
             QStringLiteral("ファイルの書き出しに失敗しました。\r\n") + DisplayPath(path) +
@@ -143,6 +154,8 @@ bool VisitorFiles::keepUnreadCopy(const QString& path, QString* copyName) {
         return false;
     }
     m_unreadCopy = target;
+    m_platform.log.write(QStringLiteral("複写 ") + DisplayPath(path) + QStringLiteral(" → ") +
+                         DisplayPath(target) + QStringLiteral(" (読み込めなかった行を残すため)"));
     *copyName = QFileInfo(target).fileName();
     return true;
 }
@@ -151,14 +164,29 @@ void VisitorFiles::load(const QString& path, QChar separator) {
     BusyScope busy(m_busyDepth);
     m_inexactSource.clear();
     m_unreadCopy.clear();
+    m_unreadable.clear();
 
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    QString reason;
+    const std::unique_ptr<QIODevice> file = m_platform.files->openForReading(path, &reason);
+    if (!file) {
+        // A missing file (or a folder in its place) is an empty table; a file that is there but
+        // cannot be opened still holds every row, so nothing may replace it in this run.
+        if (QFileInfo(path).isFile()) {
+            m_unreadable = absolutePath(path);
+            m_platform.log.write(QStringLiteral("読み込み失敗 ") + DisplayPath(path) +
+                                 QStringLiteral(" (") + reason + u')');
+            m_platform.dialogs->MsgBox(m_dialogParent,
+                                       QStringLiteral("データファイル「") + DisplayPath(path) +
+                                           QStringLiteral("」を読み込めませんでした。(") + reason +
+                                           u')',
+                                       MsgBoxIcon::Exclamation, QStringLiteral("Kestrelview"));
+        }
         return;
     }
-    const QByteArray bytes = file.readAll();
-    const bool readWhole = file.error() == QFileDevice::NoError;
-    file.close();
+    const QByteArray bytes = file->readAll();
+    const auto* fileDevice = qobject_cast<const QFileDevice*>(file.get());
+    const bool readWhole = fileDevice ? fileDevice->error() == QFileDevice::NoError : file->atEnd();
+    file->close();
 
     bool exact = readWhole;
     bool decodedExactly = true;

@@ -27,7 +27,8 @@ class VisitorFiles {
     void SaveCsvFile(const QString& path, bool IsFallback);
 
     // Loads the table from the start of the file until the end or the first line that does not
-    // load; the rows before it stay.
+    // load; the rows before it stay. A file that exists but cannot be opened is reported and is
+    // never replaced in this run: every save to it goes to the fallback file.
     void TAB_FileLoad(const QString& path);
     void CSV_FileLoad(const QString& path);
 
@@ -52,4 +53,5 @@ class VisitorFiles {
     int m_busyDepth = 0;
     QString m_inexactSource;  // absolute path of a file that did not load exactly
     QString m_unreadCopy;     // the copy made of it, once made
+    QString m_unreadable;     // absolute path of a file that exists but could not be opened
 };

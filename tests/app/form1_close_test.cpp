@@ -1,15 +1,21 @@
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+
 #include "app/check_box.h"
+#include "app/exit_signals.h"
 #include "app/form3.h"
 #include "app/ranking_view.h"
+#include "platform/text_codec.h"
 #include "tests/app/form1_fixture.h"
 
 namespace {
 
-enum class Outcome { Ended, HiddenInTray, MinimisedOnTaskbar, Refused };
+// Waiting: the window stays as it is and the exit is carried out when the page in progress ends.
+enum class Outcome { Ended, HiddenInTray, MinimisedOnTaskbar, Waiting };
 
 struct Seen {
     bool ended;
@@ -48,7 +54,10 @@ class Form1CloseTest : public QObject {
   private Q_SLOTS:
     void closeRequestIsDecidedByTheFlags_data();
     void closeRequestIsDecidedByTheFlags();
-    void refusedCloseSucceedsOnceTheRunIsOver();
+    void exitDuringARunIsCarriedOutWhenThePageEnds_data();
+    void exitDuringARunIsCarriedOutWhenThePageEnds();
+    void exitSignalsAndTheSessionEndWriteTheSettings_data();
+    void exitSignalsAndTheSessionEndWriteTheSettings();
     void minimisingHidesToTheTrayOnlyWhereThereIsOne_data();
     void minimisingHidesToTheTrayOnlyWhereThereIsOne();
     void exitWaitsForASaveToFinish_data();
@@ -73,9 +82,9 @@ void Form1CloseTest::closeRequestIsDecidedByTheFlags_data() {
         << false << 1 << true << true << Outcome::HiddenInTray;
     QTest::newRow("close button, ×で最小化, no tray")
         << false << 1 << false << false << Outcome::MinimisedOnTaskbar;
-    QTest::newRow("close button, busy") << false << 0 << true << true << Outcome::Refused;
+    QTest::newRow("close button, busy") << false << 0 << true << true << Outcome::Waiting;
     QTest::newRow("tray quit, ×で最小化") << true << 1 << false << true << Outcome::Ended;
-    QTest::newRow("tray quit, busy") << true << 1 << true << true << Outcome::Refused;
+    QTest::newRow("tray quit, busy") << true << 1 << true << true << Outcome::Waiting;
     QTest::newRow("tray quit, no tray") << true << 0 << false << false << Outcome::Ended;
 }
 
@@ -91,14 +100,14 @@ void Form1CloseTest::closeRequestIsDecidedByTheFlags() {
     f.form->Form_Load();
     QSignalSpy ended(f.form.get(), &Form1::programEnded);
     QVERIFY(f.form->BatsuChk->setValue(batsu));
-    f.form->Busy = busy;
+    f.form->setBusy(busy);
     f.form->QuitRequested = quitRequested;
 
     const bool accepted = f.form->close();
     const Seen after = seen(*f.form, ended);
     QCOMPARE(accepted, outcome == Outcome::Ended);
     QCOMPARE(after.ended, outcome == Outcome::Ended);
-    QCOMPARE(after.visible, outcome == Outcome::MinimisedOnTaskbar || outcome == Outcome::Refused);
+    QCOMPARE(after.visible, outcome == Outcome::MinimisedOnTaskbar || outcome == Outcome::Waiting);
     QCOMPARE(after.minimised,
              outcome == Outcome::HiddenInTray || outcome == Outcome::MinimisedOnTaskbar);
     QCOMPARE(trayIconRemoved(*f.platform.notifyIcon), outcome == Outcome::Ended);
@@ -106,23 +115,92 @@ void Form1CloseTest::closeRequestIsDecidedByTheFlags() {
     QVERIFY(!f.form->QuitRequested);
 }
 
-void Form1CloseTest::refusedCloseSucceedsOnceTheRunIsOver() {
+void Form1CloseTest::exitDuringARunIsCarriedOutWhenThePageEnds_data() {
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("close button") << "close"
+                                  << "終了 (ウィンドウ)";
+    QTest::newRow("tray quit") << "tray"
+                               << "終了 (トレイの終了)";
+    QTest::newRow("signal") << "SIGTERM"
+                            << "終了 (SIGTERM)";
+}
+
+void Form1CloseTest::exitDuringARunIsCarriedOutWhenThePageEnds() {
+    QFETCH(QString, request);
+    QFETCH(QString, logged);
     Form1Fixture f;
     f.form->Form_Load();
     QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    f.form->Busy = true;
-    f.form->QuitRequested = true;
-    QVERIFY(!f.form->close());
+    f.form->setBusy(true);
+    if (request == u"close") {
+        QVERIFY(!f.form->close());
+    } else if (request == u"tray") {
+        f.form->form3()->MNU_END_Click();
+    } else {
+        f.form->requestExit(request);
+    }
     QVERIFY(f.form->isVisible());
     QCOMPARE(ended.count(), 0);
     QVERIFY(!f.form->QuitRequested);
 
-    // Nothing was remembered: the end of the run does not end the program by itself.
-    f.form->Busy = false;
-    QCoreApplication::processEvents();
+    // The page's save in between does not end the run early.
+    fillTable(*f.form, 3);
+    f.form->SaveDataFile(f.form->DataPath, false);
     QCOMPARE(ended.count(), 0);
-    QVERIFY(f.form->close());
+
+    f.form->setBusy(false);
     QCOMPARE(ended.count(), 1);
+    QVERIFY(!f.form->isVisible());
+    QVERIFY(trayIconRemoved(*f.platform.notifyIcon));
+    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
+}
+
+void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings_data() {
+    QTest::addColumn<int>("signalNumber");  // 0: the desktop session ends
+    QTest::addColumn<bool>("duringARun");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("SIGTERM") << SIGTERM << false << "終了 (SIGTERM)";
+    QTest::newRow("SIGINT") << SIGINT << false << "終了 (SIGINT)";
+    QTest::newRow("SIGHUP during a run") << SIGHUP << true << "終了 (SIGHUP)";
+    QTest::newRow("session end") << 0 << false << "終了 (セッション終了)";
+    QTest::newRow("session end during a run") << 0 << true << "終了 (セッション終了)";
+}
+
+void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
+    QFETCH(int, signalNumber);
+    QFETCH(bool, duringARun);
+    QFETCH(QString, logged);
+    Form1Fixture f;
+    f.form->Form_Load();
+    ExitSignals exitSignals;
+    connect(&exitSignals, &ExitSignals::received, f.form.get(), &Form1::requestExit);
+    QSignalSpy ended(f.form.get(), &Form1::programEnded);
+    // Changed since start-up, and the window waits in the tray, where a logout finds it.
+    f.form->Text1->setText(QStringLiteral("45"));
+    QVERIFY(f.form->BatsuChk->setValue(1));
+    f.form->form3()->MNU_VISIBLE_Click();
+    QVERIFY(!f.form->isVisible());
+    f.form->setBusy(duringARun);
+
+    const QString setting = f.path(QStringLiteral("setting.ini"));
+    if (signalNumber != 0) {
+        QSignalSpy received(&exitSignals, &ExitSignals::received);
+        QCOMPARE(::raise(signalNumber), 0);
+        QTRY_COMPARE(received.count(), 1);
+    } else {
+        f.form->endSession();
+        // The session may end the process before the run does.
+        QVERIFY(readBytes(setting).contains("WaitTime=45\r\n"));
+    }
+    if (duringARun) {
+        QCOMPARE(ended.count(), 0);
+        f.form->setBusy(false);
+    }
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(readBytes(setting).contains("WaitTime=45\r\n"));
+    QVERIFY(readBytes(setting).contains("Batsu=1\r\n"));
+    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
 }
 
 void Form1CloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne_data() {

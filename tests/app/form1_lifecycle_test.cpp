@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -49,6 +50,8 @@ class Form1LifecycleTest : public QObject {
     void startupRunIsScheduledOnlyWhenBootGetIsTicked_data();
     void startupRunIsScheduledOnlyWhenBootGetIsTicked();
     void startupStartsFromAFreshState();
+    void unreadableFileIsToldAndNeverReplaced_data();
+    void unreadableFileIsToldAndNeverReplaced();
 };
 
 void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile_data() {
@@ -187,6 +190,55 @@ void Form1LifecycleTest::startupStartsFromAFreshState() {
     QCOMPARE(f.form->ranking().rowCount(), 0);
     QCOMPARE(QDir::cleanPath(f.form->DataPath), QDir(f.dir.path()).filePath("zodadud_data.dat"));
     QCOMPARE(QDir::cleanPath(f.form->CsvPath), QDir(f.dir.path()).filePath("output.csv"));
+}
+
+void Form1LifecycleTest::unreadableFileIsToldAndNeverReplaced_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("data file") << "zodadud_data.dat" << kDataRows;
+    QTest::newRow("csv file, no data file") << "output.csv" << kCsvRows;
+}
+
+void Form1LifecycleTest::unreadableFileIsToldAndNeverReplaced() {
+    QFETCH(QString, fileName);
+    QFETCH(QStringList, rows);
+    Form1Fixture f;
+    const QString path = f.path(fileName);
+    const QByteArray bytes = cp932Lines(rows);
+    writeBytes(path, bytes);
+    f.platform.files->failOpen = [&](const QString& opened) {
+        return QFileInfo(opened) == QFileInfo(path);
+    };
+    f.form->Form_Load();
+
+    const auto& messages = f.platform.dialogs->messages;
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(messages[0].prompt,
+             QStringLiteral("データファイル「") + QDir::toNativeSeparators(path) +
+                 QStringLiteral("」を読み込めませんでした。(Permission denied)"));
+    QCOMPARE(f.form->ranking().rowCount(), 0);
+
+    // A page collected later: its rows go to the fallback file, the unread file keeps its own.
+    f.form->table().SetVisitor(QStringLiteral("新顔"), QStringLiteral("42"), QStringLiteral("1"),
+                               QString(), QString(), 0);
+    f.form->RefreshRanking();
+    const bool csv = fileName == u"output.csv";
+    if (csv) {
+        f.form->SaveCsvFile(f.form->CsvPath, false);
+    } else {
+        f.form->SaveDataFile(f.form->DataPath, false);
+    }
+    QCOMPARE(readBytes(path), bytes);
+    QCOMPARE(readBytes(f.path(QStringLiteral("setting.bak"))),
+             EncodeCp932(csv ? QStringLiteral("新顔,42,1,,\r\n")
+                             : QStringLiteral("新顔\t42\t1\t\t\r\n")));
+    QCOMPARE(messages.size(), size_t(2));
+    QCOMPARE(messages[1].title, QStringLiteral("書き込みエラー"));
+    QVERIFY(messages[1].prompt.contains(QDir::toNativeSeparators(path)));
+    const QByteArray log = readBytes(f.path(QStringLiteral("kestrelview.log")));
+    QVERIFY(
+        log.contains(EncodeCp932(QStringLiteral("保存失敗 ") + QDir::toNativeSeparators(path))));
+    QVERIFY(log.contains("setting.bak"));
 }
 
 QTEST_MAIN(Form1LifecycleTest)

@@ -102,34 +102,80 @@ class Form1WebTest : public QObject {
         QCOMPARE(d.f.form->findChild<QAction*>("MNU_MEMO"), d.f.form->MNU_MEMO);
     }
 
+    // Where the right button lands picks the row the menu acts on; elsewhere the selection stays.
     void pressOverTheList_data() {
         QTest::addColumn<int>("visitors");
         QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<int>("pressedRow");  // -1: below the rows
         QTest::addColumn<bool>("menuShown");
-        QTest::newRow("right button over rows") << 3 << Qt::RightButton << true;
-        QTest::newRow("right button, empty list") << 0 << Qt::RightButton << false;
-        QTest::newRow("left button") << 3 << Qt::LeftButton << false;
-        QTest::newRow("middle button") << 3 << Qt::MiddleButton << false;
+        QTest::addColumn<int>("selectedRow");
+        QTest::newRow("right button over row 3") << 4 << Qt::RightButton << 2 << true << 2;
+        QTest::newRow("right button below the rows") << 4 << Qt::RightButton << -1 << true << 0;
+        QTest::newRow("right button, empty list") << 0 << Qt::RightButton << -1 << false << -1;
+        QTest::newRow("left button") << 4 << Qt::LeftButton << 2 << false << 2;
+        QTest::newRow("middle button") << 4 << Qt::MiddleButton << 2 << false << 2;
     }
     void pressOverTheList() {
         QFETCH(int, visitors);
         QFETCH(Qt::MouseButton, button);
+        QFETCH(int, pressedRow);
         QFETCH(bool, menuShown);
+        QFETCH(int, selectedRow);
         Desktop d;
         d.load(visitors);
+        d.f.form->ListView1_ColumnClick(RankingModel::NameColumn);  // yui, mika, kenji, akira
         if (visitors > 0) {
             QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(0));
             QCOMPARE(d.selectedListRow(), 0);
         }
-        const QPoint point = visitors > 0 ? d.rowPoint(2) : QPoint(20, 20);
+        const QPoint point =
+            pressedRow >= 0 ? d.rowPoint(pressedRow) : QPoint(20, d.list()->height() - 5);
         QTest::mousePress(d.list(), button, {}, point);
         QCOMPARE(d.menu()->isVisible(), menuShown);
-        if (button == Qt::RightButton) {
-            // The menu acts on the row selected before the press.
-            QCOMPARE(d.selectedListRow(), visitors > 0 ? 0 : -1);
+        QCOMPARE(d.selectedListRow(), selectedRow);
+        QTest::mouseRelease(d.list(), button, {}, point);
+        if (menuShown) {
+            // The entry opens the page of the row selected now, through the header sort.
+            d.f.form->findChild<QAction*>("MNU_MESSAGE")->trigger();
+            QVERIFY(d.sandbox.waitForLaunches("browser", 1));
+            const QString id = selectedRow == 2 ? "102" : "103";
+            QCOMPARE(d.sandbox.launches("browser"),
+                     (QList<QStringList>{{d.browser, "https://mixi.jp/send_message.pl?id=" + id}}));
         }
         d.menu()->hide();
-        QTest::mouseRelease(d.list(), button, {}, point);
+    }
+
+    void menuKeyOpensTheMenuAtTheSelectedRow_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("selectedRow");  // -1: none
+        QTest::addColumn<bool>("menuShown");
+        QTest::newRow("Menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << 2 << true;
+        QTest::newRow("Shift+F10")
+            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1 << true;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << 1 << false;
+        QTest::newRow("no row selected")
+            << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << -1 << false;
+    }
+    void menuKeyOpensTheMenuAtTheSelectedRow() {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, selectedRow);
+        QFETCH(bool, menuShown);
+        Desktop d;
+        d.load(4);
+        if (selectedRow >= 0) {
+            QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(selectedRow));
+        }
+        QTest::keyClick(d.f.form->ListView1, Qt::Key(key), modifiers);
+        QCOMPARE(d.menu()->isVisible(), menuShown);
+        if (menuShown) {
+            const QModelIndex row = d.f.form->rankingSort().index(selectedRow, 0);
+            const QRect rect = d.f.form->ListView1->visualRect(row);
+            QCOMPARE(d.menu()->pos(), d.list()->mapToGlobal(rect.bottomLeft()));
+            QCOMPARE(d.selectedListRow(), selectedRow);
+        }
+        d.menu()->hide();
     }
 
     // Through the header sort: the page is the visitor's in the row that was clicked.

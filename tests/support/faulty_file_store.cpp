@@ -1,5 +1,7 @@
 #include "tests/support/faulty_file_store.h"
 
+#include <QIODevice>
+
 namespace {
 
 class FaultyOutputFile final : public OutputFile {
@@ -47,4 +49,12 @@ std::unique_ptr<OutputFile> FaultyFileStore::create(const QString& path) {
         return nullptr;
     }
     return std::make_unique<FaultyOutputFile>(*this, path, std::move(real));
+}
+
+std::unique_ptr<QIODevice> FaultyFileStore::openForReading(const QString& path, QString* error) {
+    if (failOpen && failOpen(path)) {
+        *error = openFailureReason;
+        return nullptr;
+    }
+    return m_real->openForReading(path, error);
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/text_codec.h"
+
 namespace {
 
 const char* const kVariables[] = {
@@ -148,4 +150,49 @@ StartResult RecordingStarter::Shell(const QString& commandLine, int showState) {
     const StartResult result = m_real->Shell(commandLine, showState);
     calls.push_back({commandLine, result});
     return result;
+}
+
+ProgramCopy::ProgramCopy(const QString& program, const QString& folder)
+    : m_folder(folder), m_executable(folder + QStringLiteral("/Kestrelview")) {
+    QFile::copy(program, m_executable);
+}
+
+ProgramCopy::~ProgramCopy() {
+    for (const auto& process : m_processes) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+}
+
+QProcess& ProgramCopy::start(const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(m_folder);
+    process->start(m_executable, arguments);
+    process->waitForStarted(10000);
+    m_processes.push_back(std::move(process));
+    return *m_processes.back();
+}
+
+QString ProgramCopy::log() const {
+    QFile file(m_folder + QStringLiteral("/kestrelview.log"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return DecodeCp932(file.readAll());
+}
+
+bool ProgramCopy::waitForLog(const QString& text, int count, int timeoutMs) const {
+    QDeadlineTimer deadline(timeoutMs);
+    while (log().count(text) < count) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -70,4 +71,28 @@ class RecordingStarter final : public CommandLineStarter {
 
   private:
     std::unique_ptr<CommandLineStarter> m_real;
+};
+
+// The real program, copied into a folder of its own (it keeps its files beside its executable)
+// and started there, as often as a test likes; offscreen, as the tests run.
+class ProgramCopy {
+  public:
+    // Copies the executable at `program` into `folder`.
+    ProgramCopy(const QString& program, const QString& folder);
+    ~ProgramCopy();
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+
+    QString folder() const { return m_folder; }
+    // A new process of the copy; it lives as long as this object.
+    QProcess& start(const QStringList& arguments = {});
+    // The program's log, as text.
+    QString log() const;
+    // Waits until the log holds `text` `count` times; false on time-out.
+    bool waitForLog(const QString& text, int count = 1, int timeoutMs = 20000) const;
+
+  private:
+    QString m_folder;
+    QString m_executable;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "platform/paths.h"
+#include "platform/text_codec.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_platform.h"
 #include "visitors/data_files.h"
@@ -283,6 +284,9 @@ void DataFilesTest::keepsACopyBeforeReplacingAFileThatDidNotLoadWhole() {
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
     QCOMPARE(readBytes(path("zodadud_data.dat.unread")), original);
     QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray("a\t1\t2\tt\tm\r\n"));
+    QVERIFY(readBytes(path("kestrelview.log"))
+                .contains(EncodeCp932("複写 " + path("zodadud_data.dat") + " → " +
+                                      path("zodadud_data.dat.unread"))));
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
     const auto& message = m_platform->dialogs->messages.front();
     QCOMPARE(message.title, QStringLiteral("Kestrelview"));
@@ -377,9 +381,14 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
              QStringLiteral("ファイルの書き出しに失敗しました。\r\n") + dataPath +
                  QStringLiteral("をExcel等で開いたままでプログラムを実行しないでください"));
     QCOMPARE(m_panels->texts.last(), QStringLiteral("1:Ready"));
+    // The log says which file failed and where its rows went.
+    QVERIFY(
+        readBytes(path("kestrelview.log"))
+            .contains(EncodeCp932("保存失敗 " + dataPath + " → 代わりに " + path("setting.bak"))));
     QStringList leftovers = QDir(m_dir->path()).entryList(QDir::Files);
     leftovers.removeAll("setting.bak");
     leftovers.removeAll("zodadud_data.dat");
+    leftovers.removeAll("kestrelview.log");
     QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(",")));
 }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP (a logout or shutdown, Ctrl+C, a closed terminal) as an ordinary
+// event: the handler only writes the signal's number into a socket pair, and the event loop reads
+// it and reports `received`, where the program may do what a signal handler may not.
+class ExitSignals : public QObject {
+    Q_OBJECT
+  public:
+    // Installs the handlers; one object at a time. The destructor restores the defaults.
+    ExitSignals();
+    ~ExitSignals() override;
+
+    // "SIGTERM" for SIGTERM, and so on.
+    static QString signalName(int signalNumber);
+
+  Q_SIGNALS:
+    void received(const QString& signalName);
+
+  private:
+    void readSignal();
+
+    QSocketNotifier* m_notifier = nullptr;
+};

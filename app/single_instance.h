@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+struct Platform;
+
+// One running copy per data folder. Two copies on one folder would each save their whole table
+// over the other's, so the first start holds a lock file in the folder and listens on a local
+// socket named from it; a later start asks that copy to come to the front and ends.
+class SingleInstance : public QObject {
+    Q_OBJECT
+  public:
+    enum class Claim {
+        Running,      // this copy holds the folder and listens for later starts
+        RaisedOther,  // the copy holding the folder came to the front
+        OtherSilent,  // a live copy holds the folder but did not answer in time
+    };
+
+    // How long a later start waits for the running copy's answer.
+    static constexpr int kAnswerTimeoutMs = 3000;
+
+    explicit SingleInstance(const QString& dataFolder, int answerTimeoutMs = kAnswerTimeoutMs);
+    ~SingleInstance() override;
+
+    // Takes the folder, or failing that asks the copy holding it to come to the front. A lock
+    // left by a copy that was killed does not count.
+    Claim claim();
+
+    // The socket name for a folder: socket names are global, so it is made from the folder's
+    // canonical path and the user.
+    static QString serverName(const QString& dataFolder);
+    static QString lockFileName() { return QStringLiteral("kestrelview.lock"); }
+
+  Q_SIGNALS:
+    // A later start on the same folder asked this copy to come to the front.
+    void activationRequested();
+
+  private:
+    void listen();
+    bool askRunningCopy();
+
+    QString m_folder;
+    int m_answerTimeoutMs;
+    QLockFile m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+};
+
+// What a start does about the copy already running on its folder. True: this copy goes on.
+// False: it ends with `*status`, having raised the other copy (0) or told the user it is there
+// but silent (1).
+bool ClaimDataFolder(SingleInstance& instance, Platform& platform, int* status);
