@@ -1,5 +1,8 @@
 #include "app/startup_registration.h"
 
+#include <QFileInfo>
+
+#include "platform/command_line.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/shell_registry.h"
@@ -12,7 +15,17 @@ QString StartupValueData(const QString& applicationDirectory) {
     if (folder == u"/") {
         folder.clear();
     }
-    return u'"' + folder + QStringLiteral("/Kestrelview") + u'"';
+    if (!IsInstalledProgramFolder(applicationDirectory)) {
+        return u'"' + folder + QStringLiteral("/Kestrelview") + u'"';
+    }
+    const QString command = QStringLiteral("kestrelview");
+    const QString installed = folder + u'/' + command;
+    const QString found = FindProgramFile(command, QString::fromLocal8Bit(qgetenv("PATH")));
+    if (!found.isEmpty() &&
+        QFileInfo(found).canonicalFilePath() == QFileInfo(installed).canonicalFilePath()) {
+        return command;
+    }
+    return u'"' + installed + u'"';
 }
 
 StartupRegistration::StartupRegistration(Platform& platform, StartupButton& button)

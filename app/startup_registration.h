@@ -13,8 +13,10 @@ inline constexpr char16_t kUnregisterCaption[] = u"スタートアップから�
 inline constexpr char16_t kStartupValuePath[] =
     u"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview";
 
-// The data of the run-at-start value: the program in the application folder by its fixed name,
-// in double quotes.
+// The data of the run-at-start value. A portable copy: the program in the application folder by
+// its fixed name, in double quotes. An installed copy: its command, "kestrelview", when PATH
+// finds this very copy by that name, or else its path in double quotes, so that the entry never
+// names a build folder and survives the package's upgrades.
 QString StartupValueData(const QString& applicationDirectory);
 
 // The button as the registration logic sees it; the main window implements it over Command6.

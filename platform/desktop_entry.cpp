@@ -7,8 +7,7 @@
 
 namespace {
 
-// mimeinfo.cache of a well-stocked system is some hundred kilobytes; anything far beyond that is
-// not a key file the program should read.
+// A desktop entry is a few kilobytes; anything far beyond that is not one the program should read.
 constexpr qint64 kMaxKeyFileBytes = 16 * 1024 * 1024;
 
 bool isBlank(QChar c) {
@@ -91,43 +90,12 @@ std::optional<QString> KeyFile::rawValue(const QString& group, const QString& ke
     return *v;
 }
 
-std::optional<QString> KeyFile::rawValueAnyCase(const QString& group, const QString& key) const {
-    if (const auto exact = rawValue(group, key)) {
-        return exact;
-    }
-    const auto g = m_groups.constFind(group);
-    if (g == m_groups.constEnd()) {
-        return std::nullopt;
-    }
-    for (auto v = g->constBegin(); v != g->constEnd(); ++v) {
-        if (v.key().compare(key, Qt::CaseInsensitive) == 0) {
-            return v.value();
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<QString> KeyFile::stringValue(const QString& group, const QString& key) const {
     const auto raw = rawValue(group, key);
     if (!raw) {
         return std::nullopt;
     }
     return UnescapeDesktopString(*raw);
-}
-
-QStringList KeyFile::listValue(const QString& group, const QString& key) const {
-    QStringList entries;
-    const auto raw = rawValueAnyCase(group, key);
-    if (!raw) {
-        return entries;
-    }
-    for (QStringView entry : QStringView(*raw).split(u';')) {
-        entry = trimBlanks(entry);
-        if (!entry.isEmpty()) {
-            entries.append(entry.toString());
-        }
-    }
-    return entries;
 }
 
 bool KeyFile::boolValue(const QString& group, const QString& key) const {

@@ -6,7 +6,7 @@
 #include <QStringView>
 #include <optional>
 
-// Freedesktop key files: desktop entries, mimeapps.list, defaults.list and mimeinfo.cache.
+// Freedesktop desktop entries, and a browser's Exec line made into the launcher's template.
 
 // A key file as groups of key=value lines. Comments, blank lines and lines that are neither a
 // group header nor a key=value line are passed over; keys before the first group are ignored;
@@ -22,12 +22,8 @@ class KeyFile {
     std::optional<QString> rawValue(const QString& group, const QString& key) const;
     // The value with the string escapes undone.
     std::optional<QString> stringValue(const QString& group, const QString& key) const;
-    // A ";"-separated list, entries trimmed, empty ones left out.
-    QStringList listValue(const QString& group, const QString& key) const;
     // A boolean is true only when it reads "true".
     bool boolValue(const QString& group, const QString& key) const;
-    // The value of the first key in `group` that equals `key` without regard to case.
-    std::optional<QString> rawValueAnyCase(const QString& group, const QString& key) const;
 
   private:
     QHash<QString, QHash<QString, QString>> m_groups;

@@ -49,7 +49,7 @@ class Registry {
 };
 
 // The registry as a Linux desktop can answer it: only the https protocol class under
-// HKEY_CLASSES_ROOT, made from the desktop's default x-scheme-handler/https application.
+// HKEY_CLASSES_ROOT, made from the desktop's default https application as GIO finds it.
 // "https\shell" holds the verb "open" and "https\shell\open\command" the application's command
 // as a template with "%1"; both are looked up afresh at every open. Every other key fails to
 // open with ERROR_FILE_NOT_FOUND, and so does the command key when the application's command

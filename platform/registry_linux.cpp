@@ -21,8 +21,7 @@ class LinuxRegistry final : public Registry {
         if (root != HKEY_CLASSES_ROOT || (!shellKey && !commandKey)) {
             return ERROR_FILE_NOT_FOUND;
         }
-        const DefaultHandler handler =
-            FindDefaultHandler(XdgEnvironment::current(), QStringLiteral("x-scheme-handler/https"));
+        const DefaultHandler handler = FindDefaultHandler(QStringLiteral("https"));
         if (handler.outcome == DefaultHandler::Outcome::None) {
             return ERROR_FILE_NOT_FOUND;
         }

@@ -21,14 +21,22 @@ class ShellRegistry {
 // case) as the Linux desktop keeps it: the autostart entry "kestrelview.desktop" in
 // $XDG_CONFIG_HOME/autostart (~/.config/autostart when unset). The value exists when the entry
 // does, whatever it holds; reading gives the entry's Exec line. Writing a REG_SZ command (a
-// program path, optionally in one pair of double quotes) replaces the entry with one that runs
-// that program, creating the folder when missing; deleting removes the entry. Every other path
-// or type is refused.
+// program path or a command name, optionally in one pair of double quotes) replaces the entry
+// with one that runs that program, creating the folder when missing; deleting removes the entry.
+// Every other path or type is refused.
 std::unique_ptr<ShellRegistry> createLinuxShellRegistry();
 
 // The autostart entry for a program, as the Linux shell registry writes it: UTF-8 with LF line
-// ends.
+// ends. A program path is written as one quoted word; a bare command name made only of letters,
+// digits, ".", "_" and "-" (an installed command found on PATH) is written as it is.
 QByteArray AutostartEntryBytes(const QString& programPath);
+
+// The desktop file id of an installed copy's menu entry.
+inline constexpr char16_t kDesktopFileId[] = u"io.github.kestrelview.Kestrelview.desktop";
+
+// An installed copy runs from the "bin" folder of its prefix, with its menu entry in
+// "../share/applications" beside it; any other folder holds a portable copy.
+bool IsInstalledProgramFolder(const QString& applicationDirectory);
 
 // The autostart folder for the current environment.
 QString AutostartFolder();

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include "platform/desktop_entry.h"
@@ -82,10 +83,21 @@ QString AutostartFolder() {
 }
 
 QByteArray AutostartEntryBytes(const QString& programPath) {
+    static const QRegularExpression plainCommand(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    const QString exec = plainCommand.match(programPath).hasMatch()
+                             ? programPath
+                             : QuoteExecPathForFile(programPath);
     const QString text =
-        QStringLiteral("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=") +
-        QuoteExecPathForFile(programPath) + u'\n';
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=") + exec + u'\n';
     return text.toUtf8();
+}
+
+bool IsInstalledProgramFolder(const QString& applicationDirectory) {
+    const QDir folder(applicationDirectory);
+    return folder.isAbsolute() && folder.dirName() == u"bin" &&
+           QFileInfo(folder.filePath(QStringLiteral("../share/applications/") +
+                                     QString::fromUtf16(kDesktopFileId)))
+               .isFile();
 }
 
 std::unique_ptr<ShellRegistry> createLinuxShellRegistry() {

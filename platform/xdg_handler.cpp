@@ -1,193 +1,105 @@
 #include "platform/xdg_handler.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+
+#include <QSet>
+#include <QStringList>
+#include <memory>
 
 #include "platform/command_line.h"
 #include "platform/desktop_entry.h"
 
 namespace {
 
-const QString kDesktopEntryGroup = QStringLiteral("Desktop Entry");
+template <typename T>
+struct GObjectDeleter {
+    void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T>
+using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
 
-QString absoluteOr(const QString& value, const QString& fallback) {
-    return QDir::isAbsolutePath(value) ? value : fallback;
+struct GKeyFileDeleter {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+
+// The folders GIO reads association lists from, in its order: the user's config folder, the
+// system's, then the applications folders of the user's and the system's data folders.
+QStringList associationFolders() {
+    QStringList folders{QString::fromLocal8Bit(g_get_user_config_dir())};
+    for (const gchar* const* dir = g_get_system_config_dirs(); *dir != nullptr; ++dir) {
+        folders.append(QString::fromLocal8Bit(*dir));
+    }
+    folders.append(QString::fromLocal8Bit(g_get_user_data_dir()) + QStringLiteral("/applications"));
+    for (const gchar* const* dir = g_get_system_data_dirs(); *dir != nullptr; ++dir) {
+        folders.append(QString::fromLocal8Bit(*dir) + QStringLiteral("/applications"));
+    }
+    return folders;
 }
 
-QStringList absoluteFolders(const QString& value, const QStringList& fallback) {
-    QStringList folders;
-    for (const QString& folder : value.split(u':', Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(folder)) {
-            folders.append(folder);
-        }
+// Every desktop file id the association lists name as a default for `mimeType`: only to tell a
+// default GIO chose from an application it fell back on.
+QSet<QString> namedDefaults(const QByteArray& mimeType) {
+    QStringList listNames;
+    for (const QString& desktop :
+         qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts)) {
+        listNames.append(desktop.toLower() + QStringLiteral("-mimeapps.list"));
     }
-    return folders.isEmpty() ? fallback : folders;
-}
-
-QString resolveDesktopId(const QString& folder, const QString& rest) {
-    const QString direct = folder + u'/' + rest;
-    if (QFileInfo(direct).isFile()) {
-        return direct;
-    }
-    for (qsizetype dash = rest.indexOf(u'-'); dash > 0; dash = rest.indexOf(u'-', dash + 1)) {
-        const QString prefix = rest.first(dash);
-        if (prefix == u"." || prefix == u"..") {
-            continue;
-        }
-        const QString subfolder = folder + u'/' + prefix;
-        if (QFileInfo(subfolder).isDir()) {
-            const QString found = resolveDesktopId(subfolder, rest.sliced(dash + 1));
-            if (!found.isEmpty()) {
-                return found;
+    listNames.append(QStringLiteral("mimeapps.list"));
+    QSet<QString> ids;
+    for (const QString& folder : associationFolders()) {
+        for (const QString& name : listNames) {
+            const std::unique_ptr<GKeyFile, GKeyFileDeleter> file(g_key_file_new());
+            const QByteArray path = (folder + u'/' + name).toLocal8Bit();
+            if (!g_key_file_load_from_file(file.get(), path.constData(), G_KEY_FILE_NONE,
+                                           nullptr)) {
+                continue;
             }
+            gchar** list = g_key_file_get_string_list(file.get(), "Default Applications",
+                                                      mimeType.constData(), nullptr, nullptr);
+            for (gchar** id = list; id != nullptr && *id != nullptr; ++id) {
+                ids.insert(QString::fromUtf8(*id));
+            }
+            g_strfreev(list);
         }
     }
-    return {};
-}
-
-enum class Verdict { Skip, Unusable, Usable };
-
-Verdict judge(const XdgEnvironment& environment, const QString& desktopId,
-              DefaultHandler* handler) {
-    if (!desktopId.endsWith(u".desktop") || desktopId.contains(u'/')) {
-        return Verdict::Skip;
-    }
-    const QString path = FindDesktopFile(environment, desktopId);
-    if (path.isEmpty()) {
-        return Verdict::Skip;
-    }
-    const auto entry = KeyFile::read(path);
-    if (!entry || !entry->hasGroup(kDesktopEntryGroup) ||
-        entry->boolValue(kDesktopEntryGroup, QStringLiteral("Hidden"))) {
-        return Verdict::Skip;
-    }
-    const auto type = entry->stringValue(kDesktopEntryGroup, QStringLiteral("Type"));
-    if (type && *type != u"Application") {
-        return Verdict::Skip;
-    }
-    const auto tryExec = entry->stringValue(kDesktopEntryGroup, QStringLiteral("TryExec"));
-    if (tryExec && !tryExec->isEmpty() &&
-        FindProgramFile(*tryExec, environment.searchPath).isEmpty()) {
-        return Verdict::Skip;
-    }
-    const auto exec = entry->stringValue(kDesktopEntryGroup, QStringLiteral("Exec"));
-    if (!exec || exec->trimmed().isEmpty()) {
-        return Verdict::Skip;
-    }
-    handler->desktopFile = path;
-    const auto words = SplitDesktopExec(*exec);
-    if (!words) {
-        return Verdict::Unusable;
-    }
-    if (FindProgramFile(ExecProgram(words->first()), environment.searchPath).isEmpty()) {
-        return Verdict::Skip;
-    }
-    const auto commandTemplate = ExecToWindowsTemplate(*words);
-    if (!commandTemplate) {
-        return Verdict::Unusable;
-    }
-    handler->commandTemplate = *commandTemplate;
-    return Verdict::Usable;
+    return ids;
 }
 
 }  // namespace
 
-XdgEnvironment XdgEnvironment::fromEnvironment(const QProcessEnvironment& environment) {
-    QString home = environment.value(QStringLiteral("HOME"));
-    if (!QDir::isAbsolutePath(home)) {
-        home = QDir::homePath();
+DefaultHandler FindDefaultHandler(const QString& scheme) {
+    DefaultHandler handler;
+    const QByteArray schemeBytes = scheme.toLower().toUtf8();
+    const GObjectPtr<GAppInfo> app(g_app_info_get_default_for_uri_scheme(schemeBytes.constData()));
+    if (!app) {
+        return handler;
     }
-    XdgEnvironment xdg;
-    xdg.configHome = absoluteOr(environment.value(QStringLiteral("XDG_CONFIG_HOME")),
-                                home + QStringLiteral("/.config"));
-    xdg.configDirs = absoluteFolders(environment.value(QStringLiteral("XDG_CONFIG_DIRS")),
-                                     {QStringLiteral("/etc/xdg")});
-    xdg.dataHome = absoluteOr(environment.value(QStringLiteral("XDG_DATA_HOME")),
-                              home + QStringLiteral("/.local/share"));
-    xdg.dataDirs =
-        absoluteFolders(environment.value(QStringLiteral("XDG_DATA_DIRS")),
-                        {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
-    for (const QString& name :
-         environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(u':', Qt::SkipEmptyParts)) {
-        if (!name.contains(u'/')) {
-            xdg.desktops.append(name.toLower());
-        }
+    const QString id = QString::fromUtf8(g_app_info_get_id(app.get()));
+    const QSet<QString> defaults = namedDefaults("x-scheme-handler/" + schemeBytes);
+    if (!defaults.isEmpty() && !defaults.contains(id)) {
+        return handler;
     }
-    xdg.searchPath = environment.value(QStringLiteral("PATH"));
-    return xdg;
-}
-
-XdgEnvironment XdgEnvironment::current() {
-    return fromEnvironment(QProcessEnvironment::systemEnvironment());
-}
-
-QStringList XdgEnvironment::associationFolders() const {
-    QStringList folders{configHome};
-    folders += configDirs;
-    folders += applicationFolders();
-    return folders;
-}
-
-QStringList XdgEnvironment::applicationFolders() const {
-    QStringList folders{dataHome + QStringLiteral("/applications")};
-    for (const QString& folder : dataDirs) {
-        folders.append(folder + QStringLiteral("/applications"));
+    if (G_IS_DESKTOP_APP_INFO(app.get())) {
+        handler.desktopFile =
+            QString::fromLocal8Bit(g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get())));
     }
-    return folders;
-}
-
-QString FindDesktopFile(const XdgEnvironment& environment, const QString& desktopId) {
-    if (desktopId.isEmpty() || desktopId.contains(u'/')) {
-        return {};
+    const char* exec = g_app_info_get_commandline(app.get());
+    const auto words = SplitDesktopExec(QString::fromUtf8(exec != nullptr ? exec : ""));
+    if (!words) {
+        handler.outcome = DefaultHandler::Outcome::Unusable;
+        return handler;
     }
-    for (const QString& folder : environment.applicationFolders()) {
-        const QString found = resolveDesktopId(folder, desktopId);
-        if (!found.isEmpty()) {
-            return found;
-        }
+    // GIO checked the program when it read the entry; it may have gone since.
+    if (FindProgramFile(ExecProgram(words->first()), qEnvironmentVariable("PATH")).isEmpty()) {
+        return handler;
     }
-    return {};
-}
-
-DefaultHandler FindDefaultHandler(const XdgEnvironment& environment, const QString& mimeType) {
-    struct Source {
-        QStringList fileNames;
-        QString group;
-    };
-    QStringList mimeAppsLists;
-    for (const QString& desktop : environment.desktops) {
-        mimeAppsLists.append(desktop + QStringLiteral("-mimeapps.list"));
+    const auto commandTemplate = ExecToWindowsTemplate(*words);
+    if (!commandTemplate) {
+        handler.outcome = DefaultHandler::Outcome::Unusable;
+        return handler;
     }
-    mimeAppsLists.append(QStringLiteral("mimeapps.list"));
-    const QString defaults = QStringLiteral("Default Applications");
-    const Source sources[] = {
-        {mimeAppsLists, defaults},
-        {{QStringLiteral("defaults.list")}, defaults},
-        {{QStringLiteral("mimeinfo.cache")}, QStringLiteral("MIME Cache")},
-    };
-    const QStringList folders = environment.associationFolders();
-    for (const Source& source : sources) {
-        for (const QString& folder : folders) {
-            for (const QString& fileName : source.fileNames) {
-                const auto list = KeyFile::read(folder + u'/' + fileName);
-                if (!list) {
-                    continue;
-                }
-                for (const QString& desktopId : list->listValue(source.group, mimeType)) {
-                    DefaultHandler handler;
-                    switch (judge(environment, desktopId, &handler)) {
-                        case Verdict::Skip:
-                            continue;
-                        case Verdict::Unusable:
-                            handler.outcome = DefaultHandler::Outcome::Unusable;
-                            return handler;
-                        case Verdict::Usable:
-                            handler.outcome = DefaultHandler::Outcome::Found;
-                            return handler;
-                    }
-                }
-            }
-        }
-    }
-    return {};
+    handler.outcome = DefaultHandler::Outcome::Found;
+    handler.commandTemplate = *commandTemplate;
+    return handler;
 }

@@ -1,38 +1,13 @@
 #pragma once
 
-#include <QProcessEnvironment>
 #include <QString>
-#include <QStringList>
 
-// The desktop's default application for a MIME type (x-scheme-handler/https above all), found
-// through the freedesktop association files, and its command as a Windows-style template.
-
-// The folders and names the lookup reads, taken from the environment with the freedesktop
-// defaults for unset, empty or relative values.
-struct XdgEnvironment {
-    QString configHome;      // $XDG_CONFIG_HOME, ~/.config
-    QStringList configDirs;  // $XDG_CONFIG_DIRS, /etc/xdg
-    QString dataHome;        // $XDG_DATA_HOME, ~/.local/share
-    QStringList dataDirs;    // $XDG_DATA_DIRS, /usr/local/share and /usr/share
-    QStringList desktops;    // the lower-cased names of $XDG_CURRENT_DESKTOP
-    QString searchPath;      // $PATH, where programs named without a folder are looked up
-
-    static XdgEnvironment fromEnvironment(const QProcessEnvironment& environment);
-    static XdgEnvironment current();
-
-    // Where the association files may be: the config folders, then the applications folders.
-    QStringList associationFolders() const;
-    // Where desktop entries live.
-    QStringList applicationFolders() const;
-};
-
-// The desktop entry file of a desktop file id in the applications folders; the id
-// "vendor-app.desktop" may also live at "vendor/app.desktop". Empty when there is none.
-QString FindDesktopFile(const XdgEnvironment& environment, const QString& desktopId);
+// The desktop's default application for a URI scheme (https above all), as GIO finds it through
+// the freedesktop association files, and its command as a Windows-style template.
 
 struct DefaultHandler {
     enum class Outcome {
-        None,      // no installed application is named for the type
+        None,      // no application to run: none is associated, or the one chosen cannot be run
         Unusable,  // the chosen application's command cannot be read or written as a template
         Found,
     };
@@ -41,10 +16,10 @@ struct DefaultHandler {
     QString commandTemplate;  // with %1 where the address goes; set when Found
 };
 
-// The first application named for `mimeType` whose desktop entry exists (not hidden, its TryExec
-// found) and whose program exists: first the [Default Applications] of
-// "<desktop>-mimeapps.list" for each current desktop and then "mimeapps.list", in each folder
-// in turn; then the same in every "defaults.list"; then the [MIME Cache] of every
-// "mimeinfo.cache". An entry whose Exec cannot be split into words also ends the search, as
-// Unusable, since its program cannot be told.
-DefaultHandler FindDefaultHandler(const XdgEnvironment& environment, const QString& mimeType);
+// GIO's default application for `scheme`, which follows the association rules: the lists of the
+// current desktops before the general ones, [Removed Associations], escaped ";" in lists. When
+// the lists name defaults for the scheme and none of them can run (its program is missing, say),
+// the answer is None rather than some other application that merely declares the scheme, so the
+// address goes to the desktop's opener. A chosen application whose Exec line cannot be split
+// into words or written as a template is Unusable.
+DefaultHandler FindDefaultHandler(const QString& scheme);

@@ -12,6 +12,8 @@ packages=(
     fonts-ipafont-gothic xdg-utils
     # window tests and the screenshot of the demo on a machine without a display
     xvfb xauth xdotool trayer x11-utils imagemagick
+    # the Debian package and its checks
+    dpkg-dev lintian desktop-file-utils appstream qt6-translations-l10n
 )
 
 missing=()

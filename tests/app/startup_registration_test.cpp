@@ -112,6 +112,46 @@ class StartupRegistrationTest : public QObject {
         QCOMPARE(r.platform.dialogs->messages.size(), size_t(1));
     }
 
+    // An installed copy starts by its command, never by a path into wherever it was built; a
+    // folder is an installed copy's only when it is a "bin" with the menu entry beside it.
+    void entryRunsTheInstalledCommand_data() {
+        QTest::addColumn<QString>("folder");     // the program's folder below the sandbox
+        QTest::addColumn<QString>("menuEntry");  // written below the sandbox, or none
+        QTest::addColumn<bool>("onPath");        // the folder is on PATH
+        QTest::addColumn<QString>("exec");       // "@" stands for the sandbox
+
+        const QString entry = "usr/share/applications/io.github.kestrelview.Kestrelview.desktop";
+        QTest::newRow("installed, found on PATH") << "usr/bin" << entry << true << "kestrelview";
+        QTest::newRow("installed off PATH")
+            << "usr/bin" << entry << false << "\"@/usr/bin/kestrelview\"";
+        QTest::newRow("bin without the menu entry")
+            << "usr/bin" << QString() << true << "\"@/usr/bin/Kestrelview\"";
+        QTest::newRow("menu entry beside a build folder")
+            << "usr/build" << entry << true << "\"@/usr/build/Kestrelview\"";
+    }
+    void entryRunsTheInstalledCommand() {
+        QFETCH(QString, folder);
+        QFETCH(QString, menuEntry);
+        QFETCH(bool, onPath);
+        QFETCH(QString, exec);
+        LaunchSandbox sandbox;
+        Registration r(sandbox, folder);
+        sandbox.writeStandIn(r.folder + "/kestrelview", "kestrelview");
+        if (!menuEntry.isEmpty()) {
+            sandbox.writeFile(menuEntry, "[Desktop Entry]\nType=Application\nName=K\nExec=k\n");
+        }
+        if (onPath) {
+            qputenv("PATH", (sandbox.binFolder() + u':' + r.folder).toLocal8Bit());
+        }
+        StartupRegistration registration(*r.platform, r.button);
+        registration.RefreshStartupButton();
+        registration.Command6_Click();
+        QCOMPARE(r.button.text, kUnregister);
+        QCOMPARE(QString::fromUtf8(readAll(r.entry)),
+                 "[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=" +
+                     QString(exec).replace(u'@', sandbox.root()) + u'\n');
+    }
+
     void valueDataNamesTheFixedProgramName_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("data");

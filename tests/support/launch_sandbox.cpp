@@ -10,6 +10,10 @@
 
 #include "platform/text_codec.h"
 
+// GLib's hook for tests (exported since GLib 2.60, declared in a header it does not install):
+// GLib reads the XDG folders once per process, and GIO looks for the default browser there.
+extern "C" void g_set_user_dirs(const char* firstDirType, ...);
+
 namespace {
 
 const char* const kVariables[] = {
@@ -40,6 +44,16 @@ LaunchSandbox::LaunchSandbox() {
     qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
     qputenv("XDG_DATA_DIRS", dataDir().toLocal8Bit());
     qunsetenv("XDG_CURRENT_DESKTOP");
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray configHomeBytes = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray dataHomeBytes = qgetenv("XDG_DATA_HOME");
+    const QByteArray configDirs = qgetenv("XDG_CONFIG_DIRS");
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const char* const configDirList[] = {configDirs.constData(), nullptr};
+    const char* const dataDirList[] = {dataDirs.constData(), nullptr};
+    g_set_user_dirs("HOME", home.constData(), "XDG_CONFIG_HOME", configHomeBytes.constData(),
+                    "XDG_DATA_HOME", dataHomeBytes.constData(), "XDG_CONFIG_DIRS", configDirList,
+                    "XDG_DATA_DIRS", dataDirList, nullptr);
 }
 
 LaunchSandbox::~LaunchSandbox() {

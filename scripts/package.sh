@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an optimised tree and checks it the way the archive would:
+# lintian, the desktop entry and AppStream validators on the installed files, then the package
+# unpacked into a temporary root with every file present and every library of the program found.
+#   scripts/package.sh [build-dir]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build-release"}
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKV_BENCH=OFF
+
+version=$(sed -n 's/^project(Kestrelview VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+deb="$build/kestrelview_${version}_amd64.deb"
+rm -f "$deb"
+(cd "$build" && cpack -G DEB >/dev/null)
+[ -f "$deb" ] || { echo "package.sh: $deb was not made" >&2; exit 1; }
+
+# Tags of level info and pedantic are advice; errors and warnings fail the check.
+lintian --fail-on error,warning "$deb"
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+id=io.github.kestrelview.Kestrelview
+share="$unpacked/usr/share"
+expected=(
+    "$unpacked/usr/bin/kestrelview"
+    "$share/applications/$id.desktop"
+    "$share/metainfo/$id.metainfo.xml"
+    "$share/icons/hicolor/scalable/apps/$id.svg"
+    "$share/man/man1/kestrelview.1.gz"
+    "$share/doc/kestrelview/copyright"
+    "$share/doc/kestrelview/changelog.gz"
+)
+for side in 16 22 24 32 48 64 128 256; do
+    expected+=("$share/icons/hicolor/${side}x${side}/apps/$id.png")
+done
+for file in "${expected[@]}"; do
+    [ -s "$file" ] || { echo "package.sh: missing from the package: ${file#"$unpacked"}" >&2; exit 1; }
+done
+[ -x "$unpacked/usr/bin/kestrelview" ] || { echo "package.sh: kestrelview is not executable" >&2; exit 1; }
+
+# desktop-file-validate fails only on errors; its warnings count too.
+complaints=$(desktop-file-validate "$share/applications/$id.desktop" 2>&1) || true
+if [ -n "$complaints" ]; then
+    echo "$complaints" >&2
+    exit 1
+fi
+appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
+
+missing=$(ldd "$unpacked/usr/bin/kestrelview" | grep 'not found' || true)
+if [ -n "$missing" ]; then
+    echo "package.sh: libraries of kestrelview not found:" >&2
+    echo "$missing" >&2
+    exit 1
+fi
+echo "package.sh: $deb is sound"
