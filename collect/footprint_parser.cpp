@@ -5,6 +5,10 @@
 #include "platform/runtime_error.h"
 #include "visitors/visit_time.h"
 
+namespace {
+constexpr qint64 kYearBackMargin = 24 * 60 * 60;
+}  // namespace
+
 const QString& EntryMarker(int method) {
     return method == 1 ? kMethod2Marker : kMethod1Marker;
 }
@@ -29,7 +33,10 @@ void ParseFootprintPage(const QString& text, const std::function<int()>& selecte
         const QTime clockTime = now.time();
         const QDateTime current(
             now.date(), QTime(clockTime.hour(), clockTime.minute(), clockTime.second()), Qt::UTC);
-        if (current < entryTime) {
+        // The service's clock runs ahead of a computer set to another time zone (nine hours
+        // ahead of UTC), so only an entry more than a day ahead of ours is from last year; a
+        // tighter test gave a visit seen early the year before and counted it again later.
+        if (current.addSecs(kYearBackMargin) < entryTime) {
             --year;
         }
         FootprintEntry entry;

@@ -32,7 +32,7 @@ struct FootprintEntry {
 // Walks the page entry by entry, in page order, handing every entry to `onEntry` before looking
 // for the next. `selectedMethod` is asked before every entry, so a change of method during a page
 // changes the marker from the next entry on. The year comes from `clock`: the current year, or
-// the one before when the entry would lie in the future.
+// the one before when the entry would lie more than a day in the future.
 //
 // Throws RuntimeError: 13 for a time or an id that is not a number, 6 for an id beyond 32 bits,
 // 5 for an entry cut off before the end of its id or name; FormatChanged for a visit time that

@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <cstddef>
+#include <cstdlib>
+#include <vector>
 
 #include "platform/text_codec.h"
 #include "platform/web_browser.h"
@@ -104,21 +107,22 @@ void appendEscaped(QString& out, const char* text) {
     }
 }
 
-void writeNode(QString& out, const GumboNode* node, bool raw);
+// One piece of work for the writer: a node to write, or the end tag of an element whose
+// children have been written. Pages may nest elements tens of thousands deep, so the tree is
+// walked with this explicit stack rather than by recursion, which ran out of stack.
+struct WriteStep {
+    const GumboNode* node = nullptr;
+    bool raw = false;
+    QString endTag;  // set for an end tag
+};
 
-void writeChildren(QString& out, const GumboVector& children, bool raw) {
-    for (unsigned i = 0; i < children.length; ++i) {
-        writeNode(out, static_cast<const GumboNode*>(children.data[i]), raw);
+void pushChildren(std::vector<WriteStep>& steps, const GumboVector& children, bool raw) {
+    for (unsigned i = children.length; i > 0; --i) {
+        steps.push_back({static_cast<const GumboNode*>(children.data[i - 1]), raw, {}});
     }
 }
 
-void writeElement(QString& out, const GumboElement& element) {
-    const QString name = tagName(element);
-    const bool raw = isRawText(element.tag);
-    if (name.isEmpty()) {
-        writeChildren(out, element.children, raw);
-        return;
-    }
+void writeStartTag(QString& out, const QString& name, const GumboElement& element) {
     out += u'<';
     out += name;
     for (unsigned i = 0; i < element.attributes.length; ++i) {
@@ -137,58 +141,148 @@ void writeElement(QString& out, const GumboElement& element) {
         }
     }
     out += u'>';
-    if (isVoid(element.tag)) {
-        return;
-    }
-    writeChildren(out, element.children, raw);
-    out += QLatin1String("</");
-    out += name;
-    out += u'>';
 }
 
-void writeNode(QString& out, const GumboNode* node, bool raw) {
-    switch (node->type) {
-        case GUMBO_NODE_ELEMENT:
-        case GUMBO_NODE_TEMPLATE:
-            writeElement(out, node->v.element);
-            break;
-        case GUMBO_NODE_TEXT:
-        case GUMBO_NODE_WHITESPACE:
-            if (raw) {
-                out += QString::fromUtf8(node->v.text.text);
-            } else {
-                appendEscaped(out, node->v.text.text);
+void writeChildren(QString& out, const GumboVector& children, bool raw) {
+    std::vector<WriteStep> steps;
+    pushChildren(steps, children, raw);
+    while (!steps.empty()) {
+        WriteStep step = std::move(steps.back());
+        steps.pop_back();
+        if (step.node == nullptr) {
+            out += QLatin1String("</");
+            out += step.endTag;
+            out += u'>';
+            continue;
+        }
+        const GumboNode* node = step.node;
+        switch (node->type) {
+            case GUMBO_NODE_ELEMENT:
+            case GUMBO_NODE_TEMPLATE: {
+                const GumboElement& element = node->v.element;
+                const QString name = tagName(element);
+                const bool raw = isRawText(element.tag);
+                if (name.isEmpty()) {
+                    pushChildren(steps, element.children, raw);
+                    break;
+                }
+                writeStartTag(out, name, element);
+                if (isVoid(element.tag)) {
+                    break;
+                }
+                steps.push_back({nullptr, false, name});
+                pushChildren(steps, element.children, raw);
+                break;
             }
-            break;
-        case GUMBO_NODE_CDATA:
-            out += QString::fromUtf8(node->v.text.text);
-            break;
-        case GUMBO_NODE_COMMENT:
-            out += QLatin1String("<!--");
-            out += QString::fromUtf8(node->v.text.text);
-            out += QLatin1String("-->");
-            break;
-        case GUMBO_NODE_DOCUMENT:
-            writeChildren(out, node->v.document.children, raw);
-            break;
+            case GUMBO_NODE_TEXT:
+            case GUMBO_NODE_WHITESPACE:
+                if (step.raw) {
+                    out += QString::fromUtf8(node->v.text.text);
+                } else {
+                    appendEscaped(out, node->v.text.text);
+                }
+                break;
+            case GUMBO_NODE_CDATA:
+                out += QString::fromUtf8(node->v.text.text);
+                break;
+            case GUMBO_NODE_COMMENT:
+                out += QLatin1String("<!--");
+                out += QString::fromUtf8(node->v.text.text);
+                out += QLatin1String("-->");
+                break;
+            case GUMBO_NODE_DOCUMENT:
+                pushChildren(steps, node->v.document.children, step.raw);
+                break;
+        }
     }
 }
 
-const GumboNode* findBody(const GumboNode* node) {
-    if (node->type != GUMBO_NODE_ELEMENT) {
-        return nullptr;
-    }
-    if (node->v.element.tag == GUMBO_TAG_BODY) {
-        return node;
-    }
-    const GumboVector& children = node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i) {
-        if (const GumboNode* body = findBody(static_cast<const GumboNode*>(children.data[i]))) {
-            return body;
+// The first body element in document order.
+const GumboNode* findBody(const GumboNode* root) {
+    std::vector<const GumboNode*> pending{root};
+    while (!pending.empty()) {
+        const GumboNode* node = pending.back();
+        pending.pop_back();
+        if (node->type != GUMBO_NODE_ELEMENT) {
+            continue;
+        }
+        if (node->v.element.tag == GUMBO_TAG_BODY) {
+            return node;
+        }
+        const GumboVector& children = node->v.element.children;
+        for (unsigned i = children.length; i > 0; --i) {
+            pending.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
         }
     }
     return nullptr;
 }
+
+// Gumbo frees its tree by recursion, one call per level, which a deeply nested page overflows.
+// Its memory comes from here instead and goes back all at once.
+class ParseArena {
+  public:
+    ParseArena() = default;
+    ParseArena(const ParseArena&) = delete;
+    ParseArena& operator=(const ParseArena&) = delete;
+    ~ParseArena() {
+        while (m_head != nullptr) {
+            Block* next = m_head->next;
+            std::free(m_head);
+            m_head = next;
+        }
+    }
+
+    GumboOptions options() {
+        GumboOptions options = kGumboDefaultOptions;
+        options.allocator = &ParseArena::allocate;
+        options.deallocator = &ParseArena::deallocate;
+        options.userdata = this;
+        // The error list keeps a copy of the open elements for every parse error: on a deeply
+        // nested page that took seconds and gigabytes, and nothing here reads it.
+        options.max_errors = 0;
+        return options;
+    }
+
+  private:
+    struct alignas(std::max_align_t) Block {
+        Block* previous;
+        Block* next;
+    };
+
+    static void* allocate(void* userdata, size_t size) {
+        auto* arena = static_cast<ParseArena*>(userdata);
+        auto* block = static_cast<Block*>(std::malloc(sizeof(Block) + size));
+        if (block == nullptr) {
+            return nullptr;  // as malloc, Gumbo's own allocator, would
+        }
+        block->previous = nullptr;
+        block->next = arena->m_head;
+        if (arena->m_head != nullptr) {
+            arena->m_head->previous = block;
+        }
+        arena->m_head = block;
+        return block + 1;
+    }
+
+    static void deallocate(void* userdata, void* pointer) {
+        if (pointer == nullptr) {
+            return;
+        }
+        auto* arena = static_cast<ParseArena*>(userdata);
+        Block* block = static_cast<Block*>(pointer) - 1;
+        if (block->previous != nullptr) {
+            block->previous->next = block->next;
+        } else {
+            arena->m_head = block->next;
+        }
+        if (block->next != nullptr) {
+            block->next->previous = block->previous;
+        }
+        std::free(block);
+    }
+
+    Block* m_head = nullptr;
+};
 
 QByteArray charsetIn(const QByteArray& text) {
     static const QRegularExpression charset(
@@ -202,14 +296,15 @@ QByteArray charsetIn(const QByteArray& text) {
 
 QString BrowserBodyMarkup(const QString& html) {
     const QByteArray utf8 = html.toUtf8();
-    GumboOutput* output =
-        gumbo_parse_with_options(&kGumboDefaultOptions, utf8.constData(), size_t(utf8.size()));
+    ParseArena arena;
+    const GumboOptions options = arena.options();
+    const GumboOutput* output =
+        gumbo_parse_with_options(&options, utf8.constData(), size_t(utf8.size()));
     QString out;
     if (output != nullptr) {
         if (const GumboNode* body = findBody(output->root)) {
             writeChildren(out, body->v.element.children, false);
         }
-        gumbo_destroy_output(&kGumboDefaultOptions, output);
     }
     return out;
 }

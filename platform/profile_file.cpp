@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -18,39 +20,101 @@ struct Line {
     QString text;
 };
 
+// As Windows does, a file that starts with a byte-order mark is read in that form and written
+// back in it, mark and all; any other file is CP932.
+enum class Encoding { Cp932, Utf8, Utf16Le };
+
+struct Profile {
+    Encoding encoding = Encoding::Cp932;
+    std::vector<Line> lines;
+};
+
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+const QByteArray kUtf16LeMark("\xFF\xFE");
+
+QByteArray markOf(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return kUtf8Mark;
+        case Encoding::Utf16Le:
+            return kUtf16LeMark;
+        case Encoding::Cp932:
+            break;
+    }
+    return {};
+}
+
+QString decodeLine(Encoding encoding, const QByteArray& bytes) {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return QString::fromUtf8(bytes);
+        case Encoding::Utf16Le:
+            return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes);
+        case Encoding::Cp932:
+            break;
+    }
+    return DecodeCp932(bytes);
+}
+
+QByteArray encodeLine(Encoding encoding, const QString& text) {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return text.toUtf8();
+        case Encoding::Utf16Le:
+            return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
+        case Encoding::Cp932:
+            break;
+    }
+    return EncodeCp932(text);
+}
+
 bool sameName(QStringView a, QStringView b) {
     return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
 // Lines of the file; CR LF, a lone LF and a lone CR each end one. nullopt when it cannot be read.
-std::optional<std::vector<Line>> readLines(const QString& fileName) {
+std::optional<Profile> readProfile(const QString& fileName) {
     QFile file(fileName);
     if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         return std::nullopt;
     }
-    std::vector<Line> lines;
+    Profile profile;
+    if (bytes.startsWith(kUtf8Mark)) {
+        profile.encoding = Encoding::Utf8;
+    } else if (bytes.startsWith(kUtf16LeMark)) {
+        profile.encoding = Encoding::Utf16Le;
+    }
+    bytes.remove(0, markOf(profile.encoding).size());
+    // Line ends are found in code units: one byte, or two for UTF-16.
+    const qsizetype unit = profile.encoding == Encoding::Utf16Le ? 2 : 1;
+    auto lineEndAt = [&](qsizetype i) -> char {
+        if (i + unit > bytes.size() || (unit == 2 && bytes[i + 1] != '\0')) {
+            return '\0';
+        }
+        return bytes[i] == '\r' || bytes[i] == '\n' ? bytes[i] : '\0';
+    };
     qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back({bytes.sliced(start, i - start), {}});
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
+    for (qsizetype i = 0; i < bytes.size(); i += unit) {
+        const char c = lineEndAt(i);
+        if (c != '\0') {
+            profile.lines.push_back({bytes.sliced(start, i - start), {}});
+            if (c == '\r' && lineEndAt(i + unit) == '\n') {
+                i += unit;
             }
-            start = i + 1;
+            start = i + unit;
         }
     }
     if (start < bytes.size()) {
-        lines.push_back({bytes.sliced(start), {}});
+        profile.lines.push_back({bytes.sliced(start), {}});
     }
-    for (Line& line : lines) {
-        line.text = DecodeCp932(line.bytes);
+    for (Line& line : profile.lines) {
+        line.text = decodeLine(profile.encoding, line.bytes);
     }
-    return lines;
+    return profile;
 }
 
 // The section's name when `text` is a section line.
@@ -118,15 +182,15 @@ Found find(const std::vector<Line>& lines, const QString& section, const QString
 
 std::optional<QString> readValue(const QString& section, const QString& key,
                                  const QString& fileName) {
-    const auto lines = readLines(fileName);
-    if (!lines) {
+    const auto profile = readProfile(fileName);
+    if (!profile) {
         return std::nullopt;
     }
-    const Found found = find(*lines, section, key);
+    const Found found = find(profile->lines, section, key);
     if (found.keyLine < 0) {
         return std::nullopt;
     }
-    const QString& text = (*lines)[size_t(found.keyLine)].text;
+    const QString& text = profile->lines[size_t(found.keyLine)].text;
     return TrimBlanks(QStringView(text).sliced(text.indexOf(u'=') + 1)).toString();
 }
 
@@ -139,8 +203,9 @@ qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 d
         return defaultValue;
     }
     qsizetype i = 0;
+    // Windows takes a sign either way: "+5" reads 5.
     const bool negative = value->startsWith(u'-');
-    if (negative) {
+    if (negative || value->startsWith(u'+')) {
         ++i;
     }
     qint64 number = 0;
@@ -162,19 +227,23 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 
 bool WritePrivateProfileString(FileStore& files, const QString& section, const QString& key,
                                const QString& value, const QString& fileName) {
-    std::vector<Line> lines;
+    Profile profile;
     if (QFileInfo::exists(fileName)) {
-        auto existing = readLines(fileName);
+        auto existing = readProfile(fileName);
         if (!existing) {
             return false;  // rewriting a file we cannot read would lose it
         }
-        lines = std::move(*existing);
+        profile = std::move(*existing);
     }
+    std::vector<Line>& lines = profile.lines;
+    const Encoding encoding = profile.encoding;
     const Found found = find(lines, section, key);
     // A line end inside the value would cut it and turn its tail into a line of its own.
     QString oneLine = value;
     oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-    auto lineOf = [](const QString& text) { return Line{EncodeCp932(text), text}; };
+    auto lineOf = [encoding](const QString& text) {
+        return Line{encodeLine(encoding, text), text};
+    };
     if (found.keyLine >= 0) {
         const QString& old = lines[size_t(found.keyLine)].text;
         const QString name = TrimBlanks(QStringView(old).first(old.indexOf(u'='))).toString();
@@ -186,10 +255,11 @@ bool WritePrivateProfileString(FileStore& files, const QString& section, const Q
         lines.push_back(lineOf(u'[' + section + u']'));
         lines.push_back(lineOf(key + u'=' + oneLine));
     }
-    QByteArray bytes;
+    const QByteArray lineEnd = encodeLine(encoding, QStringLiteral("\r\n"));
+    QByteArray bytes = markOf(encoding);
     for (const Line& line : lines) {
         bytes += line.bytes;
-        bytes += "\r\n";
+        bytes += lineEnd;
     }
     std::unique_ptr<OutputFile> out = files.create(fileName);
     return out && out->write(bytes) && out->commit();

@@ -8,12 +8,13 @@ class FileStore;
 // Private-profile (INI) files as Windows reads and writes them: "[Section]" lines followed by
 // "key=value" lines. Section and key names match without regard to case and without the blanks
 // around them; of two equal keys in a section the first counts; a line starting with ";" is a
-// comment. The file is CP932.
+// comment. The file is CP932, unless it starts with the byte-order mark of UTF-8 or of UTF-16LE:
+// it is then read in that form and written back in it, with its mark.
 
-// The integer the key's value begins with: an optional minus sign and decimal digits, so "12ab"
-// reads 12 and "-1" reads -1; 0 when the value begins otherwise; `defaultValue` when the file,
-// the section or the key is missing or the value is empty. A number beyond 32 bits stops at the
-// nearest 32-bit value.
+// The integer the key's value begins with: an optional sign and decimal digits, so "12ab" reads
+// 12, "-1" reads -1 and "+5" reads 5; 0 when the value begins otherwise; `defaultValue` when the
+// file, the section or the key is missing or the value is empty. A number beyond 32 bits stops at
+// the nearest 32-bit value.
 qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 defaultValue,
                             const QString& fileName);
 
@@ -24,7 +25,8 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 
 // Writes key=value into the section. An existing key is replaced on its own line; a new key goes
 // after the last key of its section, a new section at the end of the file. Every other line is
-// kept as it was; the file is written whole in CP932 with CR LF line ends, through `files`, so a
-// failed write leaves the old file. False when the file could not be written.
+// kept as it was; the file is written whole in its own form (CP932 for a new one) with CR LF line
+// ends, through `files`, so a failed write leaves the old file. False when the file could not be
+// written.
 bool WritePrivateProfileString(FileStore& files, const QString& section, const QString& key,
                                const QString& value, const QString& fileName);

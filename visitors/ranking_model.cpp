@@ -9,6 +9,93 @@ QString FormatMask(const QString& text, int places) {
     return QString(places - text.size(), u' ') + text;
 }
 
+namespace {
+
+// The code point of a numeric reference's digits ("38", "x26"), or 0 when they name none.
+char32_t numericReference(QStringView digits) {
+    int base = 10;
+    if (digits.startsWith(u'x') || digits.startsWith(u'X')) {
+        base = 16;
+        digits = digits.sliced(1);
+    }
+    if (digits.isEmpty()) {
+        return 0;
+    }
+    char32_t value = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        int digit = -1;
+        if (u >= u'0' && u <= u'9') {
+            digit = u - u'0';
+        } else if (base == 16 && u >= u'a' && u <= u'f') {
+            digit = u - u'a' + 10;
+        } else if (base == 16 && u >= u'A' && u <= u'F') {
+            digit = u - u'A' + 10;
+        }
+        if (digit < 0) {
+            return 0;
+        }
+        value = value * char32_t(base) + char32_t(digit);
+        if (value > 0x10FFFF) {
+            return 0;
+        }
+    }
+    return QChar::isSurrogate(value) ? 0 : value;
+}
+
+// The text a reference's name stands for ("amp" without "&" and ";"); empty when unknown.
+QString referenceText(QStringView name) {
+    static const struct {
+        const char16_t* name;
+        char16_t character;
+    } kNamed[] = {{u"amp", u'&'},  {u"lt", u'<'},    {u"gt", u'>'},
+                  {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", u'\u00A0'}};
+    if (name.startsWith(u'#')) {
+        const char32_t code = numericReference(name.sliced(1));
+        return code != 0 ? QString::fromUcs4(&code, 1) : QString();
+    }
+    for (const auto& named : kNamed) {
+        if (name == QStringView(named.name)) {
+            return QString(QChar(named.character));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+QString DecodeCharacterReferences(const QString& text) {
+    qsizetype amp = text.indexOf(u'&');
+    if (amp < 0) {
+        return text;
+    }
+    QString decoded;
+    decoded.reserve(text.size());
+    qsizetype done = 0;
+    while (amp >= 0) {
+        const qsizetype semicolon = text.indexOf(u';', amp + 1);
+        if (semicolon < 0) {
+            break;
+        }
+        // A reference holds no "&" of its own: in "&&amp;" the first one is a plain character.
+        const qsizetype nextAmp = text.indexOf(u'&', amp + 1);
+        if (nextAmp >= 0 && nextAmp < semicolon) {
+            amp = nextAmp;
+            continue;
+        }
+        const QString character =
+            referenceText(QStringView(text).sliced(amp + 1, semicolon - amp - 1));
+        if (!character.isEmpty()) {
+            decoded += QStringView(text).sliced(done, amp - done);
+            decoded += character;
+            done = semicolon + 1;
+        }
+        amp = text.indexOf(u'&', character.isEmpty() ? amp + 1 : done);
+    }
+    decoded += QStringView(text).sliced(done);
+    return decoded;
+}
+
 QString RankingCountText(int rows) {
     return QString::number(rows) + QStringLiteral("件みつかりました");
 }
@@ -57,7 +144,9 @@ QVariant RankingModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
-        return m_rows[size_t(index.row())][size_t(index.column())];
+        const QString& text = m_rows[size_t(index.row())][size_t(index.column())];
+        const bool pageText = index.column() == NameColumn || index.column() == MemoColumn;
+        return role == Qt::DisplayRole && pageText ? DecodeCharacterReferences(text) : text;
     }
     if (role == Qt::TextAlignmentRole) {
         return int(columnAlignment(index.column()));
@@ -133,6 +222,8 @@ void RankingModel::RefreshRanking(const VisitorTable& table) {
 
 RankingSortProxy::RankingSortProxy(QObject* parent) : QSortFilterProxyModel(parent) {
     setSortCaseSensitivity(Qt::CaseInsensitive);
+    // Rows sort by the texts as stored, not as decoded for display.
+    setSortRole(Qt::EditRole);
     setDynamicSortFilter(true);
 }
 

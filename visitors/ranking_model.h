@@ -13,7 +13,8 @@ class VisitorTable;
 QString FormatMask(const QString& text, int places);
 
 // The ranking list's rows: six texts each ("順位", "名前", "ID", "アクセス回数", "最終アクセス",
-// "メモ"), in the order they were added, which is table order.
+// "メモ"), in the order they were added, which is table order. Names and memos are kept as the
+// files hold them, references and all; only their display text is decoded.
 class RankingModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -32,7 +33,7 @@ class RankingModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // The text of one cell as the list shows it; empty outside the rows.
+    // The text of one cell as stored, before references are decoded; empty outside the rows.
     QString text(int row, int column) const;
     // Replaces the text of one cell (the memo column after a memo edit).
     void setText(int row, int column, const QString& text);
@@ -52,6 +53,11 @@ class RankingModel : public QAbstractTableModel {
                                           const QString& lastAccess, const QString& memo);
     std::vector<std::vector<QString>> m_rows;
 };
+
+// `text` with the character references of the service's pages decoded: "&amp;", "&lt;", "&gt;",
+// "&quot;", "&apos;", "&nbsp;" and numeric ones ("&#38;", "&#x26;"). A reference that is unknown,
+// lacks its ";" or names no character stays as written.
+QString DecodeCharacterReferences(const QString& text);
 
 // The text of status panel 2 for `rows` rows in the ranking.
 QString RankingCountText(int rows);

@@ -69,11 +69,14 @@ void VisitorTable::SetVisitor(const QString& name, const QString& idText, const 
 
 namespace {
 
-QString oneLineField(const QString& text) {
+QString oneLineField(const QString& text, QChar separator) {
     QString field = text;
     for (QChar& c : field) {
         if (c == u'\t' || c == u'\r' || c == u'\n') {
             c = u' ';
+        } else if (c == u',' && separator == u',') {
+            // Unquoted, as every reader of the CSV file expects; the full-width comma reads alike.
+            c = u'，';
         }
     }
     return field;
@@ -85,15 +88,15 @@ QString FormatVisitorLine(const VisitorTable& table, qsizetype index, QChar sepa
     const VisitorRecord& slot = table[index];
     QString line;
     line.reserve(slot.Name.size() + slot.LastAccess.size() + slot.Memo.size() + 32);
-    line += oneLineField(slot.Name);
+    line += oneLineField(slot.Name, separator);
     line += separator;
     line += QString::number(slot.Id);
     line += separator;
     line += QString::number(slot.AccessCount);
     line += separator;
-    line += oneLineField(slot.LastAccess);
+    line += oneLineField(slot.LastAccess, separator);
     line += separator;
-    line += oneLineField(slot.Memo);
+    line += oneLineField(slot.Memo, separator);
     return line;
 }
 

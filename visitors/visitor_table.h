@@ -58,8 +58,8 @@ class VisitorTable {
 };
 
 // One slot as a file line without its line end: Name, Id, AccessCount, LastAccess, Memo joined by
-// `separator`. A TAB, CR or LF inside a text is written as one blank, so that it cannot split the
-// line or its fields.
+// `separator`. A TAB, CR or LF inside a text is written as one blank, and in the comma-separated
+// form a comma as the full-width comma "，", so that it cannot split the line or its fields.
 QString FormatVisitorLine(const VisitorTable& table, qsizetype index, QChar separator);
 
 // Sorts slots low..high in place by descending AccessCount, exchanging whole records. Not stable.

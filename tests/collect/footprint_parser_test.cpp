@@ -172,14 +172,22 @@ void FootprintParserTest::yearComesFromTheClock_data() {
         << kNoon << QStringLiteral("12月07日 11:59") << QStringLiteral("2026年12月07日 11:59");
     QTest::newRow("this very moment keeps the year")
         << kNoon << QStringLiteral("12月07日 12:00") << QStringLiteral("2026年12月07日 12:00");
-    QTest::newRow("a minute ahead is last year")
-        << kNoon << QStringLiteral("12月07日 12:01") << QStringLiteral("2025年12月07日 12:01");
+    // The service's clock may run ahead of ours (a computer on UTC is nine hours behind it):
+    // only an entry more than a day ahead belongs to the year before.
+    QTest::newRow("a minute ahead keeps the year")
+        << kNoon << QStringLiteral("12月07日 12:01") << QStringLiteral("2026年12月07日 12:01");
+    QTest::newRow("23 hours ahead keeps the year")
+        << kNoon << QStringLiteral("12月08日 11:00") << QStringLiteral("2026年12月08日 11:00");
+    QTest::newRow("exactly a day ahead keeps the year")
+        << kNoon << QStringLiteral("12月08日 12:00") << QStringLiteral("2026年12月08日 12:00");
+    QTest::newRow("25 hours ahead is last year")
+        << kNoon << QStringLiteral("12月08日 13:00") << QStringLiteral("2025年12月08日 13:00");
     QTest::newRow("new year's eve read just after midnight")
         << QDateTime(QDate(2027, 1, 1), QTime(0, 10)) << QStringLiteral("12月31日 23:50")
         << QStringLiteral("2026年12月31日 23:50");
     QTest::newRow("seconds of the clock count")
-        << QDateTime(QDate(2026, 12, 7), QTime(11, 59, 59)) << QStringLiteral("12月07日 12:00")
-        << QStringLiteral("2025年12月07日 12:00");
+        << QDateTime(QDate(2026, 12, 7), QTime(11, 59, 59)) << QStringLiteral("12月08日 12:00")
+        << QStringLiteral("2025年12月08日 12:00");
 }
 
 void FootprintParserTest::yearComesFromTheClock() {

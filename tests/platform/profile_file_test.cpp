@@ -1,3 +1,4 @@
+#include <QStringEncoder>
 #include <QtTest>
 
 #include "platform/profile_file.h"
@@ -8,6 +9,14 @@
 namespace {
 
 const QString kSetting = QStringLiteral("Setting");
+
+QByteArray utf8WithMark(const QString& text) {
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QByteArray utf16LeWithMark(const QString& text) {
+    return QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE).encode(text);
+}
 
 }  // namespace
 
@@ -42,8 +51,9 @@ void ProfileFileTest::integerReadsAsWindowsReadsIt_data() {
                                                       << QStringLiteral("WaitTime") << 2147483647;
     QTest::newRow("number then letters") << head + "WaitTime=12min\r\n"
                                          << QStringLiteral("WaitTime") << 12;
-    QTest::newRow("plus sign is not a number") << head + "WaitTime=+5\r\n"
-                                               << QStringLiteral("WaitTime") << 0;
+    QTest::newRow("plus sign") << head + "WaitTime=+5\r\n" << QStringLiteral("WaitTime") << 5;
+    QTest::newRow("two signs are not a number") << head + "WaitTime=+-5\r\n"
+                                                << QStringLiteral("WaitTime") << 0;
     QTest::newRow("fraction stops at the point") << head + "WaitTime=2.5\r\n"
                                                  << QStringLiteral("WaitTime") << 2;
     QTest::newRow("blanks around") << head + "  WaitTime  =  7  \r\n"
@@ -65,6 +75,12 @@ void ProfileFileTest::integerReadsAsWindowsReadsIt_data() {
     QTest::newRow("bytes that are not CP932 elsewhere")
         << QByteArray("[Setting]\r\nMemo=\x81\r\nWaitTime=4\r\n") << QStringLiteral("WaitTime")
         << 4;
+    QTest::newRow("UTF-8 file with its mark")
+        << utf8WithMark(QStringLiteral("[Setting]\r\nMemo=三十\r\nWaitTime=6\r\n"))
+        << QStringLiteral("WaitTime") << 6;
+    QTest::newRow("UTF-16LE file with its mark")
+        << utf16LeWithMark(QStringLiteral("[Setting]\r\nMemo=三十\r\nWaitTime=7\r\n"))
+        << QStringLiteral("WaitTime") << 7;
 }
 
 void ProfileFileTest::integerReadsAsWindowsReadsIt() {
@@ -135,6 +151,15 @@ void ProfileFileTest::writeKeepsEveryOtherLine_data() {
     QTest::newRow("line end inside a value cannot add a line")
         << QByteArray() << QStringLiteral("WaitTime") << QStringLiteral("1\r\n[X]")
         << QByteArray("[Setting]\r\nWaitTime=1  [X]\r\n");
+    QTest::newRow("UTF-8 file keeps its mark and its form")
+        << utf8WithMark(QStringLiteral("[Setting]\r\nMemo=三十\r\n")) << QStringLiteral("IE")
+        << QStringLiteral("一")
+        << utf8WithMark(QStringLiteral("[Setting]\r\nMemo=三十\r\nIE=一\r\n"));
+    QTest::newRow("UTF-16LE file keeps its mark and its form")
+        << utf16LeWithMark(QStringLiteral("[Other]\r\nX=三\r\n[Setting]\r\nIE=1\r\n"))
+        << QStringLiteral("WaitTime") << QStringLiteral("三十")
+        << utf16LeWithMark(
+               QStringLiteral("[Other]\r\nX=三\r\n[Setting]\r\nIE=1\r\nWaitTime=三十\r\n"));
 }
 
 void ProfileFileTest::writeKeepsEveryOtherLine() {

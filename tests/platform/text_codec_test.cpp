@@ -1,3 +1,4 @@
+#include <QStringEncoder>
 #include <QTest>
 
 #include "platform/text_codec.h"
@@ -13,6 +14,8 @@ class TextCodecTest : public QObject {
     void badBytesBecomeReplacementCharacters_data();
     void badBytesBecomeReplacementCharacters();
     void eucJpPages();
+    void fewBadCharactersSpoilNothingAroundThem_data();
+    void fewBadCharactersSpoilNothingAroundThem();
     void tipIsCutWithoutSplittingACharacter_data();
     void tipIsCutWithoutSplittingACharacter();
 };
@@ -101,6 +104,56 @@ void TextCodecTest::eucJpPages() {
              QStringLiteral("足跡 ｱ"));
     QVERIFY(exact);
     QCOMPARE(DecodeEucJp(QByteArray("a\xC2"), &exact), QStringLiteral("a") + QChar(0xFFFD));
+    QVERIFY(!exact);
+}
+
+void TextCodecTest::fewBadCharactersSpoilNothingAroundThem_data() {
+    QTest::addColumn<QString>("conversion");
+    QTest::newRow("reading CP932") << QStringLiteral("CP932");
+    QTest::newRow("reading EUC-JP") << QStringLiteral("EUC-JP");
+    QTest::newRow("writing CP932") << QStringLiteral("write");
+}
+
+// A long text (over 64 KiB, clean in its first part) whose characters recur on both sides of the
+// bad ones converts, piece by piece, exactly as each clean piece does on its own.
+void TextCodecTest::fewBadCharactersSpoilNothingAroundThem() {
+    QFETCH(QString, conversion);
+    const bool eucJp = conversion == QStringLiteral("EUC-JP");
+    const QString kanji = QStringLiteral("山川田中森林木本村上下足跡鈴花子");
+    const int pieces = 6000;
+    const int firstBad = 4000;
+    QString text;
+    QByteArray bytes;
+    QByteArray expectedBytes;
+    QString expectedText;
+    for (int i = 0; i < pieces; ++i) {
+        const QString piece =
+            QString::number(i) +
+            (eucJp ? QStringLiteral("足跡 ｱ\t\r\n") : QStringLiteral("山田①髙ｶﾅ～¬\t\r\n")) +
+            kanji[i % kanji.size()];
+        const bool bad = i >= firstBad;
+        const QByteArray clean =
+            eucJp ? QStringEncoder("EUC-JP").encode(piece) : EncodeCp932(piece);
+        bool exact = false;
+        expectedText += eucJp ? DecodeEucJp(clean, &exact) : DecodeCp932(clean, &exact);
+        QVERIFY(exact);
+        bytes += clean;
+        text += piece;
+        expectedBytes += clean;
+        if (bad) {
+            bytes += '\xFF';
+            expectedText += QChar::ReplacementCharacter;
+            text += QStringLiteral("😀");
+            expectedBytes += '?';
+        }
+    }
+    QVERIFY(bytes.size() > 64 * 1024);
+    if (conversion == QStringLiteral("write")) {
+        QCOMPARE(EncodeCp932(text), expectedBytes);
+        return;
+    }
+    bool exact = true;
+    QCOMPARE(eucJp ? DecodeEucJp(bytes, &exact) : DecodeCp932(bytes, &exact), expectedText);
     QVERIFY(!exact);
 }
 

@@ -13,6 +13,8 @@ class RankingTest : public QObject {
     void textsAreFilledToTheirMasks_data();
     void textsAreFilledToTheirMasks();
     void rowsCarryEveryField();
+    void namesAndMemosAreShownWithReferencesDecoded_data();
+    void namesAndMemosAreShownWithReferencesDecoded();
     void columnsAsTheListShowsThem();
     void headerClicksShareOneDirection();
     void paddedNumbersSortInNumericOrder();
@@ -120,6 +122,42 @@ void RankingTest::rowsCarryEveryField() {
     model.AddRankingItem("3", "x", "9", "1", "", "");
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(model.text(2, 2), QStringLiteral("        9"));
+}
+
+void RankingTest::namesAndMemosAreShownWithReferencesDecoded_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ampersand") << "A&amp;B"
+                               << "A&B";
+    QTest::newRow("named ones the pages use")
+        << "&lt;b&gt; &quot;x&apos; a&nbsp;b" << QStringLiteral("<b> \"x' a\u00A0b");
+    QTest::newRow("numeric, decimal and hexadecimal")
+        << "&#38;&#x26;&#X4E09;&#128512;" << QStringLiteral("&&三😀");
+    QTest::newRow("decoded once") << "&amp;amp;"
+                                  << "&amp;";
+    QTest::newRow("plain ampersand before a reference") << "&&amp;"
+                                                        << "&&";
+    QTest::newRow("unknown, unfinished or empty references stay")
+        << "&copy; &amp &#; &#x; &#12a; &AMP;"
+        << "&copy; &amp &#; &#x; &#12a; &AMP;";
+    QTest::newRow("references to no character stay") << "&#0; &#xD800; &#1114112; &#99999999999;"
+                                                     << "&#0; &#xD800; &#1114112; &#99999999999;";
+}
+
+// Files keep the text as the page gave it, and so do the texts the list commands read.
+void RankingTest::namesAndMemosAreShownWithReferencesDecoded() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    VisitorTable table;
+    table.SetVisitor(stored, "12345", "3", stored, stored, 0);
+    RankingModel model;
+    model.RefreshRanking(table);
+    QCOMPARE(model.index(0, RankingModel::NameColumn).data().toString(), shown);
+    QCOMPARE(model.index(0, RankingModel::MemoColumn).data().toString(), shown);
+    QCOMPARE(model.index(0, RankingModel::LastAccessColumn).data().toString(), stored);
+    QCOMPARE(model.text(0, RankingModel::NameColumn), stored);
+    QCOMPARE(model.text(0, RankingModel::MemoColumn), stored);
+    QCOMPARE(model.index(0, RankingModel::NameColumn).data(Qt::EditRole).toString(), stored);
 }
 
 void RankingTest::columnsAsTheListShowsThem() {

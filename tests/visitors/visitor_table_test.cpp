@@ -145,11 +145,12 @@ void VisitorTableTest::aFileRowThatIsNotANumberIsNotStored() {
 void VisitorTableTest::writesALineOfFiveFields() {
     VisitorTable table;
     table.SetVisitor(QStringLiteral("山田, 太郎"), "-5", "0012",
-                     QStringLiteral("2009年01月07日 22:19"), "", 0);
+                     QStringLiteral("2009年01月07日 22:19"), QStringLiteral("a,b"), 0);
     QCOMPARE(FormatVisitorLine(table, 0, u'\t'),
-             QStringLiteral("山田, 太郎\t-5\t12\t2009年01月07日 22:19\t"));
+             QStringLiteral("山田, 太郎\t-5\t12\t2009年01月07日 22:19\ta,b"));
+    // A comma in a text would add a field to the CSV line; readers of it expect five.
     QCOMPARE(FormatVisitorLine(table, 0, u','),
-             QStringLiteral("山田, 太郎,-5,12,2009年01月07日 22:19,"));
+             QStringLiteral("山田， 太郎,-5,12,2009年01月07日 22:19,a，b"));
     QCOMPARE(FormatVisitorLine(table, 1, u'\t'), QStringLiteral("\t0\t0\t\t"));
 }
 
