@@ -44,6 +44,7 @@ class Form1::Collection final : public CollectionHost,
     void SaveDataFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& message) override;
     WebBrowser& WebBrowser1() override { return m_browser; }
+    bool programEnding() const override { return m_form.ended(); }
 
     // ScheduleHost
     bool command1Enabled() const override;

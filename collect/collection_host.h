@@ -39,6 +39,9 @@ class CollectionHost : public StatusPanels {
     // A modal message box with an OK button.
     virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
 
+    // The program is ending: a run stops after the page in progress instead of fetching the next.
+    virtual bool programEnding() const = 0;
+
     // WebBrowser1, the embedded browser of the window.
     virtual WebBrowser& WebBrowser1() = 0;
 };

@@ -71,6 +71,10 @@ Collector::~Collector() {
 
 void Collector::Command1_Click() {
     Zodadud_Get(m_address.footprintPage1);
+    // A close that waited for the first page has been carried out at its end.
+    if (m_host.programEnding()) {
+        return;
+    }
     Zodadud_Get(m_address.footprintPage2);
 }
 

@@ -58,6 +58,7 @@ class QuietHost final : public CollectionHost {
     void showNotice(const QString&) override { failed = true; }
     void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
     WebBrowser& WebBrowser1() override { return browser; }
+    bool programEnding() const override { return false; }
 
     VisitorTable table;
     RankingModel ranking;

@@ -34,6 +34,7 @@ class TestCollectionHost final : public CollectionHost {
     void showNotice(const QString& message) override;
     void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
     WebBrowser& WebBrowser1() override { return browser; }
+    bool programEnding() const override { return false; }
 
     Platform& platform;
     VisitorTable table;
