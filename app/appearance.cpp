@@ -68,6 +68,33 @@ QColor NoteColour() {
     return {255, 0, 0};
 }
 
+QPalette ListPalette(QPalette palette) {
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::AlternateBase, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+
+QPalette PanelPalette(QPalette palette) {
+    palette.setColor(QPalette::Window, FrameColour());
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    return palette;
+}
+
+QPalette PanelButtonPalette(QPalette palette) {
+    palette = PanelPalette(palette);
+    palette.setColor(QPalette::Button, FrameColour());
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    return palette;
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (int side : {16, 22, 24, 32, 48}) {

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 #include <QRect>
 
 // The program's look: its font, colours, icon and the ranking list's background picture.
@@ -24,6 +25,15 @@ QFont ProgramFont();
 QColor FrameColour();
 // Text of the notes at the bottom of the main window.
 QColor NoteColour();
+
+// The ranking list's own colours on top of `palette`: dark text on the white paw-print picture
+// and its blue selection, which a dark desktop theme must not turn into light text on white.
+QPalette ListPalette(QPalette palette);
+// The orange frames' colours on top of `palette`: dark labels on orange and white boxes with dark
+// text. Roles a button uses are left to the theme, so the push buttons on the frames keep its look.
+QPalette PanelPalette(QPalette palette);
+// For the check boxes and option buttons on the orange frames: their button roles too.
+QPalette PanelButtonPalette(QPalette palette);
 
 // The paw print that stands for the program in the title bar and the tray.
 QIcon ProgramIcon();

@@ -4,9 +4,12 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTimer>
+#include <climits>
 
 #include "app/appearance.h"
+#include "app/caption_button.h"
 #include "app/check_box.h"
 #include "app/form3.h"
 #include "app/ranking_view.h"
@@ -21,9 +24,16 @@ Form1::Form1(Platform& platform, QWidget* parent)
     setWindowIcon(ProgramIcon());
     m_rankingSort.setSourceModel(&m_ranking);
     m_files.setDialogParent(this);
+    m_files.setProgress([this](qsizetype done, qsizetype total) { showFileProgress(done, total); });
     createControls();
     createLinks();
     wireCollection();
+    // The run needs the whole table; a click during the start-up load is remembered for its end.
+    connect(Command1, &QAbstractButton::clicked, this, [this] {
+        if (m_loadingTable) {
+            m_runAfterLoad = true;
+        }
+    });
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 
@@ -51,15 +61,6 @@ void Form1::Form_Load() {
 
     LoadSettings();
 
-    const QFileInfo dataFile(DataPath);
-    if (dataFile.isFile() && !dataFile.isHidden()) {
-        TAB_FileLoad(DataPath);
-    } else {
-        CSV_FileLoad(CsvPath);
-    }
-
-    RefreshRanking();
-
     m_form3 = std::make_unique<Form3>(*this);
     m_form3->Form_Load();
     m_form3->show();
@@ -67,12 +68,31 @@ void Form1::Form_Load() {
 
     RefreshStartupButton();
 
+    m_platform.clock->DoEvents();
+    showNormal();
+
+    // A large table takes a while; the window stays alive meanwhile, since each row pumps events.
+    m_loadingTable = true;
+    const QFileInfo dataFile(DataPath);
+    if (dataFile.isFile() && !dataFile.isHidden()) {
+        TAB_FileLoad(DataPath);
+    } else {
+        CSV_FileLoad(CsvPath);
+    }
+    m_loadingTable = false;
+    if (m_ended) {
+        return;  // an exit asked for during the load was carried out at its end
+    }
+
+    RefreshRanking();
+
     if (BootGetChk->Value() == 1) {
         Timer2->start();
     }
-
-    m_platform.clock->DoEvents();
-    showNormal();
+    if (m_runAfterLoad) {
+        m_runAfterLoad = false;
+        QTimer::singleShot(0, this, &Form1::Command1_Click);
+    }
 }
 
 void Form1::SetPanelText(int panel, const QString& text) {
@@ -101,30 +121,50 @@ void Form1::ListView1_ColumnClick(int column) {
 }
 
 void Form1::SaveDataFile(const QString& path, bool IsFallback) {
-    setListCommandsEnabled(false);
+    startFileWork();
     m_files.SaveDataFile(path, IsFallback);
     finishFileWork();
 }
 
 void Form1::SaveCsvFile(const QString& path, bool IsFallback) {
-    setListCommandsEnabled(false);
+    startFileWork();
     m_files.SaveCsvFile(path, IsFallback);
     finishFileWork();
 }
 
 void Form1::TAB_FileLoad(const QString& path) {
-    setListCommandsEnabled(false);
+    startFileWork();
     m_files.TAB_FileLoad(path);
     finishFileWork();
 }
 
 void Form1::CSV_FileLoad(const QString& path) {
-    setListCommandsEnabled(false);
+    startFileWork();
     m_files.CSV_FileLoad(path);
     finishFileWork();
 }
 
+void Form1::startFileWork() {
+    if (!m_files.busy()) {
+        m_fileWorkStart = m_platform.clock->timeGetTime();
+    }
+    setListCommandsEnabled(false);
+}
+
+void Form1::showFileProgress(qsizetype done, qsizetype total) {
+    // Work that ends within a second shows no bar, so saves of ordinary tables do not flicker.
+    if (m_platform.clock->timeGetTime() - m_fileWorkStart <= 1000) {
+        return;
+    }
+    FileProgress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
+    FileProgress->setValue(int(std::min(done, total)));
+    FileProgress->show();
+}
+
 void Form1::finishFileWork() {
+    if (!m_files.busy()) {
+        FileProgress->hide();
+    }
     updateCommandAvailability();
     carryOutPendingExit();
 }

@@ -17,6 +17,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QRadioButton;
 class QStatusBar;
 class QTimer;
@@ -39,7 +40,9 @@ class Form1 : public QWidget, public StatusPanels {
     explicit Form1(Platform& platform, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The start-up sequence; ends with the window shown in its normal state.
+    // The start-up sequence: the settings, the tray and the window come first, the visitor table
+    // loads behind the shown window and the list fills when it ends. A click on "足跡取得"
+    // during that load starts the run once the load has ended.
     void Form_Load();
 
     // --- State ---
@@ -76,6 +79,8 @@ class Form1 : public QWidget, public StatusPanels {
     void CSV_FileLoad(const QString& path);
     // True while a load or a save is between two rows.
     bool FilesBusy() const { return m_files.busy(); }
+    // In the status bar, "rows done / rows" of a load or a save that has lasted over a second.
+    QProgressBar* FileProgress = nullptr;
 
     // --- Filled in by the settings file, the start-up registration and the schedule ---
     void LoadSettings();
@@ -177,7 +182,11 @@ class Form1 : public QWidget, public StatusPanels {
 
     void createControls();
     void createStatusBar();
+    // Accessible names and the Tab order.
+    void describeControls();
     void layOutNotes();
+    void startFileWork();
+    void showFileProgress(qsizetype done, qsizetype total);
     void finishFileWork();
     void createLinks();
     void setListCommandsEnabled(bool enabled);
@@ -197,6 +206,9 @@ class Form1 : public QWidget, public StatusPanels {
     bool m_exitPending = false;
     QString m_exitReason;
     bool m_ended = false;
+    quint32 m_fileWorkStart = 0;    // the clock's count when the outermost load or save began
+    bool m_loadingTable = false;    // the start-up load is between rows
+    bool m_runAfterLoad = false;    // "足跡取得" was clicked during it
     Form1Links* m_links = nullptr;  // a child object
     // The run's, the schedule's and the settings' view of this window, with the browser, the
     // collector and the schedule it owns.

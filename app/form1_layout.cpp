@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -33,19 +34,19 @@ Widget* place(QWidget* parent, const char* name, const QRect& rect, Args&&... ar
     return widget;
 }
 
-void paintBackground(QWidget* widget, const QColor& colour) {
+// The orange frames set every colour they show themselves, so a dark desktop theme leaves their
+// dark-on-orange labels readable; `palette` is PanelPalette or PanelButtonPalette.
+void paintBackground(QWidget* widget, QPalette (*palette)(QPalette)) {
     // Buttons fill with the button colour otherwise, which would leave grey boxes on the frame.
     widget->setBackgroundRole(QPalette::Window);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
+    widget->setPalette(palette(widget->palette()));
     widget->setAutoFillBackground(true);
 }
 
 QFrame* borderlessFrame(QWidget* parent, const char* name, const QRect& rect) {
     auto* frame = place<QFrame>(parent, name, rect);
     frame->setFrameShape(QFrame::NoFrame);
-    paintBackground(frame, FrameColour());
+    paintBackground(frame, PanelPalette);
     return frame;
 }
 
@@ -62,7 +63,7 @@ void widenTowardsFrame(QWidget* widget, int designWidth, int neededWidth) {
 
 CheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
     auto* box = place<CheckBox>(parent, name, rect, caption);
-    paintBackground(box, FrameColour());
+    paintBackground(box, PanelButtonPalette);
     widenTowardsFrame(box, rect.width(), box->sizeHint().width());
     return box;
 }
@@ -100,6 +101,7 @@ void setHeightIfValid(QWidget* widget, int height) {
 void Form1::createControls() {
     ListView1 = place<RankingView>(this, "ListView1", TwipsRect(0, 0, 6495, 4695));
     ListView1->setModel(&m_rankingSort);
+    ListView1->setPalette(ListPalette(ListView1->palette()));
     ListView1->applyColumnLayout();
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, &Form1::ListView1_ColumnClick);
 
@@ -110,13 +112,13 @@ void Form1::createControls() {
     // The method choice lives in the settings file; the frame lies over Command1 and stays hidden.
     Frame3 = place<QGroupBox>(Frame1, "Frame3", TwipsRect(120, 120, 1335, 855),
                               QStringLiteral("取得方法"));
-    paintBackground(Frame3, FrameColour());
+    paintBackground(Frame3, PanelPalette);
     GetOpt[0] = place<QRadioButton>(Frame3, "GetOpt0", TwipsRect(120, 240, 1095, 255),
                                     QStringLiteral("方法1"));
     GetOpt[1] = place<QRadioButton>(Frame3, "GetOpt1", TwipsRect(120, 480, 1095, 255),
                                     QStringLiteral("方法2"));
     for (QRadioButton* option : GetOpt) {
-        paintBackground(option, FrameColour());
+        paintBackground(option, PanelButtonPalette);
     }
     GetOpt[0]->setChecked(true);
     Frame3->hide();
@@ -162,6 +164,7 @@ void Form1::createControls() {
                   TwipsRect(240, 600, 7815, 255));
 
     createStatusBar();
+    describeControls();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -172,6 +175,22 @@ void Form1::createControls() {
     Timer2->setInterval(3000);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     Timer1->start();
+}
+
+void Form1::describeControls() {
+    ListView1->setAccessibleName(QStringLiteral("足あとランキング"));
+    Text1->setAccessibleName(QStringLiteral("巡回間隔（分）"));
+    UpDown1->setAccessibleName(QStringLiteral("巡回間隔の増減"));
+    // Buttons, check boxes and labels are named by their captions without the access-key
+    // ampersand, which Qt reads from them as they change ("スタートアップに登録" and its opposite).
+
+    // Reading order: the list, then the frame from top to bottom.
+    const QList<QWidget*> order = {ListView1, Command1,  GetOpt[0], GetOpt[1], Text1,
+                                   UpDown1,   IEOpenChk, BatsuChk,  AlarmChk,  BootGetChk,
+                                   Command5,  Command4,  Command3,  Command2,  Command6};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void Form1::createStatusBar() {
@@ -190,6 +209,15 @@ void Form1::createStatusBar() {
     m_panels[1]->setMinimumWidth(TwipsToPixels(kPanel2MinWidth));
     StatusBar1->addWidget(m_panels[0]);
     StatusBar1->addWidget(m_panels[1], 1);
+
+    FileProgress = new QProgressBar(StatusBar1);
+    FileProgress->setObjectName(QStringLiteral("FileProgress"));
+    FileProgress->setFormat(QStringLiteral("%v / %m"));
+    FileProgress->setTextVisible(true);
+    FileProgress->setAccessibleName(QStringLiteral("読み書きの進み具合"));
+    FileProgress->setFixedWidth(TwipsToPixels(kPanel1Width));
+    StatusBar1->addPermanentWidget(FileProgress);
+    FileProgress->hide();
 }
 
 void Form1::Form_Resize() {

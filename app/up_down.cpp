@@ -1,6 +1,7 @@
 #include "app/up_down.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyleOption>
@@ -15,6 +16,8 @@ constexpr int kRepeatMs = 60;
 }  // namespace
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
+    // Reached with Tab and stepped with the arrow keys; a click leaves the focus in the box.
+    setFocusPolicy(Qt::TabFocus);
     connect(&m_repeat, &QTimer::timeout, this, &UpDown::repeat);
 }
 
@@ -98,6 +101,16 @@ void UpDown::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+void UpDown::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up) {
+        stepUp();
+    } else if (event->key() == Qt::Key_Down) {
+        stepDown();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
 void UpDown::hideEvent(QHideEvent* event) {
     m_pressed = Arrow::None;
     m_repeat.stop();
@@ -122,5 +135,10 @@ void UpDown::paintEvent(QPaintEvent*) {
         painter.drawPrimitive(
             arrow == Arrow::Up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
             indicator);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 }

@@ -100,11 +100,15 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
         file = m_platform.files->create(path);
         ok = file != nullptr;
     }
+    if (ok) {
+        report(0, rows);
+    }
     for (qsizetype i = 0; ok && i < rows; ++i) {
         QByteArray line = EncodeCp932(FormatVisitorLine(m_table, i, separator));
         line += "\r\n";
         ok = file->write(line);
         WaitMilliseconds(*m_platform.clock, 1);
+        report(i + 1, rows);
     }
     if (ok) {
         ok = file->commit();
@@ -137,6 +141,12 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
             QStringLiteral("データファイルの一部を読み込めませんでした。元のファイルを「") +
                 copyName + QStringLiteral("」として保存しました。"),
             MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+    }
+}
+
+void VisitorFiles::report(qsizetype done, qsizetype total) const {
+    if (m_progress) {
+        m_progress(done, total);
     }
 }
 
@@ -194,6 +204,7 @@ void VisitorFiles::load(const QString& path, QChar separator) {
     exact = exact && decodedExactly;
 
     m_table.RowCount = 0;
+    report(0, lines.size());
     qsizetype next = 0;
     for (; next < lines.size(); ++next) {
         const QStringList fields = lines[next].split(separator);
@@ -210,6 +221,7 @@ void VisitorFiles::load(const QString& path, QChar separator) {
             exact = false;
         }
         WaitMilliseconds(*m_platform.clock, 1);
+        report(next + 1, lines.size());
     }
     // Lines the load did not reach are lost at the next save, unless they are only the empty
     // lines at the end of the file.

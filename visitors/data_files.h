@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QString>
+#include <functional>
 
 struct Platform;
 class QWidget;
@@ -19,6 +20,11 @@ class VisitorFiles {
 
     // The window that owns the message boxes.
     void setDialogParent(QWidget* parent) { m_dialogParent = parent; }
+
+    // Told how many of a load's lines or a save's rows are done: once with 0 before the first,
+    // then after each.
+    using Progress = std::function<void(qsizetype done, qsizetype total)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
 
     // Writes as many leading slots as the ranking shows rows. A failed save leaves the old file
     // as it was, writes the rows to "\setting.bak" instead (unless this save is that fallback)
@@ -44,12 +50,14 @@ class VisitorFiles {
     void load(const QString& path, QChar separator);
     // Copies the inexactly loaded file before it is replaced; false when that failed.
     bool keepUnreadCopy(const QString& path, QString* copyName);
+    void report(qsizetype done, qsizetype total) const;
 
     Platform& m_platform;
     VisitorTable& m_table;
     const RankingModel& m_ranking;
     StatusPanels& m_panels;
     QWidget* m_dialogParent = nullptr;
+    Progress m_progress;
     int m_busyDepth = 0;
     QString m_inexactSource;  // absolute path of a file that did not load exactly
     QString m_unreadCopy;     // the copy made of it, once made

@@ -14,7 +14,7 @@ class ControlsTest : public QObject {
   private Q_SLOTS:
     void upDownStepsTheNumberInItsBox_data();
     void upDownStepsTheNumberInItsBox();
-    void upDownArrowsRespondToTheMouse();
+    void upDownRespondsToTheMouseAndTheArrowKeys();
     void checkBoxKnowsThreeStatesButClicksOnlyTwo();
     void pawPictureIsAGreyPawOnWhite();
     void rankingListShowsThePictureBehindItsRows();
@@ -66,7 +66,7 @@ void ControlsTest::upDownStepsTheNumberInItsBox() {
     QCOMPARE(edited.count(), changes);
 }
 
-void ControlsTest::upDownArrowsRespondToTheMouse() {
+void ControlsTest::upDownRespondsToTheMouseAndTheArrowKeys() {
     Form1Fixture f;
     f.form->show();
     UpDown* arrows = f.form->UpDown1;
@@ -77,6 +77,13 @@ void ControlsTest::upDownArrowsRespondToTheMouse() {
     QTest::mouseClick(arrows, Qt::LeftButton, {},
                       QPoint(arrows->width() / 2, arrows->height() - 2));
     QCOMPARE(f.form->Text1->text(), QStringLiteral("29"));
+
+    // Reached with Tab, the control steps with the arrow keys.
+    QTest::keyClick(arrows, Qt::Key_Up);
+    QTest::keyClick(arrows, Qt::Key_Up);
+    QCOMPARE(f.form->Text1->text(), QStringLiteral("31"));
+    QTest::keyClick(arrows, Qt::Key_Down);
+    QCOMPARE(f.form->Text1->text(), QStringLiteral("30"));
 }
 
 void ControlsTest::checkBoxKnowsThreeStatesButClicksOnlyTwo() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPalette>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -19,3 +20,20 @@ struct Form1Fixture {
     TestPlatform platform;
     std::unique_ptr<Form1> form;
 };
+
+// A dark desktop theme: light text on dark ground wherever a widget does not set its own colours.
+inline QPalette DarkThemePalette() {
+    QPalette dark;
+    for (auto [role, colour] : {std::pair{QPalette::Window, QColor(53, 53, 53)},
+                                {QPalette::WindowText, Qt::white},
+                                {QPalette::Base, QColor(35, 35, 35)},
+                                {QPalette::AlternateBase, QColor(53, 53, 53)},
+                                {QPalette::Text, Qt::white},
+                                {QPalette::Button, QColor(53, 53, 53)},
+                                {QPalette::ButtonText, Qt::white},
+                                {QPalette::Highlight, QColor(200, 120, 0)},
+                                {QPalette::HighlightedText, Qt::black}}) {
+        dark.setColor(role, colour);
+    }
+    return dark;
+}

@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -44,6 +46,10 @@ class Form1LayoutTest : public QObject {
     void controlsSitAtTheirPlacesWithTheirCaptions();
     void textsThatNeedMoreRoomReachTowardsTheFrameEdge();
     void framesAndOptionsShowTheirColours();
+    void designColoursHoldUnderADarkTheme_data();
+    void designColoursHoldUnderADarkTheme();
+    void tabWalksTheControlsInReadingOrderAndEachHasAName_data();
+    void tabWalksTheControlsInReadingOrderAndEachHasAName();
     void methodChoiceIsHiddenWithMethodOneSelected();
     void statusBarHasItsTwoPanels();
     void timersStartAsTheScheduleNeeds();
@@ -173,6 +179,91 @@ void Form1LayoutTest::framesAndOptionsShowTheirColours() {
         QVERIFY2(red, qPrintable(note->objectName()));
         QCOMPARE(note->palette().color(QPalette::WindowText), kNoteColour);
     }
+}
+
+void Form1LayoutTest::designColoursHoldUnderADarkTheme_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QColor>("colour");
+    auto row = [](const char* what, const char* name, QPalette::ColorRole role, QColor colour) {
+        QTest::newRow(what) << QString::fromLatin1(name) << int(role) << colour;
+    };
+    row("list background", "ListView1", QPalette::Base, Qt::white);
+    row("list text", "ListView1", QPalette::Text, Qt::black);
+    row("list selection", "ListView1", QPalette::Highlight, QColor(48, 140, 198));
+    row("list selected text", "ListView1", QPalette::HighlightedText, Qt::white);
+    row("frame", "Frame1", QPalette::Window, kFrameColour);
+    row("frame label", "Label1", QPalette::WindowText, Qt::black);
+    row("minutes box", "Text1", QPalette::Text, Qt::black);
+    row("minutes box background", "Text1", QPalette::Base, Qt::white);
+    row("check box caption", "AlarmChk", QPalette::WindowText, Qt::black);
+    row("check box button", "AlarmChk", QPalette::Button, kFrameColour);
+    row("option caption", "GetOpt0", QPalette::WindowText, Qt::black);
+    row("note", "Label3", QPalette::WindowText, kNoteColour);
+}
+
+void Form1LayoutTest::designColoursHoldUnderADarkTheme() {
+    QFETCH(QString, name);
+    QFETCH(int, role);
+    QFETCH(QColor, colour);
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(DarkThemePalette());
+    Form1Fixture f;
+    f.form->show();
+    const QColor shown = f.form->findChild<QWidget*>(name)->palette().color(
+        QPalette::Active, QPalette::ColorRole(role));
+    QApplication::setPalette(saved);
+    QCOMPARE(shown, colour);
+}
+
+void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName_data() {
+    QTest::addColumn<int>("tabs");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("spoken");
+    const char* const order[][2] = {
+        {"ListView1", "足あとランキング"},
+        {"Command1", "足跡取得"},
+        {"Text1", "巡回間隔（分）"},
+        {"UpDown1", "巡回間隔の増減"},
+        {"IEOpenChk", "IEで開く"},
+        {"BatsuChk", "×で最小化"},
+        {"AlarmChk", "アラーム機能"},
+        {"BootGetChk", "起動時取得"},
+        {"Command5", "CSV書き出し"},
+        {"Command4", "条件指定削除..."},
+        {"Command3", "動作報告"},
+        {"Command2", "最新版を確認"},
+        {"Command6", "スタートアップに登録"},
+        // Round again: no other control takes the focus.
+        {"ListView1", "足あとランキング"},
+    };
+    int tabs = 0;
+    for (const auto& [name, spoken] : order) {
+        QTest::addRow("%d %s", tabs, name)
+            << tabs << QString::fromLatin1(name) << QString::fromUtf8(spoken);
+        ++tabs;
+    }
+}
+
+void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName() {
+    QFETCH(int, tabs);
+    QFETCH(QString, name);
+    QFETCH(QString, spoken);
+    Form1Fixture f;
+    f.form->show();
+    f.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    f.form->ListView1->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < tabs; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QCOMPARE(focused->objectName(), name);
+    // What a screen reader says: the accessible name, or a button's caption without its '&'.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(focused);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), spoken);
 }
 
 void Form1LayoutTest::methodChoiceIsHiddenWithMethodOneSelected() {

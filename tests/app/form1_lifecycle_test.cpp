@@ -1,7 +1,11 @@
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/check_box.h"
 #include "app/form3.h"
@@ -47,6 +51,8 @@ class Form1LifecycleTest : public QObject {
     void sampleDataLoadsWholeAndRanked();
     void startupSetsCaptionBeforeTheTrayIcon();
     void startupShowsTheWindowNormalWithTheTrayHostHidden();
+    void largeTablesLoadBehindTheWindowAndShowTheirProgress_data();
+    void largeTablesLoadBehindTheWindowAndShowTheirProgress();
     void startupRunIsScheduledOnlyWhenBootGetIsTicked_data();
     void startupRunIsScheduledOnlyWhenBootGetIsTicked();
     void startupStartsFromAFreshState();
@@ -152,6 +158,74 @@ void Form1LifecycleTest::startupShowsTheWindowNormalWithTheTrayHostHidden() {
     QVERIFY(!f.form->form3()->isVisible());
     QCOMPARE(f.form->form3()->windowTitle(), QStringLiteral("起動中..."));
     QVERIFY(f.platform.clock->doEventsCalls >= 1);
+}
+
+void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("bar");
+    // Each row takes 2 ms of the clock.
+    QTest::newRow("short load") << false << 400 << false;
+    QTest::newRow("long load") << false << 1000 << true;
+    QTest::newRow("short save") << true << 400 << false;
+    QTest::newRow("long save") << true << 1000 << true;
+}
+
+void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
+    QFETCH(bool, save);
+    QFETCH(int, rows);
+    QFETCH(bool, bar);
+    Form1Fixture f;
+    QStringList lines;
+    for (int i = 0; i < rows; ++i) {
+        lines << QStringLiteral("v%1\t%1\t1\t2026年12月06日 22:19\t").arg(i + 1);
+    }
+    writeBytes(f.path(QStringLiteral("zodadud_data.dat")), cp932Lines(lines));
+
+    struct Moment {
+        quint32 ms;
+        bool windowShown;
+        int listRows;
+        QString bar;  // empty while the bar is hidden
+    };
+    std::vector<Moment> moments;
+    auto watch = [&] {
+        if (f.form->FilesBusy()) {
+            moments.push_back(
+                {f.platform.clock->counter, f.form->isVisible(), f.form->ranking().rowCount(),
+                 f.form->FileProgress->isVisible() ? f.form->FileProgress->text() : QString()});
+        }
+    };
+    if (save) {
+        f.form->Form_Load();
+        f.platform.clock->onDoEvents = watch;
+        f.form->SaveDataFile(f.form->DataPath, false);
+    } else {
+        f.platform.clock->onDoEvents = watch;
+        f.form->Form_Load();
+    }
+
+    QVERIFY(moments.size() > size_t(rows));
+    const quint32 start = moments.front().ms;
+    const auto firstBar = std::find_if(moments.begin(), moments.end(),
+                                       [](const Moment& m) { return !m.bar.isEmpty(); });
+    QCOMPARE(firstBar != moments.end(), bar);
+    if (bar) {
+        // The bar waits for the first second and counts the rows done out of all of them.
+        QVERIFY(firstBar->ms - start > 1000);
+        const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral("^(\\d+) / %1$").arg(rows)).match(firstBar->bar);
+        QVERIFY2(count.hasMatch(), qPrintable(firstBar->bar));
+        QVERIFY(std::abs(count.captured(1).toInt() - 500) < 10);
+        QCOMPARE(f.form->FileProgress->text(), QStringLiteral("%1 / %1").arg(rows));
+    }
+    // The window is up while the table loads, and the list fills when it has loaded.
+    for (const Moment& m : moments) {
+        QVERIFY(m.windowShown);
+        QCOMPARE(m.listRows, save ? rows : 0);
+    }
+    QVERIFY(!f.form->FileProgress->isVisible());
+    QCOMPARE(f.form->ranking().rowCount(), rows);
 }
 
 void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {

@@ -20,6 +20,7 @@
 #include "app/form3.h"
 #include "app/ranking_view.h"
 #include "platform/platform.h"
+#include "tests/app/form1_fixture.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ class WindowDisplayTest : public QObject {
     void cleanupTestCase();
     void everyCaptionCharacterIsInTheFont();
     void trayIconHidesAndShowsTheWindow();
+    void darkThemeLeavesTheListAndFrameReadable();
     void screenshotAndQuitFromTheTray();
 
   private:
@@ -153,6 +155,42 @@ void WindowDisplayTest::trayIconHidesAndShowsTheWindow() {
     QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QCOMPARE(m_form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示"));
+}
+
+void WindowDisplayTest::darkThemeLeavesTheListAndFrameReadable() {
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(DarkThemePalette());
+    QTest::qWait(200);
+    const QImage list = m_form->ListView1->viewport()->grab().toImage();
+    const QImage frame = m_form->Frame1->grab().toImage();
+    const QString shot =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/kestrelview_window_dark.png");
+    const bool written = QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
+    QApplication::setPalette(saved);
+    QVERIFY(written);
+    qInfo("Screenshot: %s", qPrintable(shot));
+
+    // Dark writing on light ground: in the list's first row and in the frame's first label.
+    auto darkAndLight = [](const QImage& image, const QRect& area) {
+        int dark = 0;
+        int light = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const int v = image.pixelColor(x, y).value();
+                dark += v < 90;
+                light += v > 180;
+            }
+        }
+        return std::pair{dark, light};
+    };
+    const QRect firstRow =
+        m_form->ListView1->visualRect(m_form->ListView1->model()->index(0, 1)) & list.rect();
+    const auto [rowDark, rowLight] = darkAndLight(list, firstRow);
+    QVERIFY2(rowDark > 0 && rowLight > rowDark,
+             qPrintable(QStringLiteral("%1 %2").arg(rowDark).arg(rowLight)));
+    const auto [labelDark, labelLight] = darkAndLight(frame, m_form->Label1->geometry());
+    QVERIFY2(labelDark > 0 && labelLight > labelDark,
+             qPrintable(QStringLiteral("%1 %2").arg(labelDark).arg(labelLight)));
 }
 
 void WindowDisplayTest::screenshotAndQuitFromTheTray() {
