@@ -38,20 +38,20 @@ void drawPaw(QPainter& painter, const QSizeF& size, const QColor& colour) {
     painter.restore();
 }
 
-QPixmap iconPixmap(int side) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+}  // namespace
+
+QImage ProgramIconImage(int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(FrameColour());
     painter.drawEllipse(QRectF(0.5, 0.5, side - 1.0, side - 1.0));
     painter.translate(side * 0.08, side * 0.1);
     drawPaw(painter, QSizeF(side * 0.9, side * 0.9), QColor(110, 60, 30));
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QFont ProgramFont() {
     QFont font(QStringLiteral("IPAGothic"));
@@ -98,7 +98,7 @@ QPalette PanelButtonPalette(QPalette palette) {
 QIcon ProgramIcon() {
     QIcon icon;
     for (int side : {16, 22, 24, 32, 48}) {
-        icon.addPixmap(iconPixmap(side));
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(side)));
     }
     return icon;
 }

@@ -37,6 +37,8 @@ QPalette PanelButtonPalette(QPalette palette);
 
 // The paw print that stands for the program in the title bar and the tray.
 QIcon ProgramIcon();
+// The same paw-print icon at any size, for the icon files the desktop's menus use.
+QImage ProgramIconImage(int side);
 
 // 424 x 300: a light-grey paw print (one large round pad, three oval toe pads above it and to its
 // right) on white.

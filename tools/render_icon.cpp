@@ -1,17 +1,14 @@
 // Writes the program's icon as PNG files for the hicolor theme:
 //   render-icon <output-folder> <name> <side>...
-// gives <output-folder>/<side>x<side>/apps/<name>.png for each side. The sizes the window icon
-// itself holds are checked against it first, so the menus never show a different paw.
+// gives <output-folder>/<side>x<side>/apps/<name>.png for each side, drawn by the same code as
+// the window's and the tray's icon.
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QImage>
-#include <QPixmap>
 #include <cstdio>
 
 #include "app/appearance.h"
-#include "app/program_icon_image.h"
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
@@ -19,16 +16,6 @@ int main(int argc, char** argv) {
     if (arguments.size() < 4) {
         std::fprintf(stderr, "usage: render-icon <output-folder> <name> <side>...\n");
         return 2;
-    }
-    const QIcon windowIcon = ProgramIcon();
-    for (const QSize& size : windowIcon.availableSizes()) {
-        const QImage own =
-            windowIcon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        if (own != ProgramIconImage(size.width())) {
-            std::fprintf(stderr, "render-icon: the %d px icon differs from the window's\n",
-                         size.width());
-            return 1;
-        }
     }
     for (const QString& text : arguments.mid(3)) {
         bool ok = false;
