@@ -77,8 +77,16 @@ void ProgramFoldersTest::dataFolderFollowsTheCopy() {
         bin, rooted(dataDirOption), rooted(xdgDataHome), root.filePath(QStringLiteral("home")));
     QCOMPARE(folders.data, root.filePath(expected));
     QCOMPARE(folders.portable, portable);
-    // The alarm the program ships with is read where it was installed.
+    // The alarm the program ships with is read where it was installed, unless the user put one of
+    // their own in the data folder.
     QCOMPARE(folders.resources, installed ? share : bin);
+    const QString alarm = QStringLiteral("\\alarm.wav");
+    QCOMPARE(ResourceFilePath(folders.data, folders.resources, alarm),
+             AppFilePath(folders.resources, alarm));
+    QVERIFY(QDir().mkpath(folders.data));
+    writeBytes(AppFilePath(folders.data, alarm), "RIFF");
+    QCOMPARE(ResourceFilePath(folders.data, folders.resources, alarm),
+             AppFilePath(folders.data, alarm));
 }
 
 QTEST_MAIN(ProgramFoldersTest)
