@@ -1,27 +1,94 @@
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QSessionManager>
+#include <cstdio>
 
 #include "app/appearance.h"
 #include "app/exit_signals.h"
 #include "app/form1.h"
 #include "app/single_instance.h"
+#include "app/translations.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
+namespace {
+
+void print(FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The command line is read before the application object exists, so --help and --version
+    // answer where no display can be opened.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Keeps a permanent tally of who visits your mixi profile."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringLiteral("help"),
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the program's version and exit."));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Also write the log to the standard error."));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Keep every file in DIR (created if missing)."),
+                                     QStringLiteral("DIR"));
+    parser.addOptions({help, version, verbose, dataDir});
+    // Qt's own options, which the session manager uses to start the program again.
+    for (const char* name :
+         {"platform", "platformtheme", "plugin", "session", "display", "name", "style",
+          "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    QCommandLineOption reverse(QStringLiteral("reverse"));
+    reverse.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(reverse);
+
+    if (!parser.parse(arguments)) {
+        print(stderr, parser.errorText() + u'\n' + parser.helpText());
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("kestrelview " KV_VERSION "\n"));
+        return 0;
+    }
+
     QApplication application(argc, argv);
     // The program lives on in the tray with no window shown; only Form1's close handling ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
+    InstallQtJapanese(application);
 
-    QCommandLineParser parser;
-    const QCommandLineOption verbose(QStringLiteral("verbose"));
-    parser.addOption(verbose);
-    // parse(), not process(): an argument this copy does not know is no reason to refuse a start.
-    parser.parse(QApplication::arguments());
+    const ProgramFolders folders =
+        ChooseProgramFolders(ApplicationDirectory(), parser.value(dataDir),
+                             qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+    if (!folders.portable) {
+        // The cookies are a login: whatever the program writes in the user's folder is the
+        // user's alone, however it is written.
+        ::umask(077);
+    }
+    if (!MakePrivateFolder(folders.data)) {
+        print(stderr, QStringLiteral("kestrelview: the data folder %1 cannot be made\n")
+                          .arg(DisplayPath(folders.data)));
+        return 1;
+    }
 
-    auto platform = Platform::createLinux(ApplicationDirectory());
+    auto platform = Platform::createLinux(folders.data, folders.resources);
     platform->log.setEcho(parser.isSet(verbose));
 
     SingleInstance instance(platform->applicationDirectory);

@@ -260,7 +260,9 @@ void Collector::finishPage() {
     m_host.resetElapsedMinutes();
     if (m_host.alarmChkValue() == 1 && m_platform.sound) {
         m_platform.sound->PlaySound(
-            AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\alarm.wav")), SND_ASYNC);
+            ResourceFilePath(m_platform.applicationDirectory, m_platform.resourceDirectory,
+                             QStringLiteral("\\alarm.wav")),
+            SND_ASYNC);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -11,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include "platform/firefox_cookies.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -139,8 +141,14 @@ void HttpFetch::start(const QUrl& url, BodySink sink) {
     m_timedOut = false;
     delete m_jar;
     m_jar = new QNetworkCookieJar(this);
-    LoadCookieFile(AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\cookies.txt")),
-                   *m_jar);
+    // A cookie file in the data folder wins; without one, the login the user's Firefox keeps.
+    const QString cookieFile =
+        AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\cookies.txt"));
+    if (QFileInfo::exists(cookieFile)) {
+        LoadCookieFile(cookieFile, *m_jar);
+    } else {
+        LoadFirefoxCookies(qEnvironmentVariable("HOME"), *m_jar);
+    }
     m_totalTimer->start(m_platform.network.totalTimeoutMs);
     request(url, 0);
 }

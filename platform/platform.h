@@ -24,8 +24,10 @@ struct Platform {
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
 
-    // The folder beside the executable where every file of the program lives.
+    // The data folder, where every file the program writes lives.
     QString applicationDirectory;
+    // The files installed with the program, read only (alarm.wav); empty: the data folder.
+    QString resourceDirectory;
 
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FileStore> files;
@@ -44,6 +46,8 @@ struct Platform {
     // "kestrelview.log" in the program's folder; a Platform starts with no file.
     EventLog log;
 
-    // The services of a desktop session on Linux, for a program living in `applicationDirectory`.
-    static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory);
+    // The services of a desktop session on Linux, for a program keeping its files in
+    // `applicationDirectory`.
+    static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory,
+                                                 const QString& resourceDirectory = {});
 };

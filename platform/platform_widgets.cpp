@@ -1,9 +1,11 @@
 #include "platform/paths.h"
 #include "platform/platform.h"
 
-std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirectory) {
+std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirectory,
+                                                const QString& resourceDirectory) {
     auto platform = std::make_unique<Platform>();
     platform->applicationDirectory = applicationDirectory;
+    platform->resourceDirectory = resourceDirectory;
     platform->clock = createSystemClock();
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();

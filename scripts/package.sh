@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from an optimised tree and checks it the way the archive would:
 # lintian, the desktop entry and AppStream validators on the installed files, then the package
-# unpacked into a temporary root with every file present and every library of the program found.
+# unpacked into a temporary root with every file present and every library of the program found,
+# and the unpacked program started: --version without a display, the window under Xvfb.
 #   scripts/package.sh [build-dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,6 +32,7 @@ expected=(
     "$share/man/man1/kestrelview.1.gz"
     "$share/doc/kestrelview/copyright"
     "$share/doc/kestrelview/changelog.gz"
+    "$share/kestrelview/alarm.wav"
 )
 for side in 16 22 24 32 48 64 128 256; do
     expected+=("$share/icons/hicolor/${side}x${side}/apps/$id.png")
@@ -52,6 +54,40 @@ missing=$(ldd "$unpacked/usr/bin/kestrelview" | grep 'not found' || true)
 if [ -n "$missing" ]; then
     echo "package.sh: libraries of kestrelview not found:" >&2
     echo "$missing" >&2
+    exit 1
+fi
+# The installed program answers --version without a display.
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$unpacked/usr/bin/kestrelview" --version)
+if [ "$answer" != "kestrelview $version" ]; then
+    echo "package.sh: kestrelview --version said: $answer" >&2
+    exit 1
+fi
+
+# Started as a user starts it, from a root it must not write to and a home of its own: its window
+# shows and its data folder is made where the user's files belong, for the user alone.
+readonly_root=$(mktemp -d)
+home=$(mktemp -d)
+trap 'chmod -R u+w "$readonly_root"; rm -rf "$unpacked" "$readonly_root" "$home"' EXIT
+cp -a "$unpacked/." "$readonly_root/"
+mkdir -m 700 "$home/runtime"
+chmod -R a-w "$readonly_root"
+env -i PATH="$PATH" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
+    XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \
+    xvfb-run -a bash -c '
+        "$1/usr/bin/kestrelview" &
+        program=$!
+        shown=
+        for _ in $(seq 100); do
+            if xdotool search --name Kestrelview >/dev/null 2>&1; then shown=1; break; fi
+            sleep 0.1
+        done
+        kill -TERM "$program"
+        wait "$program" || { echo "package.sh: kestrelview ended with status $?" >&2; exit 1; }
+        [ -n "$shown" ] || { echo "package.sh: the window of kestrelview did not show" >&2; exit 1; }
+    ' package-check "$readonly_root"
+mode=$(stat -c %a "$home/data/kestrelview" 2>/dev/null || echo missing)
+if [ "$mode" != 700 ]; then
+    echo "package.sh: the data folder $home/data/kestrelview is $mode, not 700" >&2
     exit 1
 fi
 echo "package.sh: $deb is sound"

@@ -8,12 +8,13 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
     libgumbo-dev libglib2.0-dev
-    # run: the interface font, the desktop's opener
-    fonts-ipafont-gothic xdg-utils
+    # run: the interface font, the desktop's opener, Qt's Japanese texts, the reader of Firefox's
+    # cookies
+    fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite
     # window tests and the screenshot of the demo on a machine without a display
     xvfb xauth xdotool trayer x11-utils imagemagick
     # the Debian package and its checks
-    dpkg-dev lintian desktop-file-utils appstream qt6-translations-l10n
+    dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The real program, started as a user's desktop starts it, in a folder of its own.
 #include <signal.h>
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,14 +31,17 @@ class ProgramTest : public QObject {
     void killedCopyDoesNotBlockTheNextStart();
     void exitSignalsEndInOrder_data();
     void exitSignalsEndInOrder();
+    void commandLineAnswersWithoutADisplay_data();
+    void commandLineAnswersWithoutADisplay();
+    void copyWithoutItsFilesKeepsThemPrivately_data();
+    void copyWithoutItsFilesKeepsThemPrivately();
 };
 
 void ProgramTest::secondStartRaisesTheFirstAndEnds() {
     QTemporaryDir dir;
     ProgramCopy copy(QStringLiteral(KV_PROGRAM), dir.path());
     writeBytes(dir.filePath(QStringLiteral("zodadud_data.dat")), kVisitors);
-    // An argument this version does not know does not stop the start.
-    QProcess& first = copy.start({QStringLiteral("--verbose"), QStringLiteral("--later-option")});
+    QProcess& first = copy.start({QStringLiteral("--verbose")});
     QVERIFY(copy.waitForLog(kStarted));
 
     QProcess& second = copy.start();
@@ -57,6 +61,7 @@ void ProgramTest::secondStartRaisesTheFirstAndEnds() {
 void ProgramTest::killedCopyDoesNotBlockTheNextStart() {
     QTemporaryDir dir;
     ProgramCopy copy(QStringLiteral(KV_PROGRAM), dir.path());
+    writeBytes(dir.filePath(QStringLiteral("zodadud_data.dat")), kVisitors);
     QProcess& killed = copy.start();
     QVERIFY(copy.waitForLog(kStarted));
     killed.kill();
@@ -96,6 +101,91 @@ void ProgramTest::exitSignalsEndInOrder() {
     QVERIFY(readBytes(setting).contains("WaitTime=12\r\n"));
     QVERIFY(readBytes(setting).contains("Batsu=0\r\n"));
     QVERIFY(copy.log().contains(QStringLiteral("終了 (") + name + u')'));
+}
+
+void ProgramTest::commandLineAnswersWithoutADisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0
+                            << QStringLiteral("--data-dir <DIR>") << QString();
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
+                               << QStringLiteral("kestrelview " KV_VERSION "\n") << QString();
+    QTest::newRow("unknown option: the usage, on standard error")
+        << QStringList{QStringLiteral("--later-option")} << 2 << QString()
+        << QStringLiteral("--data-dir <DIR>");
+    QTest::newRow("--data-dir without its folder")
+        << QStringList{QStringLiteral("--data-dir")} << 2 << QString()
+        << QStringLiteral("--data-dir <DIR>");
+}
+
+void ProgramTest::commandLineAnswersWithoutADisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // The X11 plugin aborts where no display can be opened: any window would end the test here.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KV_PROGRAM), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    const QString stdOut = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString stdErr = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(out), qPrintable(stdOut));
+    QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
+    // Nothing is written anywhere.
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void ProgramTest::copyWithoutItsFilesKeepsThemPrivately_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("dataFolder");
+    QTest::newRow("the user's data folder") << QStringList() << QStringLiteral("xdg/kestrelview");
+    QTest::newRow("--data-dir, created")
+        << QStringList{QStringLiteral("--data-dir"), QStringLiteral("chosen/folder")}
+        << QStringLiteral("copy/chosen/folder");
+}
+
+void ProgramTest::copyWithoutItsFilesKeepsThemPrivately() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, dataFolder);
+    QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("xdg")).toLocal8Bit());
+    const auto restoreXdg = qScopeGuard([&savedXdg] { qputenv("XDG_DATA_HOME", savedXdg); });
+    ProgramCopy copy(QStringLiteral(KV_PROGRAM), folder);
+    QProcess& running = copy.start(arguments);
+    const QString data = root.filePath(dataFolder);
+    const QString log = data + QStringLiteral("/kestrelview.log");
+    QTRY_VERIFY_WITH_TIMEOUT(readBytes(log).contains(EncodeCp932(kStarted)), 20000);
+    running.terminate();
+    QVERIFY(endedWell(running));
+
+    using P = QFileDevice;
+    QCOMPARE(QFile::permissions(data),
+             P::ReadOwner | P::WriteOwner | P::ExeOwner | P::ReadUser | P::WriteUser | P::ExeUser);
+    // The log is appended to; the settings are written through a temporary file at the exit.
+    for (const char* name : {"kestrelview.log", "setting.ini"}) {
+        QCOMPARE(QFile::permissions(data + u'/' + QString::fromLatin1(name)),
+                 P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser);
+    }
+    // Nothing beside the copy but itself (and the folder it was asked to make).
+    QStringList beside = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    beside.sort();
+    QCOMPARE(beside, arguments.isEmpty()
+                         ? QStringList{QStringLiteral("Kestrelview")}
+                         : QStringList({QStringLiteral("Kestrelview"), QStringLiteral("chosen")}));
 }
 
 QTEST_MAIN(ProgramTest)
