@@ -146,8 +146,8 @@ void HttpFetch::start(const QUrl& url, BodySink sink) {
         AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\cookies.txt"));
     if (QFileInfo::exists(cookieFile)) {
         LoadCookieFile(cookieFile, *m_jar);
-    } else {
-        LoadFirefoxCookies(qEnvironmentVariable("HOME"), *m_jar);
+    } else if (!m_platform.browserHome.isEmpty()) {
+        LoadFirefoxCookies(m_platform.browserHome, *m_jar);
     }
     m_totalTimer->start(m_platform.network.totalTimeoutMs);
     request(url, 0);

@@ -39,6 +39,9 @@ struct Platform {
 
     // How hosts are reached (routes, time-outs), read by the download and the browser.
     NetworkAccess network;
+    // The home folder whose Firefox profile lends its login when the data folder has no
+    // "cookies.txt"; empty: none. Only the program sets it, so no test ever reads a real profile.
+    QString browserHome;
     std::unique_ptr<UrlDownload> download;
     std::unique_ptr<Sound> sound;
     std::unique_ptr<WindowDrag> windowDrag;

@@ -14,6 +14,7 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->shellRegistry = createLinuxShellRegistry();
     platform->commandLine = createLinuxCommandLineStarter();
     platform->network.systemLookup = true;
+    platform->browserHome = qEnvironmentVariable("HOME");
     platform->network.environmentProxies = true;
     platform->download = createQtDownload(*platform);
     platform->sound = createQtSound();

@@ -67,9 +67,6 @@ void FirefoxCookiesTest::loginOfTheDefaultProfileIsSent() {
 
     QTemporaryDir data;
     QTemporaryDir home;
-    const QByteArray savedHome = qgetenv("HOME");
-    qputenv("HOME", home.path().toLocal8Bit());
-    const auto restoreHome = qScopeGuard([&savedHome] { qputenv("HOME", savedHome); });
 
     const QString firefox = home.filePath(QStringLiteral(".mozilla/firefox"));
     QVERIFY(QDir().mkpath(firefox));
@@ -130,6 +127,7 @@ void FirefoxCookiesTest::loginOfTheDefaultProfileIsSent() {
 
     TestPlatform platform(data.path());
     installNetworkServices(platform);
+    platform->browserHome = home.path();
     platform->network.routeHost(QStringLiteral("www.mixi.test"), QStringLiteral("127.0.0.1"));
     DemoServiceThread demo;
     QVERIFY(demo.start());
