@@ -99,6 +99,7 @@ void Form1CollectionTest::buttonCollectsBothPagesIntoTheWindow() {
 
 void Form1CollectionTest::aCloseDuringARunEndsTheProgramAfterThatPage() {
     Rig rig;
+    rig.writeSettings("");
     rig.form->Form_Load();
     QSignalSpy ended(rig.form.get(), &Form1::programEnded);
     bool closeTried = false;
