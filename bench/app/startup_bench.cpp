@@ -15,6 +15,7 @@
 
 #include "app/appearance.h"
 #include "app/form1.h"
+#include "bench/resident_memory.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,19 +24,6 @@ qint64 monotonicNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-long residentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return -1;
 }
 
 class FirstPaint : public QObject {

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "collect/collection_host.h"
+#include "bench/collect/bench_host.h"
 #include "collect/collector.h"
 #include "collect/footprint_parser.h"
 #include "platform/paths.h"
@@ -18,41 +18,6 @@
 #include "visitors/visitor_table.h"
 
 namespace {
-
-class BenchHost final : public CollectionHost {
-  public:
-    explicit BenchHost(Platform& platform)
-        : files(platform, table, ranking, *this),
-          browser(platform),
-          path(AppFilePath(platform.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
-    void SetPanelText(int, const QString&) override {}
-    void setCommand1Enabled(bool) override {}
-    void setBusy(bool) override {}
-    void resetElapsedMinutes() override {}
-    int selectedGetOpt() const override { return 0; }
-    void selectGetOpt(int) override {}
-    int alarmChkValue() const override { return 0; }
-    VisitorTable& visitorTable() override { return table; }
-    int rankingRowCount() const override { return ranking.rowCount(); }
-    void RefreshRanking() override { ranking.RefreshRanking(table); }
-    QString dataPath() const override { return path; }
-    void SaveDataFile(const QString& p, bool IsFallback) override {
-        savedRows += ranking.rowCount();
-        files.SaveDataFile(p, IsFallback);
-    }
-    void showNotice(const QString&) override { failed = true; }
-    void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
-    WebBrowser& WebBrowser1() override { return browser; }
-    bool programEnding() const override { return false; }
-
-    VisitorTable table;
-    RankingModel ranking;
-    VisitorFiles files;
-    WebBrowser browser;
-    QString path;
-    int savedRows = 0;
-    bool failed = false;
-};
 
 QString entry(int i) {
     return QStringLiteral(

@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "collect/collection_host.h"
+#include "bench/collect/bench_host.h"
+#include "bench/resident_memory.h"
 #include "collect/collector.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -20,55 +21,7 @@
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
-namespace {
-
-long residentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return -1;
-}
-
-class QuietHost final : public CollectionHost {
-  public:
-    explicit QuietHost(Platform& platform)
-        : files(platform, table, ranking, *this),
-          browser(platform),
-          path(AppFilePath(platform.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
-    void SetPanelText(int, const QString&) override {}
-    void setCommand1Enabled(bool) override {}
-    void setBusy(bool) override {}
-    void resetElapsedMinutes() override {}
-    int selectedGetOpt() const override { return 0; }
-    void selectGetOpt(int) override {}
-    int alarmChkValue() const override { return 0; }
-    VisitorTable& visitorTable() override { return table; }
-    int rankingRowCount() const override { return ranking.rowCount(); }
-    void RefreshRanking() override { ranking.RefreshRanking(table); }
-    QString dataPath() const override { return path; }
-    void SaveDataFile(const QString& p, bool IsFallback) override {
-        files.SaveDataFile(p, IsFallback);
-    }
-    void showNotice(const QString&) override { failed = true; }
-    void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
-    WebBrowser& WebBrowser1() override { return browser; }
-    bool programEnding() const override { return false; }
-
-    VisitorTable table;
-    RankingModel ranking;
-    VisitorFiles files;
-    WebBrowser browser;
-    QString path;
-    bool failed = false;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -83,7 +36,7 @@ int main(int argc, char** argv) {
     platform.clock = createSystemClock();
     platform.files = createLinuxFileStore();
     platform.download = createQtDownload(platform);
-    QuietHost host(platform);
+    BenchHost host(platform);
     Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
 
     // Resident memory: a whole run over both pages, against the figure before it. The service
