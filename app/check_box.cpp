@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 #include "app/check_box.h"
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The main window's part in collecting: the "足跡取得" button, the schedule's timers, the interval
 // box and the settings file, over the collector and the schedule the window owns.
 #include "app/form1_collection.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The commands that change or write the visitor table: delete by count, the CSV export and the
 // memo edit.
 #include <QAction>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The main window's controls at their places, and the layout rule that follows the window's size.
 #include <QFrame>
 #include <QGroupBox>

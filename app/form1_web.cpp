@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The ranking list's pages in the browser, its pop-up menu, the maker's pages and the start-up
 // button.
 #include <QAction>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Builds an optimised tree and runs every benchmark (or those whose name matches $1).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

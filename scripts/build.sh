@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Configures and builds into a build folder: scripts/build.sh [build-dir] [cmake options...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

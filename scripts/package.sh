@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Builds the Debian package from an optimised tree and checks it the way the archive would:
 # lintian, the desktop entry and AppStream validators on the installed files, then the package
 # unpacked into a temporary root with every file present and every library of the program found,

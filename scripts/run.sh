@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Installs what is needed, builds, starts the demo service (a stand-in for the social network) on a
 # free port of 127.0.0.1 and starts Kestrelview in the demo folder (demo/ in this repository),
 # pointed at it. The folder is seeded with a sample visitor file on its first run; the demo service

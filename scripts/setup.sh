@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Installs every Debian 12 package that building, testing and running Kestrelview needs.
 # Safe to run again: it only calls apt when something is missing.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Installs what is needed, builds and runs every test.
 #   scripts/test.sh              the normal build
 #   scripts/test.sh --sanitize   once more with AddressSanitizer and UndefinedBehaviorSanitizer

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The demo service as a program: a stand-in for the social network on 127.0.0.1.
 #include <QCommandLineParser>
 #include <QCoreApplication>

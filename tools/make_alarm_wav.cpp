@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Writes the alarm sound: two short rising chimes, 16-bit mono PCM at 22050 Hz, about 0.7 s.
 #include <QFile>
 #include <QtEndian>

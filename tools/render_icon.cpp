@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Writes the program's icon as PNG files for the hicolor theme:
 //   render-icon <output-folder> <name> <side>...
 // gives <output-folder>/<side>x<side>/apps/<name>.png for each side, drawn by the same code as

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The program idle in the tray: the CPU time its process uses over a stretch of wall time while the
 // main window is hidden, its minute timer counting down as it does between runs. The program starts
 // as main() starts it, in a folder of its own whose settings point at 127.0.0.1, and is hidden

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Start-up of the program with an empty visitor table: the time from starting the process to the
 // main window's first paint, and the resident memory once it is up. Each run is a fresh process,
 // so loading the libraries and fonts counts. Runs on $DISPLAY when it is set, else offscreen.

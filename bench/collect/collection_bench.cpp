@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Benchmarks of the collection run: the parse loop on a 50-entry page and on a 10 MB page, and a
 // whole run over both pages from the demo service by method 1 against the time its pacing takes.
 #include <QCoreApplication>

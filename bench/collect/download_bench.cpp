@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Benchmarks of the download of method 1: how long the window's event loop stalls while a 2 MiB
 // page arrives from 127.0.0.1 (target: no gap over 50 ms between 10 ms timer ticks), and the
 // resident memory a whole collection by method 1 adds (target: at most 2 MiB).

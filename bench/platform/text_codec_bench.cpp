@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Conversion of 10 MB of Japanese text, clean and with one character in a thousand that the
 // encoding cannot take: reading CP932, writing CP932, reading EUC-JP, and the EUC-JP file to CP932
 // file conversion. The text with bad characters may take at most twice the clean one.

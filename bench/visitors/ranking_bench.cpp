@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The end-of-page sort over 100,000 slots and the refill of a 10,000-row ranking.
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Save and load of 100, 1,000 and 10,000 rows against the time the 1 ms row pacing alone takes:
 // the work per row has to stay small beside the pause that keeps the window responsive.
 #include <QCoreApplication>

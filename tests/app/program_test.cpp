@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The real program, started as a user's desktop starts it, in a folder of its own.
 #include <signal.h>
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // The real window on a real X display with a notification area (run by with-display.sh).
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // A user logged in with Firefox needs no cookie file: the page loads send the login Firefox keeps.
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 // Where a copy of the program keeps its files: beside itself when it already does, else where
 // the user's files belong.
 #include <QtTest>

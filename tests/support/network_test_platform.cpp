@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
 #include "tests/support/network_test_platform.h"
 
 RecordingSound* installNetworkServices(TestPlatform& platform) {

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Kestrelview developers
 # Runs a command on a virtual X display of its own with a notification area:
 #   with-display.sh <command> [args...]
 # Starts Xvfb on a free display number and trayer on it, runs the command with
