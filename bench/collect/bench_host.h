@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "collect/collection_host.h"
 #include "platform/paths.h"
@@ -12,6 +13,16 @@
 #include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
+
+// The services a run needs, in `folder`: the system clock, the real files and the download.
+inline std::unique_ptr<Platform> benchPlatform(const QString& folder) {
+    auto platform = std::make_unique<Platform>();
+    platform->applicationDirectory = folder;
+    platform->clock = createSystemClock();
+    platform->files = createLinuxFileStore();
+    platform->download = createQtDownload(*platform);
+    return platform;
+}
 
 // A window-less host for whole collection runs: the real table, ranking and data file, method 1,
 // no alarm; any notice or message marks the run as failed.

@@ -103,11 +103,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTemporaryDir dir;
-    Platform platform;
-    platform.applicationDirectory = dir.path();
-    platform.clock = createSystemClock();
-    platform.files = createLinuxFileStore();
-    platform.download = createQtDownload(platform);
+    const std::unique_ptr<Platform> services = benchPlatform(dir.path());
+    Platform& platform = *services;
     BenchHost host(platform);
     Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
 
