@@ -3,6 +3,7 @@
 
 #include "app/exit_signals.h"
 
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,7 +25,21 @@ void onSignal(int signalNumber) {
     errno = savedErrno;
 }
 
+sigset_t exitSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : kSignals) {
+        sigaddset(&set, signalNumber);
+    }
+    return set;
+}
+
 }  // namespace
+
+void ExitSignals::holdUntilInstalled() {
+    const sigset_t set = exitSignalSet();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
 
 ExitSignals::ExitSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pair) != 0) {
@@ -39,6 +54,8 @@ ExitSignals::ExitSignals() {
     for (const int signalNumber : kSignals) {
         ::sigaction(signalNumber, &action, nullptr);
     }
+    const sigset_t set = exitSignalSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 ExitSignals::~ExitSignals() {

@@ -14,7 +14,12 @@ class QSocketNotifier;
 class ExitSignals : public QObject {
     Q_OBJECT
   public:
-    // Installs the handlers; one object at a time. The destructor restores the defaults.
+    // Holds the signals back until an object exists to take them: a signal sent while the program
+    // starts (before the event loop can read it) stays pending instead of killing the program.
+    static void holdUntilInstalled();
+
+    // Installs the handlers and lets held signals through; one object at a time. The destructor
+    // restores the defaults.
     ExitSignals();
     ~ExitSignals() override;
 

@@ -71,7 +71,21 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // From here on an ending signal (a logout, the package manager, Ctrl+C) is taken as a request
+    // to end: held until the handlers exist, then answered by the window, or by not starting.
+    ExitSignals::holdUntilInstalled();
     QApplication application(argc, argv);
+    ExitSignals exitSignals;
+    Form1* window = nullptr;
+    bool endRequested = false;
+    QObject::connect(&exitSignals, &ExitSignals::received, &application,
+                     [&window, &endRequested](const QString& signalName) {
+                         if (window) {
+                             window->requestExit(signalName);
+                         } else {
+                             endRequested = true;
+                         }
+                     });
     // The program lives on in the tray with no window shown; only Form1's close handling ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
@@ -99,14 +113,17 @@ int main(int argc, char** argv) {
     if (!ClaimDataFolder(instance, *platform, &status)) {
         return status;
     }
+    // A signal taken while the start-up asked the user something.
+    if (endRequested) {
+        return 0;
+    }
 
     Form1 form1(*platform);
+    window = &form1;
     // exit() rather than quit(): quit() would first offer every window a close, and Form1 would
     // take that for the user's close button.
     QObject::connect(&form1, &Form1::programEnded, &application, [] { QApplication::exit(0); });
     QObject::connect(&instance, &SingleInstance::activationRequested, &form1, &Form1::bringToFront);
-    ExitSignals exitSignals;
-    QObject::connect(&exitSignals, &ExitSignals::received, &form1, &Form1::requestExit);
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &form1,
                      [&form1](QSessionManager&) { form1.endSession(); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &form1, [&form1] {

@@ -79,8 +79,12 @@ env -i PATH="$PATH" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$ho
         "$1/usr/bin/kestrelview" &
         program=$!
         shown=
-        for _ in $(seq 100); do
-            if xdotool search --name Kestrelview >/dev/null 2>&1; then shown=1; break; fi
+        for _ in $(seq 300); do
+            # The main window itself: hidden windows of the toolkit carry the program name too.
+            if xdotool search --onlyvisible --name "^Kestrelview" >/dev/null 2>&1; then
+                shown=1
+                break
+            fi
             sleep 0.1
         done
         kill -TERM "$program"
