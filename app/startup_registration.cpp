@@ -5,10 +5,10 @@
 
 #include <QFileInfo>
 
+#include "platform/autostart_entry.h"
 #include "platform/command_line.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
-#include "platform/shell_registry.h"
 
 QString StartupValueData(const QString& applicationDirectory) {
     QString folder = applicationDirectory;
@@ -35,22 +35,19 @@ StartupRegistration::StartupRegistration(Platform& platform, StartupButton& butt
     : m_platform(platform), m_button(button) {}
 
 void StartupRegistration::RefreshStartupButton() {
-    ShellRegistry* shell = m_platform.shellRegistry.get();
-    const QString path = QString::fromUtf16(kStartupValuePath);
-    const bool exists = shell != nullptr && shell->RegRead(path).has_value();
+    AutostartEntry* autostart = m_platform.autostart.get();
+    const bool exists = autostart != nullptr && autostart->exists();
     m_button.setCaption(QString::fromUtf16(exists ? kUnregisterCaption : kRegisterCaption));
 }
 
 void StartupRegistration::Command6_Click() {
-    ShellRegistry* shell = m_platform.shellRegistry.get();
-    const QString path = QString::fromUtf16(kStartupValuePath);
+    AutostartEntry* autostart = m_platform.autostart.get();
     bool changed = false;
-    if (shell != nullptr) {
+    if (autostart != nullptr) {
         if (m_button.caption() == QString::fromUtf16(kRegisterCaption)) {
-            changed = shell->RegWrite(path, StartupValueData(m_platform.applicationDirectory),
-                                      QStringLiteral("REG_SZ"));
+            changed = autostart->write(StartupValueData(m_platform.applicationDirectory));
         } else {
-            changed = shell->RegDelete(path);
+            changed = autostart->remove();
         }
     }
     RefreshStartupButton();

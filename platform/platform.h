@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+#include "platform/autostart_entry.h"
+#include "platform/browser_registry.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/dialogs.h"
@@ -13,8 +15,6 @@
 #include "platform/file_store.h"
 #include "platform/network_access.h"
 #include "platform/notify_icon.h"
-#include "platform/registry.h"
-#include "platform/shell_registry.h"
 #include "platform/sound.h"
 #include "platform/url_download.h"
 #include "platform/window_drag.h"
@@ -36,8 +36,8 @@ struct Platform {
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<NotifyIconService> notifyIcon;
-    std::unique_ptr<Registry> registry;
-    std::unique_ptr<ShellRegistry> shellRegistry;
+    std::unique_ptr<BrowserRegistry> browserRegistry;
+    std::unique_ptr<AutostartEntry> autostart;
     std::unique_ptr<CommandLineStarter> commandLine;
 
     // How hosts are reached (routes, time-outs), read by the download and the browser.

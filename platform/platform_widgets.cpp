@@ -13,8 +13,8 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
     platform->notifyIcon = createQtNotifyIconService();
-    platform->registry = createLinuxRegistry();
-    platform->shellRegistry = createLinuxShellRegistry();
+    platform->browserRegistry = createLinuxBrowserRegistry();
+    platform->autostart = createLinuxAutostartEntry();
     platform->commandLine = createLinuxCommandLineStarter();
     platform->network.systemLookup = true;
     platform->browserHome = qEnvironmentVariable("HOME");

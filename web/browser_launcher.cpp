@@ -5,8 +5,7 @@
 
 #include "platform/command_line.h"
 #include "platform/platform.h"
-#include "platform/registry.h"
-#include "web/registry_value.h"
+#include "web/browser_command.h"
 #include "web/web_host.h"
 
 QString ExplorerCommandLine(const QString& address) {
@@ -30,16 +29,11 @@ void OpenUrl(Platform& platform, WebHost& host, const QString& address) {
         if (starter == nullptr || !host.hasSelectedRow()) {
             return;
         }
-        if (host.IEOpenChkValue() != 0) {
+        if (host.openerOptionState() != 0) {
             starter->Shell(ExplorerCommandLine(address), SW_SHOWNORMAL);
             return;
         }
-        const QString shellKey = QStringLiteral("https\\shell");
-        const QString verb = RegistryValueText(
-            RegistryGetKeyValue(platform, host.dialogParent(), HKEY_CLASSES_ROOT, shellKey, {}));
-        const QString commandTemplate = RegistryValueText(
-            RegistryGetKeyValue(platform, host.dialogParent(), HKEY_CLASSES_ROOT,
-                                shellKey + u'\\' + verb + QStringLiteral("\\command"), {}));
+        const QString commandTemplate = BrowserCommandTemplate(platform, host.dialogParent());
         const StartResult started =
             starter->Shell(BrowserCommandLine(commandTemplate, address), SW_SHOWNORMAL);
         if (started == StartResult::FileNotFound) {

@@ -26,11 +26,12 @@ void doubleClick(QWidget* widget, const QPoint& point) {
 }
 
 // The main window on a desktop of our own: a stand-in browser named as the https handler and a
-// stand-in opener on PATH, the real registry, shell registry and command-line starter over them.
+// stand-in opener on PATH, the real browser registry, autostart entry and command-line starter
+// over them.
 struct Desktop {
     Desktop() {
-        f.platform->registry = createLinuxRegistry();
-        f.platform->shellRegistry = createLinuxShellRegistry();
+        f.platform->browserRegistry = createLinuxBrowserRegistry();
+        f.platform->autostart = createLinuxAutostartEntry();
         f.platform->commandLine = createLinuxCommandLineStarter();
         browser = sandbox.addStandIn("browser");
         opener = sandbox.addStandIn("xdg-open");
@@ -126,7 +127,7 @@ class Form1WebTest : public QObject {
         QFETCH(int, selectedRow);
         Desktop d;
         d.load(visitors);
-        d.f.form->ListView1_ColumnClick(RankingModel::NameColumn);  // yui, mika, kenji, akira
+        d.f.form->sortByColumn(RankingModel::NameColumn);  // yui, mika, kenji, akira
         if (visitors > 0) {
             QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(0));
             QCOMPARE(d.selectedListRow(), 0);
@@ -185,7 +186,7 @@ class Form1WebTest : public QObject {
     void doubleClickAndMenuEntriesOpenTheVisitorsPages() {
         Desktop d;
         d.load(4);
-        d.f.form->ListView1_ColumnClick(RankingModel::NameColumn);  // yui, mika, kenji, akira
+        d.f.form->sortByColumn(RankingModel::NameColumn);  // yui, mika, kenji, akira
         doubleClick(d.list(), d.rowPoint(1));
         QVERIFY(d.sandbox.waitForLaunches("browser", 1));
         QCOMPARE(d.sandbox.launches("browser"),

@@ -29,7 +29,7 @@ struct Registration {
           entry(sandbox.configHome() + "/autostart/kestrelview.desktop"),
           platform(folder) {
         QDir().mkpath(folder);
-        platform->shellRegistry = createLinuxShellRegistry();
+        platform->autostart = createLinuxAutostartEntry();
     }
     QString folder;
     QString entry;
@@ -106,7 +106,7 @@ class StartupRegistrationTest : public QObject {
     void withoutAShellRegistry() {
         LaunchSandbox sandbox;
         Registration r(sandbox);
-        r.platform->shellRegistry.reset();
+        r.platform->autostart.reset();
         StartupRegistration registration(*r.platform, r.button);
         registration.RefreshStartupButton();
         QCOMPARE(r.button.text, kRegister);

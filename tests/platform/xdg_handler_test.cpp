@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <cstdio>
 
-#include "platform/registry.h"
+#include "platform/browser_registry.h"
 #include "platform/xdg_handler.h"
 #include "tests/support/launch_sandbox.h"
 
@@ -19,22 +19,6 @@ QByteArray entry(const QByteArray& exec, const QByteArray& extra = {}) {
 
 QByteArray defaults(const QByteArray& ids) {
     return "[Default Applications]\nx-scheme-handler/https=" + ids + "\n";
-}
-
-QString queryText(Registry& registry, HKEY key, LONG* status) {
-    DWORD type = 0;
-    DWORD size = 0;
-    *status = registry.RegQueryValueEx(key, QString(), &type, nullptr, &size);
-    if (*status != ERROR_SUCCESS) {
-        return {};
-    }
-    QByteArray data(size, 'x');
-    *status = registry.RegQueryValueEx(key, QString(), &type, data.data(), &size);
-    if (type != REG_SZ || !data.endsWith('\0')) {
-        *status = -1;
-    }
-    data.chop(1);
-    return QString::fromUtf8(data);
 }
 
 }  // namespace
@@ -138,72 +122,22 @@ class XdgHandlerTest : public QObject {
         }
     }
 
-    void registryAnswersTheHttpsClass() {
+    // The browser registry answers with the handler's template, looked up at every call.
+    void browserRegistryAnswersWithTheHandlersCommand() {
+        auto registry = createLinuxBrowserRegistry();
+        {
+            LaunchSandbox sandbox;
+            QCOMPARE(registry->httpsOpenCommand(), std::nullopt);
+        }
         LaunchSandbox sandbox;
         sandbox.addStandIn(QStringLiteral("browser"));
         sandbox.setHttpsHandler(QStringLiteral("b.desktop"), QStringLiteral("browser -x %u"));
-        auto registry = createLinuxRegistry();
-
-        HKEY shell = 0;
-        QCOMPARE(
-            registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, "https\\shell", 0, KEY_QUERY_VALUE, &shell),
-            ERROR_SUCCESS);
-        LONG status = 0;
-        QCOMPARE(queryText(*registry, shell, &status), QStringLiteral("open"));
-        QCOMPARE(status, ERROR_SUCCESS);
-        DWORD type = 0;
-        DWORD size = 0;
-        QCOMPARE(registry->RegQueryValueEx(shell, "other", &type, nullptr, &size),
-                 ERROR_FILE_NOT_FOUND);
-        char small[2];
-        size = sizeof small;
-        QCOMPARE(registry->RegQueryValueEx(shell, QString(), &type, small, &size), ERROR_MORE_DATA);
-        QCOMPARE(size, DWORD(5));
-        QCOMPARE(registry->RegCloseKey(shell), ERROR_SUCCESS);
-        QCOMPARE(registry->RegCloseKey(shell), ERROR_INVALID_HANDLE);
-        QCOMPARE(registry->RegQueryValueEx(shell, QString(), &type, nullptr, &size),
-                 ERROR_INVALID_HANDLE);
-
-        HKEY command = 0;
-        QCOMPARE(registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, "HTTPS\\Shell\\Open\\Command", 0,
-                                        KEY_QUERY_VALUE, &command),
-                 ERROR_SUCCESS);
-        QCOMPARE(queryText(*registry, command, &status), QStringLiteral("browser -x \"%1\""));
-        QCOMPARE(status, ERROR_SUCCESS);
-        registry->RegCloseKey(command);
-
-        HKEY other = 0;
-        for (const QString& key :
-             {QStringLiteral("https\\shell\\\\command"),
-              QStringLiteral("http\\shell\\open\\command"), QStringLiteral("https")}) {
-            QCOMPARE(registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &other),
-                     ERROR_FILE_NOT_FOUND);
-        }
-        QCOMPARE(
-            registry->RegOpenKeyEx(HKEY_LOCAL_MACHINE, "https\\shell", 0, KEY_QUERY_VALUE, &other),
-            ERROR_FILE_NOT_FOUND);
-    }
-
-    void registryWithoutAUsableHandler() {
-        auto registry = createLinuxRegistry();
-        HKEY key = 0;
-        {
-            LaunchSandbox sandbox;
-            QCOMPARE(
-                registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, "https\\shell", 0, KEY_QUERY_VALUE, &key),
-                ERROR_FILE_NOT_FOUND);
-        }
-        // Installed, but its command cannot be a template: the class is there, the command not.
-        LaunchSandbox sandbox;
-        sandbox.addStandIn(QStringLiteral("browser"));
+        QCOMPARE(registry->httpsOpenCommand(), std::optional<QString>("browser -x \"%1\""));
+        sandbox.setHttpsHandler(QStringLiteral("b.desktop"), QStringLiteral("browser %U --y"));
+        QCOMPARE(registry->httpsOpenCommand(), std::optional<QString>("browser \"%1\" --y"));
+        // Installed, but its command cannot be a template: no command.
         sandbox.setHttpsHandler(QStringLiteral("b.desktop"), QStringLiteral("browser \"\" %u"));
-        QCOMPARE(
-            registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, "https\\shell", 0, KEY_QUERY_VALUE, &key),
-            ERROR_SUCCESS);
-        registry->RegCloseKey(key);
-        QCOMPARE(registry->RegOpenKeyEx(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0,
-                                        KEY_QUERY_VALUE, &key),
-                 ERROR_FILE_NOT_FOUND);
+        QCOMPARE(registry->httpsOpenCommand(), std::nullopt);
     }
 };
 

@@ -11,7 +11,7 @@ class FakeWebHost final : public WebHost {
     int rankingRowCount() const override { return rows; }
     bool hasSelectedRow() const override { return selected; }
     QString selectedIdText() const override { return selected ? idText : QString(); }
-    int IEOpenChkValue() const override { return ieOpen; }
+    int openerOptionState() const override { return ieOpen; }
     QWidget* dialogParent() const override { return nullptr; }
 
     int rows = 1;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/registry.h"
+#include "platform/browser_registry.h"
 #include "tests/support/launch_sandbox.h"
 #include "tests/support/test_platform.h"
 #include "tests/web/fake_web_host.h"
@@ -18,7 +18,7 @@ struct LaunchRig {
         auto recording = std::make_unique<RecordingStarter>();
         starter = recording.get();
         platform->commandLine = std::move(recording);
-        platform->registry = createLinuxRegistry();
+        platform->browserRegistry = createLinuxBrowserRegistry();
         browser = sandbox.addStandIn("browser");
         opener = sandbox.addStandIn("xdg-open");
     }

@@ -3,8 +3,7 @@
 
 #include <QtTest>
 
-#include "platform/registry.h"
-#include "tests/web/fake_registry.h"
+#include "tests/web/fake_browser_registry.h"
 #include "tests/web/launch_rig.h"
 #include "web/browser_launcher.h"
 
@@ -14,7 +13,7 @@ const QString kAddress = QStringLiteral("https://mixi.jp/show_friend.pl?id=42");
 
 struct Launcher : LaunchRig {
     using LaunchRig::LaunchRig;
-    FakeRegistry* useFakeRegistry() { return installFakeRegistry(*platform); }
+    FakeBrowserRegistry* useFakeRegistry() { return installFakeBrowserRegistry(*platform); }
     QStringList lines() const {
         QStringList result;
         for (const auto& call : starter->calls) {
@@ -77,14 +76,13 @@ class OpenUrlTest : public QObject {
         QFETCH(int, state);
         LaunchSandbox sandbox;
         Launcher launcher(sandbox);
-        FakeRegistry* registry = launcher.useFakeRegistry();
-        registry->setText("https\\shell", "open");
-        registry->setText("https\\shell\\open\\command", launcher.browser + " \"%1\"");
+        FakeBrowserRegistry* registry = launcher.useFakeRegistry();
+        registry->command = launcher.browser + " \"%1\"";
         launcher.host.ieOpen = state;
         OpenUrl(*launcher.platform, launcher.host, kAddress);
 
         QCOMPARE(launcher.lines(), QStringList{"explorer.exe \"" + kAddress + "\""});
-        QVERIFY(registry->openedKeys.isEmpty());
+        QCOMPARE(registry->lookups, 0);
         QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
         QCOMPARE(sandbox.launches("xdg-open"), (QList<QStringList>{{launcher.opener, kAddress}}));
         QVERIFY(sandbox.launches("browser").isEmpty());
@@ -157,52 +155,32 @@ class OpenUrlTest : public QObject {
         QVERIFY(sandbox.launches("browser").isEmpty());
     }
 
-    // Registered commands as a Windows registry may hold them.
+    // Registered commands as the desktop's registry may hold them.
     void registeredCommand_data() {
-        QTest::addColumn<QString>("verb");     // "<none>": no verb value at all
-        QTest::addColumn<QString>("command");  // "<B>" is the browser stand-in
-        QTest::addColumn<int>("commandType");
+        QTest::addColumn<QString>("command");  // "<B>" is the browser stand-in; "<none>": none
         QTest::addColumn<QStringList>("browserArguments");  // empty: the browser must not run
         QTest::addColumn<bool>("openerRuns");
         QTest::newRow("quoted path and place holder")
-            << "open"
-            << "\"<B>\" \"%1\"" << int(REG_SZ) << QStringList{kAddress} << false;
+            << "\"<B>\" \"%1\"" << QStringList{kAddress} << false;
         QTest::newRow("doubled quotes collapse")
-            << "open"
-            << "\"<B>\" -a \"\"x y\"\" \"\"%1\"\"" << int(REG_SZ)
-            << QStringList{"-a", "x y", kAddress} << false;
+            << "\"<B>\" -a \"\"x y\"\" \"\"%1\"\"" << QStringList{"-a", "x y", kAddress} << false;
         QTest::newRow("no place holder")
-            << "open"
-            << "\"<B>\" -nohome" << int(REG_SZ) << QStringList{"-nohome", kAddress} << false;
-        QTest::newRow("another verb") << "edit"
-                                      << "<B> %1" << int(REG_SZ) << QStringList{kAddress} << false;
-        QTest::newRow("empty verb names no key")
-            << ""
-            << "<B> %1" << int(REG_SZ) << QStringList{} << true;
-        QTest::newRow("no verb") << "<none>"
-                                 << "<B> %1" << int(REG_SZ) << QStringList{} << true;
-        QTest::newRow("expandable command")
-            << "open"
-            << "<B> %1" << int(REG_EXPAND_SZ) << QStringList{} << true;
+            << "\"<B>\" -nohome" << QStringList{"-nohome", kAddress} << false;
+        QTest::newRow("no command registered") << "<none>" << QStringList{} << true;
+        QTest::newRow("empty command") << "" << QStringList{} << true;
         QTest::newRow("missing program")
-            << "open"
-            << "\"/nonexistent/b.exe\" \"%1\"" << int(REG_SZ) << QStringList{} << true;
+            << "\"/nonexistent/b.exe\" \"%1\"" << QStringList{} << true;
     }
     void registeredCommand() {
-        QFETCH(QString, verb);
         QFETCH(QString, command);
-        QFETCH(int, commandType);
         QFETCH(QStringList, browserArguments);
         QFETCH(bool, openerRuns);
         LaunchSandbox sandbox;
         Launcher launcher(sandbox);
-        FakeRegistry* registry = launcher.useFakeRegistry();
-        if (verb != u"<none>") {
-            registry->setText("https\\shell", verb);
+        FakeBrowserRegistry* registry = launcher.useFakeRegistry();
+        if (command != u"<none>") {
+            registry->command = command.replace(QStringLiteral("<B>"), launcher.browser);
         }
-        command.replace(QStringLiteral("<B>"), launcher.browser);
-        const QString key = verb.isEmpty() || verb == u"<none>" ? QStringLiteral("open") : verb;
-        registry->setText("https\\shell\\" + key + "\\command", command, DWORD(commandType));
 
         OpenUrl(*launcher.platform, launcher.host, kAddress);
         if (!browserArguments.isEmpty()) {
@@ -218,8 +196,22 @@ class OpenUrlTest : public QObject {
         sandbox.settle();
         QCOMPARE(sandbox.launches("browser").size(), browserArguments.isEmpty() ? 0 : 1);
         QCOMPARE(sandbox.launches("xdg-open").size(), openerRuns ? 1 : 0);
-        QCOMPARE(registry->openKeyCount(), 0);
+        QCOMPARE(registry->lookups, 1);
         QVERIFY(launcher.platform.dialogs->messages.empty());
+    }
+
+    // A registry that breaks down says so once; the address still reaches the opener.
+    void registryFaultIsShownAndTheOpenerTakesOver() {
+        LaunchSandbox sandbox;
+        Launcher launcher(sandbox);
+        FakeBrowserRegistry* registry = launcher.useFakeRegistry();
+        registry->fault = FakeBrowserRegistry::Fault::RegistryFault;
+        OpenUrl(*launcher.platform, launcher.host, kAddress);
+        QCOMPARE(launcher.lines(),
+                 (QStringList{" " + kAddress, "explorer.exe \"" + kAddress + "\""}));
+        QCOMPARE(launcher.platform.dialogs->messages.size(), size_t(1));
+        QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
+        QVERIFY(sandbox.launches("browser").isEmpty());
     }
 
     // A browser that is there but does not start is not "not found": nothing else is tried.

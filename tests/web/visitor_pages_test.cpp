@@ -81,18 +81,17 @@ class VisitorPagesTest : public QObject {
         QStringList names;
         QSet<QChar> keys;
         for (const PopupMenuEntry& entry : PopupMenuEntries()) {
-            names.append(entry.name);
+            names.append(entry.key);
             const qsizetype amp = entry.caption.indexOf(u'&');
             if (amp >= 0) {
                 QVERIFY2(!keys.contains(entry.caption[amp + 1]), qPrintable(entry.caption));
                 keys.insert(entry.caption[amp + 1]);
             }
-            QCOMPARE(entry.path.isEmpty(), entry.isSeparator() || entry.name == u"MNU_MEMO");
+            QCOMPARE(entry.path.isEmpty(), entry.isSeparator() || entry.key == u"memo");
         }
-        QCOMPARE(names, (QStringList{"MNU_VIEW", "separator1", "MNU_MEMO", "separator5",
-                                     "MNU_MYMIXI", "MNU_COMMUNITY", "separator2", "MNU_DIARY",
-                                     "MNU_INTRODUCE", "MNU_REVIEW", "MNU_PICTURE", "separator3",
-                                     "MNU_MESSAGE", "MNU_FAVORITE", "MNU_MYMIXIADD"}));
+        QCOMPARE(names, (QStringList{"view", "", "memo", "", "friends", "communities", "", "diary",
+                                     "introductions", "reviews", "photos", "", "message",
+                                     "bookmark", "friendRequest"}));
         QCOMPARE(keys.size(), 10);
     }
 
@@ -106,25 +105,25 @@ class VisitorPagesTest : public QObject {
     void menuEntryOpensTheVisitorsPage_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("path");
-        QTest::newRow("view") << "MNU_VIEW"
+        QTest::newRow("view") << "view"
                               << "/show_friend.pl?id=";
-        QTest::newRow("friends") << "MNU_MYMIXI"
+        QTest::newRow("friends") << "friends"
                                  << "/list_friend.pl?id=";
-        QTest::newRow("communities") << "MNU_COMMUNITY"
+        QTest::newRow("communities") << "communities"
                                      << "/list_community.pl?id=";
-        QTest::newRow("diary") << "MNU_DIARY"
+        QTest::newRow("diary") << "diary"
                                << "/list_diary.pl?id=";
-        QTest::newRow("introductions") << "MNU_INTRODUCE"
+        QTest::newRow("introductions") << "introductions"
                                        << "/show_intro.pl?id=";
-        QTest::newRow("reviews") << "MNU_REVIEW"
+        QTest::newRow("reviews") << "reviews"
                                  << "/list_review.pl?id=";
-        QTest::newRow("photos") << "MNU_PICTURE"
+        QTest::newRow("photos") << "photos"
                                 << "/show_photo.pl?id=";
-        QTest::newRow("message") << "MNU_MESSAGE"
+        QTest::newRow("message") << "message"
                                  << "/send_message.pl?id=";
-        QTest::newRow("bookmark") << "MNU_FAVORITE"
+        QTest::newRow("bookmark") << "bookmark"
                                   << "/add_bookmark.pl?id=";
-        QTest::newRow("friend request") << "MNU_MYMIXIADD"
+        QTest::newRow("friend request") << "friendRequest"
                                         << "/add_friend.pl?id=";
     }
     void menuEntryOpensTheVisitorsPage() {
@@ -133,14 +132,14 @@ class VisitorPagesTest : public QObject {
         LaunchSandbox sandbox;
         Pages pages(sandbox);
         VisitorPageActions actions(*pages.platform, pages.host);
-        actions.MenuEntry_Click(entry);
+        actions.openMenuEntry(entry);
         const QString address = "https://mixi.jp" + path + "42";
         QVERIFY(sandbox.waitForLaunches("browser", 1));
         QCOMPARE(sandbox.launches("browser"), (QList<QStringList>{{pages.browser, address}}));
 
         // With "IEで開く" ticked the same page goes to the desktop's opener.
         pages.host.ieOpen = 1;
-        actions.MenuEntry_Click(entry);
+        actions.openMenuEntry(entry);
         QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
         QCOMPARE(sandbox.launches("xdg-open"), (QList<QStringList>{{pages.opener, address}}));
     }
@@ -149,13 +148,13 @@ class VisitorPagesTest : public QObject {
         LaunchSandbox sandbox;
         Pages pages(sandbox);
         VisitorPageActions actions(*pages.platform, pages.host);
-        for (const char* name : {"MNU_MEMO", "separator1", "MNU_NOPE", ""}) {
-            actions.MenuEntry_Click(name);
+        for (const char* name : {"memo", "", "nope", "MNU_DIARY"}) {
+            actions.openMenuEntry(name);
         }
         // A page entry with no row selected reaches the launcher, which ignores it.
         pages.host.selected = false;
-        actions.MenuEntry_Click("MNU_DIARY");
-        actions.ListView1_DblClick();
+        actions.openMenuEntry("diary");
+        actions.openVisitorPage();
         QVERIFY(pages.starter->calls.empty());
     }
 
@@ -186,7 +185,7 @@ class VisitorPagesTest : public QObject {
         pages.host.idText = column;
         VisitorPageActions actions(*pages.platform, pages.host);
         actions.setBaseAddress(ServiceBaseAddress(serviceUrl));
-        actions.ListView1_DblClick();
+        actions.openVisitorPage();
         QVERIFY(sandbox.waitForLaunches("browser", 1));
         QCOMPARE(sandbox.launches("browser"), (QList<QStringList>{{pages.browser, address}}));
     }
@@ -196,7 +195,7 @@ class VisitorPagesTest : public QObject {
         Pages pages(sandbox);
         pages.host.rows = 0;
         VisitorPageActions actions(*pages.platform, pages.host);
-        actions.ListView1_DblClick();
+        actions.openVisitorPage();
         QVERIFY(pages.starter->calls.empty());
     }
 
@@ -206,9 +205,9 @@ class VisitorPagesTest : public QObject {
         pages.host.selected = false;  // neither needs a row, nor reads the option
         pages.host.ieOpen = 0;
         VisitorPageActions actions(*pages.platform, pages.host);
-        actions.Command2_Click();
+        actions.openLatestVersionPage();
         QVERIFY(sandbox.waitForLaunches("xdg-open", 1));
-        actions.Command3_Click();
+        actions.openReportPage();
         QVERIFY(sandbox.waitForLaunches("xdg-open", 2));
         QCOMPARE(
             sandbox.launches("xdg-open"),
@@ -230,7 +229,7 @@ class VisitorPagesTest : public QObject {
         platform->commandLine = std::move(recording);
         FakeWebHost host;
         VisitorPageActions actions(*platform, host);
-        actions.Command2_Click();
+        actions.openLatestVersionPage();
         QCOMPARE(starter->calls.size(), size_t(1));
         QCOMPARE(starter->calls[0].result, StartResult::FileNotFound);
         QVERIFY(platform.dialogs->messages.empty());

@@ -7,13 +7,10 @@
 #include <QFile>
 #include <QtTest>
 
-#include "platform/shell_registry.h"
+#include "platform/autostart_entry.h"
 #include "tests/support/launch_sandbox.h"
 
 namespace {
-
-const QString kRunValue =
-    QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview");
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -53,8 +50,8 @@ QStringList execAsGLibReadsIt(const QByteArray& bytes, QString* type, QString* n
 
 }  // namespace
 
-// The run-at-start value kept as the desktop's autostart entry.
-class ShellRegistryTest : public QObject {
+// The start-with-the-desktop entry kept as the desktop's autostart entry.
+class AutostartEntryTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void entryRunsTheProgramWhateverItsFolderIsCalled_data() {
@@ -86,10 +83,10 @@ class ShellRegistryTest : public QObject {
         const QString root = sandbox.root();
         QVERIFY2(!root.contains(QRegularExpression("[\"$%`\\\\\\s]")), qPrintable(root));
         const QString program = root + QStringLiteral("/apps/") + folder + "/Kestrelview";
-        auto shell = createLinuxShellRegistry();
+        auto autostart = createLinuxAutostartEntry();
 
-        QVERIFY(!shell->RegRead(kRunValue));
-        QVERIFY(shell->RegWrite(kRunValue, u'"' + program + u'"', "REG_SZ"));
+        QVERIFY(!autostart->command());
+        QVERIFY(autostart->write(u'"' + program + u'"'));
 
         const QString entry = sandbox.configHome() + "/autostart/kestrelview.desktop";
         const QByteArray bytes = readAll(entry);
@@ -101,72 +98,74 @@ class ShellRegistryTest : public QObject {
         QCOMPARE(execAsGLibReadsIt(bytes, &type, &name), QStringList{program});
         QCOMPARE(type, QStringLiteral("Application"));
         QCOMPARE(name, QStringLiteral("Kestrelview"));
-        QVERIFY(shell->RegRead(kRunValue));
+        QVERIFY(autostart->command());
     }
 
     void writeReadDelete() {
         LaunchSandbox sandbox;
         qunsetenv("XDG_CONFIG_HOME");  // the default folder below HOME
         const QString entry = sandbox.root() + "/home/.config/autostart/kestrelview.desktop";
-        auto shell = createLinuxShellRegistry();
-        QVERIFY(!shell->RegRead(kRunValue));
-        QVERIFY(!shell->RegDelete(kRunValue));
+        auto autostart = createLinuxAutostartEntry();
+        QVERIFY(!autostart->exists());
+        QVERIFY(!autostart->command());
+        QVERIFY(!autostart->remove());
 
-        QVERIFY(shell->RegWrite(kRunValue, "\"/opt/kv/Kestrelview\"", "REG_SZ"));
+        QVERIFY(autostart->write("\"/opt/kv/Kestrelview\""));
         QVERIFY(QFile::exists(entry));
-        QCOMPARE(shell->RegRead(kRunValue), std::optional<QString>("\"/opt/kv/Kestrelview\""));
+        QCOMPARE(autostart->command(), std::optional<QString>("\"/opt/kv/Kestrelview\""));
         // Written again, the entry is replaced, never appended to.
-        QVERIFY(shell->RegWrite(kRunValue.toLower(), "/opt/other/Kestrelview", "REG_SZ"));
+        QVERIFY(autostart->write("/opt/other/Kestrelview"));
         QCOMPARE(readAll(entry), QByteArray("[Desktop Entry]\nType=Application\nName=Kestrelview\n"
                                             "Exec=\"/opt/other/Kestrelview\"\n"));
 
-        QVERIFY(shell->RegDelete(kRunValue));
+        QVERIFY(autostart->remove());
         QVERIFY(!QFile::exists(entry));
-        QVERIFY(!shell->RegRead(kRunValue));
+        QVERIFY(!autostart->command());
         QVERIFY(QDir(sandbox.root() + "/home/.config/autostart").exists());
     }
 
     void entryCountsWhateverItHolds() {
         LaunchSandbox sandbox;
-        auto shell = createLinuxShellRegistry();
+        auto autostart = createLinuxAutostartEntry();
         const QString entry = sandbox.writeFile("config/autostart/kestrelview.desktop",
                                                 "\xff\xfe not a desktop entry\n");
-        QCOMPARE(shell->RegRead(kRunValue), std::optional<QString>(QString()));
-        QVERIFY(shell->RegDelete(kRunValue));
+        QVERIFY(autostart->exists());
+        QCOMPARE(autostart->command(), std::optional<QString>(QString()));
+        QVERIFY(autostart->remove());
+        QVERIFY(!autostart->exists());
         QVERIFY(!QFile::exists(entry));
     }
 
     void refusedWritesAndDeletes() {
         LaunchSandbox sandbox;
-        auto shell = createLinuxShellRegistry();
+        auto autostart = createLinuxAutostartEntry();
         // The autostart folder cannot be made: a file stands at its path.
         sandbox.writeFile("config/autostart", "not a folder");
-        QVERIFY(!shell->RegWrite(kRunValue, "\"/opt/kv/Kestrelview\"", "REG_SZ"));
+        QVERIFY(!autostart->write("\"/opt/kv/Kestrelview\""));
         QFile::remove(sandbox.configHome() + "/autostart");
 
         // A folder at the entry's path: present, but neither replaced nor removed.
         QVERIFY(QDir().mkpath(sandbox.configHome() + "/autostart/kestrelview.desktop/keep"));
-        QVERIFY(shell->RegRead(kRunValue));
-        QVERIFY(!shell->RegWrite(kRunValue, "\"/opt/kv/Kestrelview\"", "REG_SZ"));
-        QVERIFY(!shell->RegDelete(kRunValue));
+        QVERIFY(autostart->command());
+        QVERIFY(!autostart->write("\"/opt/kv/Kestrelview\""));
+        QVERIFY(!autostart->remove());
         QVERIFY(QDir(sandbox.configHome() + "/autostart/kestrelview.desktop/keep").exists());
     }
 
-    void onlyTheRunValueIsKept() {
+    void writeWithoutAProgramIsRefused_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("empty") << "";
+        QTest::newRow("empty quotes") << "\"\"";
+    }
+    void writeWithoutAProgramIsRefused() {
+        QFETCH(QString, program);
         LaunchSandbox sandbox;
-        auto shell = createLinuxShellRegistry();
-        const QString other =
-            QStringLiteral("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview");
-        QVERIFY(!shell->RegWrite(other, "\"/opt/kv/Kestrelview\"", "REG_SZ"));
-        QVERIFY(!shell->RegWrite(kRunValue, "\"/opt/kv/Kestrelview\"", "REG_EXPAND_SZ"));
-        QVERIFY(!shell->RegWrite(kRunValue, "\"\"", "REG_SZ"));
+        auto autostart = createLinuxAutostartEntry();
+        QVERIFY(!autostart->write(program));
+        QVERIFY(!autostart->exists());
         QVERIFY(!QFile::exists(sandbox.configHome() + "/autostart/kestrelview.desktop"));
-        QVERIFY(shell->RegWrite(kRunValue, "\"/opt/kv/Kestrelview\"", "REG_SZ"));
-        QVERIFY(!shell->RegRead(other));
-        QVERIFY(!shell->RegDelete(other));
-        QVERIFY(shell->RegRead(kRunValue));
     }
 };
 
-QTEST_GUILESS_MAIN(ShellRegistryTest)
-#include "shell_registry_test.moc"
+QTEST_GUILESS_MAIN(AutostartEntryTest)
+#include "autostart_entry_test.moc"

@@ -7,21 +7,15 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "platform/autostart_entry.h"
 #include "platform/desktop_entry.h"
-#include "platform/shell_registry.h"
 
 namespace {
 
-const QString kRunValuePath =
-    QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview");
 const QString kEntryName = QStringLiteral("kestrelview.desktop");
 
 QString entryPath() {
     return AutostartFolder() + u'/' + kEntryName;
-}
-
-bool isRunValue(const QString& path) {
-    return path.compare(kRunValuePath, Qt::CaseInsensitive) == 0;
 }
 
 QString programOf(const QString& data) {
@@ -31,11 +25,13 @@ QString programOf(const QString& data) {
     return data;
 }
 
-class LinuxShellRegistry final : public ShellRegistry {
+class LinuxAutostartEntry final : public AutostartEntry {
   public:
-    std::optional<QString> RegRead(const QString& path) override {
+    bool exists() override { return QFileInfo::exists(entryPath()); }
+
+    std::optional<QString> command() override {
         const QString entry = entryPath();
-        if (!isRunValue(path) || !QFileInfo::exists(entry)) {
+        if (!QFileInfo::exists(entry)) {
             return std::nullopt;
         }
         const auto keyFile = KeyFile::read(entry);
@@ -46,9 +42,9 @@ class LinuxShellRegistry final : public ShellRegistry {
             .value_or(QString());
     }
 
-    bool RegWrite(const QString& path, const QString& data, const QString& type) override {
-        const QString program = programOf(data);
-        if (!isRunValue(path) || type != u"REG_SZ" || program.isEmpty()) {
+    bool write(const QString& command) override {
+        const QString program = programOf(command);
+        if (program.isEmpty()) {
             return false;
         }
         if (!QDir().mkpath(AutostartFolder())) {
@@ -62,9 +58,9 @@ class LinuxShellRegistry final : public ShellRegistry {
         return file.write(bytes) == bytes.size() && file.commit();
     }
 
-    bool RegDelete(const QString& path) override {
+    bool remove() override {
         const QString entry = entryPath();
-        if (!isRunValue(path) || !QFileInfo::exists(entry)) {
+        if (!QFileInfo::exists(entry)) {
             return false;
         }
         return QFile::remove(entry);
@@ -103,6 +99,6 @@ bool IsInstalledProgramFolder(const QString& applicationDirectory) {
                .isFile();
 }
 
-std::unique_ptr<ShellRegistry> createLinuxShellRegistry() {
-    return std::make_unique<LinuxShellRegistry>();
+std::unique_ptr<AutostartEntry> createLinuxAutostartEntry() {
+    return std::make_unique<LinuxAutostartEntry>();
 }
