@@ -32,17 +32,6 @@ QStringView TrimBlanks(QStringView text) {
     return text.sliced(begin, end - begin);
 }
 
-std::optional<qint32> IdFromColumnText(QStringView text) {
-    QString digits = text.toString();
-    digits.remove(u' ');
-    digits.remove(u'\t');
-    try {
-        return ToInt32(digits);
-    } catch (const RuntimeError&) {
-        return std::nullopt;
-    }
-}
-
 qint32 ToInt32(QStringView text) {
     const QStringView t = TrimBlanks(text);
     qsizetype i = 0;

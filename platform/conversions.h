@@ -12,10 +12,6 @@
 // The text without the blanks (spaces, tabs) around it.
 QStringView TrimBlanks(QStringView text);
 
-// The member id in a ranking row's ID column, which pads it with blanks: every blank removed,
-// then a whole number as ToInt32 reads it; nullopt when that fails.
-std::optional<qint32> IdFromColumnText(QStringView text);
-
 // A whole number: blanks (space, tab) around it, an optional sign and ASCII decimal digits.
 // Throws RuntimeError::typeMismatch() for anything else and RuntimeError::overflow() when the
 // value does not fit in 32 bits.

@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "platform/charset_convert.h"
+#include "platform/http_origin.h"
 #include "platform/runtime_error.h"
-#include "platform/service_address.h"
 #include "platform/sound.h"
 #include "platform/text_codec.h"
 #include "tests/support/faulty_file_store.h"
@@ -29,8 +29,8 @@ class CollectServicesTest : public QObject {
     void pageIsRewrittenFromEucJpToCp932InPlace_data();
     void pageIsRewrittenFromEucJpToCp932InPlace();
     void conversionFailuresAreReportedAndKeepTheFile();
-    void serviceUrlReplacesSchemeHostAndPort_data();
-    void serviceUrlReplacesSchemeHostAndPort();
+    void originOfAnHttpAddress_data();
+    void originOfAnHttpAddress();
     void alarmFileIsAShortPcmWave();
     void alarmPlaysWithoutWaitingEvenWithoutASoundDevice();
 };
@@ -85,43 +85,27 @@ void CollectServicesTest::conversionFailuresAreReportedAndKeepTheFile() {
     QCOMPARE(readBytes(path), QByteArray("\xC2\xAD"));
 }
 
-void CollectServicesTest::serviceUrlReplacesSchemeHostAndPort_data() {
-    QTest::addColumn<QString>("serviceUrl");
-    QTest::addColumn<QString>("page1");
-    QTest::addColumn<QString>("page2");
-    QTest::addColumn<QString>("visitors");
-    const QString d1 = QStringLiteral("http://mixi.jp/show_log.pl");
-    const QString d2 = QStringLiteral("http://mixi.jp/show_log.pl?page=2");
-    const QString dv = QStringLiteral("https://mixi.jp");
-    QTest::newRow("none") << QString() << d1 << d2 << dv;
+void CollectServicesTest::originOfAnHttpAddress_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("origin");  // empty: none
+    QTest::newRow("none") << QString() << QString();
     QTest::newRow("demo service") << QStringLiteral("http://127.0.0.1:8080")
-                                  << QStringLiteral("http://127.0.0.1:8080/show_log.pl")
-                                  << QStringLiteral("http://127.0.0.1:8080/show_log.pl?page=2")
                                   << QStringLiteral("http://127.0.0.1:8080");
     QTest::newRow("path, query and login ignored")
         << QStringLiteral("HTTPS://user:pw@Example.test/x/y?z=1#f")
-        << QStringLiteral("https://example.test/show_log.pl")
-        << QStringLiteral("https://example.test/show_log.pl?page=2")
         << QStringLiteral("https://example.test");
-    QTest::newRow("blanks around") << QStringLiteral("  http://[::1]:9000/  ")
-                                   << QStringLiteral("http://[::1]:9000/show_log.pl")
-                                   << QStringLiteral("http://[::1]:9000/show_log.pl?page=2")
-                                   << QStringLiteral("http://[::1]:9000");
-    QTest::newRow("relative address") << QStringLiteral("127.0.0.1:8080") << d1 << d2 << dv;
-    QTest::newRow("other scheme") << QStringLiteral("ftp://127.0.0.1") << d1 << d2 << dv;
-    QTest::newRow("no host") << QStringLiteral("http://") << d1 << d2 << dv;
-    QTest::newRow("garbage") << QStringLiteral("http://exa mple:port") << d1 << d2 << dv;
+    QTest::newRow("blanks around")
+        << QStringLiteral("  http://[::1]:9000/  ") << QStringLiteral("http://[::1]:9000");
+    QTest::newRow("relative address") << QStringLiteral("127.0.0.1:8080") << QString();
+    QTest::newRow("other scheme") << QStringLiteral("ftp://127.0.0.1") << QString();
+    QTest::newRow("no host") << QStringLiteral("http://") << QString();
+    QTest::newRow("garbage") << QStringLiteral("http://exa mple:port") << QString();
 }
 
-void CollectServicesTest::serviceUrlReplacesSchemeHostAndPort() {
-    QFETCH(QString, serviceUrl);
-    QFETCH(QString, page1);
-    QFETCH(QString, page2);
-    QFETCH(QString, visitors);
-    const ServiceAddress address = ServiceAddress::fromServiceUrl(serviceUrl);
-    QCOMPARE(address.footprintPage1, page1);
-    QCOMPARE(address.footprintPage2, page2);
-    QCOMPARE(address.visitorBase, visitors);
+void CollectServicesTest::originOfAnHttpAddress() {
+    QFETCH(QString, address);
+    QFETCH(QString, origin);
+    QCOMPARE(HttpOrigin(address).value_or(QString()), origin);
 }
 
 void CollectServicesTest::alarmFileIsAShortPcmWave() {
