@@ -94,7 +94,7 @@ void Form1::Form_Load() {
     }
     if (m_runAfterLoad) {
         m_runAfterLoad = false;
-        QTimer::singleShot(0, this, &Form1::Command1_Click);
+        QTimer::singleShot(0, this, &Form1::collectFootprints);
     }
 }
 
@@ -119,8 +119,8 @@ void Form1::RefreshRanking() {
     ListView1->viewport()->update();
 }
 
-void Form1::ListView1_ColumnClick(int column) {
-    m_rankingSort.ListView1_ColumnClick(column);
+void Form1::sortByColumn(int column) {
+    m_rankingSort.sortByColumn(column);
 }
 
 void Form1::SaveDataFile(const QString& path, bool IsFallback) {

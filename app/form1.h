@@ -73,7 +73,7 @@ class Form1 : public QWidget, public StatusPanels {
     // --- Ranking and files ---
     // Refills the list from the table (disabled meanwhile) and shows its row count in panel 2.
     void RefreshRanking();
-    void ListView1_ColumnClick(int column);
+    void sortByColumn(int column);
     // The savers and loaders of the visitor files. A close request that arrives while one of
     // them is between rows is carried out once it has finished.
     void SaveDataFile(const QString& path, bool IsFallback);
@@ -147,16 +147,16 @@ class Form1 : public QWidget, public StatusPanels {
     // Command4, Command5 and MNU_MEMO change or write the table, so they are unavailable while a
     // page is collected (Busy) or a file is between rows; call this after changing Busy.
     void updateCommandAvailability();
-    void ListView1_DblClick();
+    void openVisitorPage();
     // A mouse button pressed over the list: 1 left, 2 right, 4 middle; `pointer` on the screen.
     void ListView1_MouseDown(int Button, const QPoint& pointer);
     // The Menu key or Shift+F10 in the list: the pop-up menu for the selected row, at that row.
     void ListView1_MenuKey();
-    void MNU_MEMO_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
+    void editMemo();
+    void openLatestVersionPage();
+    void openReportPage();
+    void deleteByCount();
+    void exportCsv();
     void Command6_Click();
     QMenu* MNU_POP = nullptr;  // its entries are QActions named as the entries are
     QAction* MNU_MEMO = nullptr;
@@ -164,7 +164,7 @@ class Form1 : public QWidget, public StatusPanels {
     // --- Collection run, schedule and settings (form1_collection.h, form1_collection.cpp) ---
     // "足跡取得": a run of both footprint pages, unless a page is being collected or a load or a
     // save is between rows. The button, the schedule and the start-up run all come here.
-    void Command1_Click();
+    void collectFootprints();
     // Whether a run may start now: Command1 enabled and no file between rows.
     bool runMayStart() const;
     class Collection;

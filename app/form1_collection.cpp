@@ -12,8 +12,8 @@
 #include "app/caption_button.h"
 #include "app/check_box.h"
 #include "app/form2.h"
+#include "collect/footprint_pages.h"
 #include "platform/platform.h"
-#include "platform/service_address.h"
 
 void Form1::CollectionDeleter::operator()(Collection* collection) const {
     delete collection;
@@ -21,7 +21,7 @@ void Form1::CollectionDeleter::operator()(Collection* collection) const {
 
 void Form1::wireCollection() {
     m_collection.reset(new Collection(*this));
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::collectFootprints);
     connect(Text1, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_collection->schedule().Text1_Change(text); });
 }
@@ -32,16 +32,16 @@ bool Form1::runMayStart() const {
     return m_collection->collector() && Command1->isEnabled() && !FilesBusy();
 }
 
-void Form1::Command1_Click() {
+void Form1::collectFootprints() {
     if (runMayStart()) {
-        m_collection->collector()->Command1_Click();
+        m_collection->collector()->collectFootprints();
     }
 }
 
 void Form1::LoadSettings() {
     ::LoadSettings(m_platform, *m_collection);
     const QString serviceUrl = ReadServiceUrl(m_platform);
-    m_collection->setCollectionAddress(ServiceAddress::fromServiceUrl(serviceUrl));
+    m_collection->setCollectionAddress(FootprintPages::fromServiceUrl(serviceUrl));
     setServiceAddress(serviceUrl);
 }
 
@@ -66,7 +66,7 @@ Form1::Collection::Collection(Form1& form)
 
 Form1::Collection::~Collection() = default;
 
-void Form1::Collection::setCollectionAddress(const ServiceAddress& address) {
+void Form1::Collection::setCollectionAddress(const FootprintPages& address) {
     m_collector.reset();
     m_collector = std::make_unique<Collector>(m_form.platform(), *this, address);
 }
@@ -80,7 +80,7 @@ void Form1::Collection::MsgBox(const QString& prompt, MsgBoxIcon icon, const QSt
     m_form.platform().dialogs->MsgBox(m_form.isVisible() ? &m_form : nullptr, prompt, icon, title);
 }
 
-void Form1::Collection::setCommand1Enabled(bool enabled) {
+void Form1::Collection::setCollectAvailable(bool enabled) {
     m_form.Command1->setEnabled(enabled);
 }
 
@@ -92,15 +92,15 @@ void Form1::Collection::resetElapsedMinutes() {
     m_form.ElapsedMinutes = 0;
 }
 
-int Form1::Collection::selectedGetOpt() const {
+int Form1::Collection::retrievalMethod() const {
     return m_form.GetOpt[0]->isChecked() ? 0 : 1;
 }
 
-void Form1::Collection::selectGetOpt(int index) {
+void Form1::Collection::setRetrievalMethod(int index) {
     setGetOptSelected(index, true);
 }
 
-int Form1::Collection::alarmChkValue() const {
+int Form1::Collection::alarmOption() const {
     return m_form.AlarmChk->Value();
 }
 
@@ -132,9 +132,9 @@ bool Form1::Collection::command1Enabled() const {
     return m_form.runMayStart();
 }
 
-void Form1::Collection::Command1_Click() {
+void Form1::Collection::collectFootprints() {
     if (m_collector) {
-        m_collector->Command1_Click();
+        m_collector->collectFootprints();
     }
 }
 

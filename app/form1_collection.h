@@ -24,7 +24,7 @@ class Form1::Collection final : public CollectionHost,
     ~Collection() override;
 
     // The run fetches the footprint pages from `address`. Set once at start-up, before any run.
-    void setCollectionAddress(const ServiceAddress& address);
+    void setCollectionAddress(const FootprintPages& address);
     // Null until start-up has read where the service lives.
     Collector* collector() { return m_collector.get(); }
     Schedule& schedule() { return m_schedule; }
@@ -34,24 +34,24 @@ class Form1::Collection final : public CollectionHost,
     void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
 
     // CollectionHost
-    void setCommand1Enabled(bool enabled) override;
+    void setCollectAvailable(bool enabled) override;
     void setBusy(bool busy) override;
     void resetElapsedMinutes() override;
-    int selectedGetOpt() const override;
-    void selectGetOpt(int index) override;
-    int alarmChkValue() const override;
+    int retrievalMethod() const override;
+    void setRetrievalMethod(int index) override;
+    int alarmOption() const override;
     VisitorTable& visitorTable() override;
     int rankingRowCount() const override;
     void RefreshRanking() override;
     QString dataPath() const override;
     void SaveDataFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& message) override;
-    WebBrowser& WebBrowser1() override { return m_browser; }
+    WebBrowser& browser() override { return m_browser; }
     bool programEnding() const override { return m_form.ended(); }
 
     // ScheduleHost
     bool command1Enabled() const override;
-    void Command1_Click() override;
+    void collectFootprints() override;
     void setTimer2Enabled(bool enabled) override;
 
     // SettingsControls

@@ -9,16 +9,16 @@
 #include "app/form1.h"
 #include "app/form1_links.h"
 
-void Form1::Command4_Click() {
-    m_links->maintenance().Command4_Click();
+void Form1::deleteByCount() {
+    m_links->maintenance().deleteByCount();
 }
 
-void Form1::Command5_Click() {
-    m_links->maintenance().Command5_Click();
+void Form1::exportCsv() {
+    m_links->maintenance().exportCsv();
 }
 
-void Form1::MNU_MEMO_Click() {
-    m_links->maintenance().MNU_MEMO_Click(m_links->selectedRankingRow());
+void Form1::editMemo() {
+    m_links->maintenance().editMemo(m_links->selectedRankingRow());
 }
 
 void Form1::updateCommandAvailability() {

@@ -106,7 +106,7 @@ void Form1::createControls() {
     ListView1->setModel(&m_rankingSort);
     ListView1->setPalette(ListPalette(ListView1->palette()));
     ListView1->applyColumnLayout();
-    connect(ListView1->header(), &QHeaderView::sectionClicked, this, &Form1::ListView1_ColumnClick);
+    connect(ListView1->header(), &QHeaderView::sectionClicked, this, &Form1::sortByColumn);
 
     Frame1 = borderlessFrame(this, "Frame1", TwipsRect(6840, 0, 1575, 5055));
     Command1 = place<CaptionButton>(Frame1, "Command1", TwipsRect(120, 240, 1335, 495),

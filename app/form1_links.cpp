@@ -65,7 +65,7 @@ QString Form1Links::selectedIdText() const {
     return row ? m_form.ranking().text(*row, RankingModel::IdColumn) : QString();
 }
 
-int Form1Links::IEOpenChkValue() const {
+int Form1Links::openerOptionState() const {
     return m_form.IEOpenChk->Value();
 }
 
@@ -128,7 +128,7 @@ bool Form1Links::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type == QEvent::MouseButtonDblClick && button == 1) {
         // The first press of the pair has selected the row already.
-        m_form.ListView1_DblClick();
+        m_form.openVisitorPage();
         return false;
     }
     if (button == 2) {

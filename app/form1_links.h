@@ -39,7 +39,7 @@ class Form1Links final : public QObject,
     int rankingRowCount() const override;
     bool hasSelectedRow() const override;
     QString selectedIdText() const override;
-    int IEOpenChkValue() const override;
+    int openerOptionState() const override;
     QWidget* dialogParent() const override;
 
     void RefreshRanking() override;

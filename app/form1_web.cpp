@@ -19,23 +19,35 @@ void Form1::createLinks() {
 
     MNU_POP = new QMenu(PopupMenuCaption(), this);
     MNU_POP->setObjectName(QStringLiteral("MNU_POP"));
+    // The entries' object names, in the menu's order.
+    static const QStringList objectNames = {
+        QStringLiteral("MNU_VIEW"),      QStringLiteral("separator1"),
+        QStringLiteral("MNU_MEMO"),      QStringLiteral("separator5"),
+        QStringLiteral("MNU_MYMIXI"),    QStringLiteral("MNU_COMMUNITY"),
+        QStringLiteral("separator2"),    QStringLiteral("MNU_DIARY"),
+        QStringLiteral("MNU_INTRODUCE"), QStringLiteral("MNU_REVIEW"),
+        QStringLiteral("MNU_PICTURE"),   QStringLiteral("separator3"),
+        QStringLiteral("MNU_MESSAGE"),   QStringLiteral("MNU_FAVORITE"),
+        QStringLiteral("MNU_MYMIXIADD")};
+    Q_ASSERT(objectNames.size() == PopupMenuEntries().size());
+    qsizetype position = 0;
     for (const PopupMenuEntry& entry : PopupMenuEntries()) {
         QAction* action =
             entry.isSeparator() ? MNU_POP->addSeparator() : MNU_POP->addAction(entry.caption);
-        action->setObjectName(entry.name);
-        if (entry.name == u"MNU_MEMO") {
+        action->setObjectName(objectNames.value(position++));
+        if (entry.key == u"memo") {
             MNU_MEMO = action;
-            connect(action, &QAction::triggered, this, &Form1::MNU_MEMO_Click);
+            connect(action, &QAction::triggered, this, &Form1::editMemo);
         } else if (!entry.isSeparator()) {
             connect(action, &QAction::triggered, this,
-                    [this, name = entry.name] { m_links->pages().MenuEntry_Click(name); });
+                    [this, key = entry.key] { m_links->pages().openMenuEntry(key); });
         }
     }
 
-    connect(Command2, &QAbstractButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QAbstractButton::clicked, this, &Form1::Command3_Click);
-    connect(Command4, &QAbstractButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QAbstractButton::clicked, this, &Form1::Command5_Click);
+    connect(Command2, &QAbstractButton::clicked, this, &Form1::openLatestVersionPage);
+    connect(Command3, &QAbstractButton::clicked, this, &Form1::openReportPage);
+    connect(Command4, &QAbstractButton::clicked, this, &Form1::deleteByCount);
+    connect(Command5, &QAbstractButton::clicked, this, &Form1::exportCsv);
     connect(Command6, &QAbstractButton::clicked, this, &Form1::Command6_Click);
 }
 
@@ -47,8 +59,8 @@ QString Form1::serviceBaseAddress() const {
     return m_links->pages().baseAddress();
 }
 
-void Form1::ListView1_DblClick() {
-    m_links->pages().ListView1_DblClick();
+void Form1::openVisitorPage() {
+    m_links->pages().openVisitorPage();
 }
 
 void Form1::ListView1_MouseDown(int Button, const QPoint& pointer) {
@@ -68,12 +80,12 @@ void Form1::ListView1_MenuKey() {
     MNU_POP->popup(ListView1->viewport()->mapToGlobal(row.bottomLeft()));
 }
 
-void Form1::Command2_Click() {
-    m_links->pages().Command2_Click();
+void Form1::openLatestVersionPage() {
+    m_links->pages().openLatestVersionPage();
 }
 
-void Form1::Command3_Click() {
-    m_links->pages().Command3_Click();
+void Form1::openReportPage() {
+    m_links->pages().openReportPage();
 }
 
 void Form1::RefreshStartupButton() {

@@ -30,7 +30,7 @@ void Schedule::Timer1_Timer() {
     if (ElapsedMinutes >= WaitTime) {
         ElapsedMinutes = 0;
         if (m_host.command1Enabled()) {
-            m_host.Command1_Click();
+            m_host.collectFootprints();
             m_platform.clock->DoEvents();
         }
     }
@@ -38,7 +38,7 @@ void Schedule::Timer1_Timer() {
 
 void Schedule::Timer2_Timer() {
     if (m_host.command1Enabled()) {
-        m_host.Command1_Click();
+        m_host.collectFootprints();
     }
     m_host.setTimer2Enabled(false);
 }

@@ -17,7 +17,7 @@ class ScheduleHost : public StatusPanels {
     // Whether "足跡取得" (Command1) is enabled: it is not while a page is being collected.
     virtual bool command1Enabled() const = 0;
     // The collection run, as the button starts it.
-    virtual void Command1_Click() = 0;
+    virtual void collectFootprints() = 0;
     virtual void setTimer2Enabled(bool enabled) = 0;
     virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
 };

@@ -15,18 +15,18 @@ class WebBrowser;
 // it over the real table, ranking and data files.
 class CollectionHost : public StatusPanels {
   public:
-    // "足跡取得" (Command1): disabled while a page is collected.
-    virtual void setCommand1Enabled(bool enabled) = 0;
+    // Whether the "足跡取得" button can start a run: not while a page is collected.
+    virtual void setCollectAvailable(bool enabled) = 0;
     // Busy: a page is being collected; the window refuses to close meanwhile.
     virtual void setBusy(bool busy) = 0;
     // ElapsedMinutes = 0: the schedule's countdown starts again.
     virtual void resetElapsedMinutes() = 0;
 
-    // The retrieval method: the index of the selected GetOpt option, 0 ("方法1") or 1 ("方法2").
-    virtual int selectedGetOpt() const = 0;
-    virtual void selectGetOpt(int index) = 0;
-    // The value of AlarmChk: 0 unticked, 1 ticked, 2 dimmed.
-    virtual int alarmChkValue() const = 0;
+    // The retrieval method: 0 downloads the page ("方法1"), 1 loads it in the browser ("方法2").
+    virtual int retrievalMethod() const = 0;
+    virtual void setRetrievalMethod(int index) = 0;
+    // The alarm option "アラーム機能": 0 unticked, 1 ticked, 2 dimmed.
+    virtual int alarmOption() const = 0;
 
     virtual VisitorTable& visitorTable() = 0;
     // The number of rows the ranking list shows now.
@@ -37,7 +37,7 @@ class CollectionHost : public StatusPanels {
     virtual QString dataPath() const = 0;
     virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
 
-    // Shows the notice window with `message` as Label1, modally; returns when it has closed.
+    // Shows the notice window with `message` as its text, modally; returns when it has closed.
     virtual void showNotice(const QString& message) = 0;
     // A modal message box with an OK button.
     virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
@@ -45,6 +45,6 @@ class CollectionHost : public StatusPanels {
     // The program is ending: a run stops after the page in progress instead of fetching the next.
     virtual bool programEnding() const = 0;
 
-    // WebBrowser1, the embedded browser of the window.
-    virtual WebBrowser& WebBrowser1() = 0;
+    // browser, the embedded browser of the window.
+    virtual WebBrowser& browser() = 0;
 };

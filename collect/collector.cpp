@@ -61,28 +61,28 @@ qint64 visitsCounted(const VisitorTable& table) {
 
 }  // namespace
 
-Collector::Collector(Platform& platform, CollectionHost& host, ServiceAddress address)
-    : m_platform(platform), m_host(host), m_address(std::move(address)) {
-    WebBrowser& browser = m_host.WebBrowser1();
+Collector::Collector(Platform& platform, CollectionHost& host, FootprintPages pages)
+    : m_platform(platform), m_host(host), m_pages(std::move(pages)) {
+    WebBrowser& browser = m_host.browser();
     m_documentComplete = QObject::connect(&browser, &WebBrowser::DocumentComplete, &browser,
-                                          [this] { WebBrowser1_DocumentComplete(); });
+                                          [this] { pageDocumentComplete(); });
 }
 
 Collector::~Collector() {
     QObject::disconnect(m_documentComplete);
 }
 
-void Collector::Command1_Click() {
-    Zodadud_Get(m_address.footprintPage1);
+void Collector::collectFootprints() {
+    collectPage(m_pages.page1);
     // A close that waited for the first page has been carried out at its end.
     if (m_host.programEnding()) {
         return;
     }
-    Zodadud_Get(m_address.footprintPage2);
+    collectPage(m_pages.page2);
 }
 
-void Collector::Zodadud_Get(const QString& url) {
-    m_host.setCommand1Enabled(false);
+void Collector::collectPage(const QString& url) {
+    m_host.setCollectAvailable(false);
     m_host.setBusy(true);
     m_httpStatus = 0;
     int entries = 0;
@@ -115,7 +115,7 @@ void Collector::Zodadud_Get(const QString& url) {
         VisitorTable& table = m_host.visitorTable();
         const qint64 before = visitsCounted(table);
         ParseFootprintPage(
-            page.text, [this] { return m_host.selectedGetOpt(); }, *m_platform.clock,
+            page.text, [this] { return m_host.retrievalMethod(); }, *m_platform.clock,
             [this, &table, &entries](const FootprintEntry& entry) {
                 ++entries;
                 NewVisitStep(table, m_host.rankingRowCount(), entry.Name, entry.Id,
@@ -147,7 +147,7 @@ void Collector::Zodadud_Get(const QString& url) {
 
 Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufPath) {
     FetchResult fetched;
-    if (m_host.selectedGetOpt() == 0) {
+    if (m_host.retrievalMethod() == 0) {
         fetched = DownloadToFile(m_platform, url, bufPath);
         m_httpStatus = fetched.httpStatus;
         if (!fetched.complete()) {
@@ -155,7 +155,7 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
         }
         ConvertCharset(*m_platform.files, bufPath, bufPath);
     } else {
-        WebBrowser& browser = m_host.WebBrowser1();
+        WebBrowser& browser = m_host.browser();
         PageLoaded = false;
         browser.Navigate(url);
         for (int waits = 0; !PageLoaded; ++waits) {
@@ -242,26 +242,26 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
 
 void Collector::pageNotCollected(const QString& url, const QString& outcome) {
     logPage(url, QStringLiteral("failed: ") + outcome);
-    m_host.setCommand1Enabled(true);
+    m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }
 
 void Collector::logPage(const QString& url, const QString& rest) {
     m_platform.log.write(QStringLiteral("page ") + pageName(url) + QStringLiteral(" method ") +
-                         QString::number(m_host.selectedGetOpt() + 1) + QStringLiteral(" HTTP ") +
+                         QString::number(m_host.retrievalMethod() + 1) + QStringLiteral(" HTTP ") +
                          (m_httpStatus > 0 ? QString::number(m_httpStatus) : QStringLiteral("-")) +
                          u' ' + rest);
 }
 
 void Collector::finishPage() {
     VisitorTable& table = m_host.visitorTable();
-    QuickSortVariantArray(table, 0, table.upperBound());
+    sortVisitorSlots(table, 0, table.upperBound());
     m_host.RefreshRanking();
     m_host.SaveDataFile(m_host.dataPath(), false);
-    m_host.setCommand1Enabled(true);
+    m_host.setCollectAvailable(true);
     m_host.setBusy(false);
     m_host.resetElapsedMinutes();
-    if (m_host.alarmChkValue() == 1 && m_platform.sound) {
+    if (m_host.alarmOption() == 1 && m_platform.sound) {
         m_platform.sound->PlaySound(
             ResourceFilePath(m_platform.applicationDirectory, m_platform.resourceDirectory,
                              QStringLiteral("\\alarm.wav")),
@@ -277,6 +277,6 @@ void Collector::showErrorTrap(const QString& url, int number, const QString& des
                      (logText.isEmpty() ? QStringLiteral("エラー番号:") + QString::number(number) +
                                               u' ' + description
                                         : logText));
-    m_host.setCommand1Enabled(true);
+    m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }

@@ -6,8 +6,8 @@
 #include <QMetaObject>
 #include <QString>
 
+#include "collect/footprint_pages.h"
 #include "platform/http_fetch.h"
-#include "platform/service_address.h"
 
 class CollectionHost;
 struct Platform;
@@ -17,24 +17,24 @@ struct Platform;
 class Collector {
   public:
     // `platform` and `host` must outlive the collector.
-    Collector(Platform& platform, CollectionHost& host, ServiceAddress address);
+    Collector(Platform& platform, CollectionHost& host, FootprintPages pages);
     ~Collector();
     Collector(const Collector&) = delete;
     Collector& operator=(const Collector&) = delete;
 
     // The run, as the "足跡取得" button, the schedule and the start-up run start it: the first
     // page, then the second.
-    void Command1_Click();
+    void collectFootprints();
 
     // Collects one page: retrieval by the selected method, the entries, then sort, ranking, save,
     // countdown and alarm. Every outcome is shown to the user; nothing is thrown.
-    void Zodadud_Get(const QString& url);
+    void collectPage(const QString& url);
 
     // The browser's document-complete event, from any frame or navigation.
-    void WebBrowser1_DocumentComplete() { PageLoaded = true; }
+    void pageDocumentComplete() { PageLoaded = true; }
     bool PageLoaded = false;
 
-    const ServiceAddress& address() const { return m_address; }
+    const FootprintPages& pages() const { return m_pages; }
 
   private:
     // How a page's retrieval ended.
@@ -59,7 +59,7 @@ class Collector {
 
     Platform& m_platform;
     CollectionHost& m_host;
-    ServiceAddress m_address;
+    FootprintPages m_pages;
     QMetaObject::Connection m_documentComplete;
     // The HTTP status of the page in progress; 0 before any answer.
     int m_httpStatus = 0;

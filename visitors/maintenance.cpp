@@ -66,7 +66,7 @@ std::optional<qint32> ParseDeleteAnswer(const QString& answer) {
 }
 
 qsizetype DeleteByCount(VisitorTable& table, qint32 maxCount) {
-    QuickSortVariantArray(table, 0, table.upperBound());
+    sortVisitorSlots(table, 0, table.upperBound());
     qsizetype cleared = 0;
     for (VisitorRecord& slot : table.slots()) {
         if (slot.AccessCount <= maxCount) {
@@ -110,7 +110,7 @@ bool ListMaintenance::commandsAvailable() const {
     return !m_host.collecting() && !m_host.filesBusy();
 }
 
-void ListMaintenance::Command4_Click() {
+void ListMaintenance::deleteByCount() {
     if (!commandsAvailable()) {
         return;
     }
@@ -130,7 +130,7 @@ void ListMaintenance::Command4_Click() {
     m_host.RefreshRanking();
 }
 
-void ListMaintenance::Command5_Click() {
+void ListMaintenance::exportCsv() {
     if (!commandsAvailable()) {
         return;
     }
@@ -139,7 +139,7 @@ void ListMaintenance::Command5_Click() {
                                MsgBoxIcon::None, QStringLiteral("Kestrelview"));
 }
 
-void ListMaintenance::MNU_MEMO_Click(std::optional<int> rankingRow) {
+void ListMaintenance::editMemo(std::optional<int> rankingRow) {
     if (!commandsAvailable() || !rankingRow || *rankingRow < 0 ||
         *rankingRow >= m_ranking.rowCount()) {
         return;

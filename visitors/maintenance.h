@@ -60,17 +60,17 @@ class ListMaintenance {
                     MaintenanceHost& host, QString dataPath, QString csvPath);
 
     // False while a page is being collected or a load or save is between rows; the window
-    // disables Command4, Command5 and MNU_MEMO then, and the commands do nothing if reached.
+    // disables the delete, export and memo commands then, and the commands do nothing if reached.
     bool commandsAvailable() const;
 
     // Asks for a count and clears the visitors at or below it; the data file is not written.
-    void Command4_Click();
+    void deleteByCount();
     // Writes "\output.csv" and confirms, whatever the save's outcome.
-    void Command5_Click();
+    void exportCsv();
     // Edits the memo of the visitor in ranking row `rankingRow` (a row of the RankingModel, not
     // of a sorted view; nullopt when none is selected). The id is read before the dialog opens
     // and the answer is stored under it; Cancel changes nothing.
-    void MNU_MEMO_Click(std::optional<int> rankingRow);
+    void editMemo(std::optional<int> rankingRow);
 
   private:
     Platform& m_platform;

@@ -3,6 +3,8 @@
 
 #include "visitors/ranking_model.h"
 
+#include "platform/conversions.h"
+#include "platform/runtime_error.h"
 #include "visitors/visitor_table.h"
 
 QString FormatMask(const QString& text, int places) {
@@ -97,6 +99,17 @@ QString DecodeCharacterReferences(const QString& text) {
     }
     decoded += QStringView(text).sliced(done);
     return decoded;
+}
+
+std::optional<qint32> IdFromColumnText(QStringView text) {
+    QString digits = text.toString();
+    digits.remove(u' ');
+    digits.remove(u'\t');
+    try {
+        return ToInt32(digits);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
 }
 
 QString RankingCountText(int rows) {
@@ -230,7 +243,7 @@ RankingSortProxy::RankingSortProxy(QObject* parent) : QSortFilterProxyModel(pare
     setDynamicSortFilter(true);
 }
 
-void RankingSortProxy::ListView1_ColumnClick(int column) {
+void RankingSortProxy::sortByColumn(int column) {
     if (column == RankingModel::RankColumn) {
         m_sortingOn = false;
         sort(-1);

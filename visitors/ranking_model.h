@@ -7,6 +7,8 @@
 #include <QSortFilterProxyModel>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <optional>
 #include <vector>
 
 class VisitorTable;
@@ -65,6 +67,10 @@ QString DecodeCharacterReferences(const QString& text);
 // The text of status panel 2 for `rows` rows in the ranking.
 QString RankingCountText(int rows);
 
+// The member id in a ranking row's ID column, which pads it with blanks: every blank removed,
+// then a whole number as ToInt32 reads it; nullopt when that fails.
+std::optional<qint32> IdFromColumnText(QStringView text);
+
 // Header-click sorting of the ranking list: one direction shared by every column, flipped at
 // every click; sorting starts off and ascending, and a click on "順位" first switches it off so the
 // rows fall back to table order before it is sorted again.
@@ -73,7 +79,7 @@ class RankingSortProxy : public QSortFilterProxyModel {
   public:
     explicit RankingSortProxy(QObject* parent = nullptr);
 
-    void ListView1_ColumnClick(int column);
+    void sortByColumn(int column);
 
     bool sortingOn() const { return m_sortingOn; }
     Qt::SortOrder direction() const { return m_direction; }

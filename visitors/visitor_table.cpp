@@ -103,7 +103,7 @@ QString FormatVisitorLine(const VisitorTable& table, qsizetype index, QChar sepa
     return line;
 }
 
-void QuickSortVariantArray(VisitorTable& table, qsizetype low, qsizetype high) {
+void sortVisitorSlots(VisitorTable& table, qsizetype low, qsizetype high) {
     // Indices are full width, so a table of any size sorts. The smaller part is sorted by
     // recursion and the larger one by the loop, which keeps the stack shallow on any input.
     while (low < high) {
@@ -125,10 +125,10 @@ void QuickSortVariantArray(VisitorTable& table, qsizetype low, qsizetype high) {
             }
         }
         if (j - low < high - i) {
-            QuickSortVariantArray(table, low, j);
+            sortVisitorSlots(table, low, j);
             low = i;
         } else {
-            QuickSortVariantArray(table, i, high);
+            sortVisitorSlots(table, i, high);
             high = j;
         }
     }

@@ -66,4 +66,4 @@ class VisitorTable {
 QString FormatVisitorLine(const VisitorTable& table, qsizetype index, QChar separator);
 
 // Sorts slots low..high in place by descending AccessCount, exchanging whole records. Not stable.
-void QuickSortVariantArray(VisitorTable& table, qsizetype low, qsizetype high);
+void sortVisitorSlots(VisitorTable& table, qsizetype low, qsizetype high);

@@ -3,23 +3,15 @@
 
 #include "web/visitor_pages.h"
 
-#include <QUrl>
-
 #include "platform/command_line.h"
-#include "platform/conversions.h"
+#include "platform/http_origin.h"
 #include "platform/platform.h"
+#include "visitors/ranking_model.h"
 #include "web/browser_launcher.h"
 #include "web/web_host.h"
 
 QString ServiceBaseAddress(const QString& serviceUrl) {
-    const QUrl url(serviceUrl.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme();
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty() ||
-        (scheme != u"http" && scheme != u"https")) {
-        return QString::fromUtf16(kDefaultServiceBase);
-    }
-    return url.toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
-                        QUrl::RemoveFragment | QUrl::FullyEncoded);
+    return HttpOrigin(serviceUrl).value_or(QString::fromUtf16(kDefaultServiceBase));
 }
 
 QString PopupMenuCaption() {
@@ -28,30 +20,30 @@ QString PopupMenuCaption() {
 
 const QList<PopupMenuEntry>& PopupMenuEntries() {
     static const QList<PopupMenuEntry> entries = {
-        {QStringLiteral("MNU_VIEW"), QStringLiteral("ページ表示(&V)"),
+        {QStringLiteral("view"), QStringLiteral("ページ表示(&V)"),
          QStringLiteral("/show_friend.pl?id=")},
-        {QStringLiteral("separator1"), QStringLiteral("-"), {}},
-        {QStringLiteral("MNU_MEMO"), QStringLiteral("メモを編集"), {}},
-        {QStringLiteral("separator5"), QStringLiteral("-"), {}},
-        {QStringLiteral("MNU_MYMIXI"), QStringLiteral("マイミクシィ一覧(&M)"),
+        {{}, QStringLiteral("-"), {}},
+        {QStringLiteral("memo"), QStringLiteral("メモを編集"), {}},
+        {{}, QStringLiteral("-"), {}},
+        {QStringLiteral("friends"), QStringLiteral("マイミクシィ一覧(&M)"),
          QStringLiteral("/list_friend.pl?id=")},
-        {QStringLiteral("MNU_COMMUNITY"), QStringLiteral("コミュニティ一覧(&C)"),
+        {QStringLiteral("communities"), QStringLiteral("コミュニティ一覧(&C)"),
          QStringLiteral("/list_community.pl?id=")},
-        {QStringLiteral("separator2"), QStringLiteral("-"), {}},
-        {QStringLiteral("MNU_DIARY"), QStringLiteral("日記一覧(&D)"),
+        {{}, QStringLiteral("-"), {}},
+        {QStringLiteral("diary"), QStringLiteral("日記一覧(&D)"),
          QStringLiteral("/list_diary.pl?id=")},
-        {QStringLiteral("MNU_INTRODUCE"), QStringLiteral("紹介文一覧(&I)"),
+        {QStringLiteral("introductions"), QStringLiteral("紹介文一覧(&I)"),
          QStringLiteral("/show_intro.pl?id=")},
-        {QStringLiteral("MNU_REVIEW"), QStringLiteral("レビュー一覧(&R)"),
+        {QStringLiteral("reviews"), QStringLiteral("レビュー一覧(&R)"),
          QStringLiteral("/list_review.pl?id=")},
-        {QStringLiteral("MNU_PICTURE"), QStringLiteral("写真一覧(&P)"),
+        {QStringLiteral("photos"), QStringLiteral("写真一覧(&P)"),
          QStringLiteral("/show_photo.pl?id=")},
-        {QStringLiteral("separator3"), QStringLiteral("-"), {}},
-        {QStringLiteral("MNU_MESSAGE"), QStringLiteral("メッセージを送る(&S)"),
+        {{}, QStringLiteral("-"), {}},
+        {QStringLiteral("message"), QStringLiteral("メッセージを送る(&S)"),
          QStringLiteral("/send_message.pl?id=")},
-        {QStringLiteral("MNU_FAVORITE"), QStringLiteral("お気に入りに追加(&F)"),
+        {QStringLiteral("bookmark"), QStringLiteral("お気に入りに追加(&F)"),
          QStringLiteral("/add_bookmark.pl?id=")},
-        {QStringLiteral("MNU_MYMIXIADD"), QStringLiteral("マイミクシィに追加(&A)"),
+        {QStringLiteral("friendRequest"), QStringLiteral("マイミクシィに追加(&A)"),
          QStringLiteral("/add_friend.pl?id=")},
     };
     return entries;
@@ -65,11 +57,11 @@ QString VisitorPageAddress(const QString& baseAddress, const QString& path, qint
     return baseAddress + path + QString::number(id);
 }
 
-QString Command2CommandLine() {
+QString LatestVersionCommandLine() {
     return QStringLiteral("explorer \"") + QString::fromUtf16(kLatestVersionPage);
 }
 
-QString Command3CommandLine() {
+QString ReportCommandLine() {
     return QStringLiteral("explorer \"") + QString::fromUtf16(kReportPage);
 }
 
@@ -87,7 +79,7 @@ qint32 VisitorPageActions::SelectedVisitorId() const {
     return VisitorIdFromColumn(m_host.selectedIdText());
 }
 
-void VisitorPageActions::ListView1_DblClick() {
+void VisitorPageActions::openVisitorPage() {
     if (m_host.rankingRowCount() == 0) {
         return;
     }
@@ -96,9 +88,9 @@ void VisitorPageActions::ListView1_DblClick() {
                                SelectedVisitorId()));
 }
 
-void VisitorPageActions::MenuEntry_Click(const QString& entryName) {
+void VisitorPageActions::openMenuEntry(const QString& entryKey) {
     for (const PopupMenuEntry& entry : PopupMenuEntries()) {
-        if (entry.name == entryName && !entry.path.isEmpty()) {
+        if (entry.key == entryKey && !entry.path.isEmpty()) {
             OpenUrl(m_platform, m_host,
                     VisitorPageAddress(m_baseAddress, entry.path, SelectedVisitorId()));
             return;
@@ -106,14 +98,14 @@ void VisitorPageActions::MenuEntry_Click(const QString& entryName) {
     }
 }
 
-void VisitorPageActions::Command2_Click() {
+void VisitorPageActions::openLatestVersionPage() {
     if (m_platform.commandLine) {
-        m_platform.commandLine->Shell(Command2CommandLine(), SW_SHOWNORMAL);
+        m_platform.commandLine->Shell(LatestVersionCommandLine(), SW_SHOWNORMAL);
     }
 }
 
-void VisitorPageActions::Command3_Click() {
+void VisitorPageActions::openReportPage() {
     if (m_platform.commandLine) {
-        m_platform.commandLine->Shell(Command3CommandLine(), SW_SHOWNORMAL);
+        m_platform.commandLine->Shell(ReportCommandLine(), SW_SHOWNORMAL);
     }
 }

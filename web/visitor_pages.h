@@ -22,9 +22,9 @@ inline constexpr char16_t kDefaultServiceBase[] = u"https://mixi.jp";
 // "https://mixi.jp".
 QString ServiceBaseAddress(const QString& serviceUrl);
 
-// One entry of the ranking list's pop-up menu "ポップアップメニュー" (MNU_POP).
+// One entry of the ranking list's pop-up menu "ポップアップメニュー".
 struct PopupMenuEntry {
-    QString name;     // the object name, "MNU_VIEW" or "separator1"
+    QString key;      // what the entry is for, "view" or "memo"; empty for a separator
     QString caption;  // "-" for a separator; the letter after "&" is the access key
     QString path;     // the page's path and query up to the id; empty for separators and memo
 
@@ -32,7 +32,7 @@ struct PopupMenuEntry {
 };
 
 QString PopupMenuCaption();
-// Every entry of MNU_POP in display order, separators included.
+// Every entry of the pop-up menu in display order, separators included.
 const QList<PopupMenuEntry>& PopupMenuEntries();
 
 // The member id in a ranking row's ID column: every blank removed, the rest read as a 32-bit
@@ -44,11 +44,11 @@ QString VisitorPageAddress(const QString& baseAddress, const QString& path, qint
 
 // The command lines of the two buttons that open the maker's pages: "explorer ", a double quote
 // and the address, with no closing quote.
-QString Command2CommandLine();
-QString Command3CommandLine();
+QString LatestVersionCommandLine();
+QString ReportCommandLine();
 
-// Whether a button press over the ranking list shows MNU_POP: the right button (2) over a list
-// that has rows.
+// Whether a button press over the ranking list shows the pop-up menu: the right button (2) over a
+// list that has rows.
 bool ShowsPopupMenu(int button, int rowCount);
 
 // The ranking list's page actions: the row double-click, the pop-up menu's page entries and the
@@ -63,12 +63,12 @@ class VisitorPageActions {
 
     qint32 SelectedVisitorId() const;
 
-    void ListView1_DblClick();
-    // The menu entry named `entryName` was chosen; entries without a page (the memo, the
-    // separators, unknown names) do nothing here.
-    void MenuEntry_Click(const QString& entryName);
-    void Command2_Click();
-    void Command3_Click();
+    void openVisitorPage();
+    // The menu entry `entryKey` was chosen; entries without a page (the memo, the separators,
+    // unknown keys) do nothing here.
+    void openMenuEntry(const QString& entryKey);
+    void openLatestVersionPage();
+    void openReportPage();
 
   private:
     Platform& m_platform;

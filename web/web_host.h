@@ -18,8 +18,9 @@ class WebHost {
     // The ID column (the third, "ID") of the selected row as the list shows it; empty when no row
     // is selected.
     virtual QString selectedIdText() const = 0;
-    // The check state of IEOpenChk: 0 unticked, anything else ticked.
-    virtual int IEOpenChkValue() const = 0;
+    // The check state of "IEで開く" (hand pages to the desktop's opener): 0 unticked, anything
+    // else ticked.
+    virtual int openerOptionState() const = 0;
     // The window that owns the message boxes.
     virtual QWidget* dialogParent() const = 0;
 };

@@ -30,15 +30,15 @@ class BenchHost final : public CollectionHost {
   public:
     explicit BenchHost(Platform& platform)
         : files(platform, table, ranking, *this),
-          browser(platform),
+          webBrowser(platform),
           path(AppFilePath(platform.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
     void SetPanelText(int, const QString&) override {}
-    void setCommand1Enabled(bool) override {}
+    void setCollectAvailable(bool) override {}
     void setBusy(bool) override {}
     void resetElapsedMinutes() override {}
-    int selectedGetOpt() const override { return 0; }
-    void selectGetOpt(int) override {}
-    int alarmChkValue() const override { return 0; }
+    int retrievalMethod() const override { return 0; }
+    void setRetrievalMethod(int) override {}
+    int alarmOption() const override { return 0; }
     VisitorTable& visitorTable() override { return table; }
     int rankingRowCount() const override { return ranking.rowCount(); }
     void RefreshRanking() override { ranking.RefreshRanking(table); }
@@ -49,13 +49,13 @@ class BenchHost final : public CollectionHost {
     }
     void showNotice(const QString&) override { failed = true; }
     void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
-    WebBrowser& WebBrowser1() override { return browser; }
+    WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }
 
     VisitorTable table;
     RankingModel ranking;
     VisitorFiles files;
-    WebBrowser browser;
+    WebBrowser webBrowser;
     QString path;
     int savedRows = 0;
     bool failed = false;

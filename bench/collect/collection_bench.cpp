@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<Platform> services = benchPlatform(dir.path());
     Platform& platform = *services;
     BenchHost host(platform);
-    Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
+    Collector collector(platform, host, FootprintPages::fromServiceUrl(service.baseUrl()));
 
     // The pacing alone: one 1 ms pause per line read and per row saved.
     const int samples = 300;
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         return int(service.service().footprintPage(pageNumber, true).count('\n'));
     };
     timer.restart();
-    collector.Command1_Click();
+    collector.collectFootprints();
     const double runMs = double(timer.nsecsElapsed()) / 1e6;
     if (host.failed || host.table.RowCount != 100) {
         std::fprintf(stderr, "the run did not collect both pages\n");

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<Platform> services = benchPlatform(dir.path());
     Platform& platform = *services;
     BenchHost host(platform);
-    Collector collector(platform, host, ServiceAddress::fromServiceUrl(service.baseUrl()));
+    Collector collector(platform, host, FootprintPages::fromServiceUrl(service.baseUrl()));
 
     // Resident memory: a whole run over both pages, against the figure before it. The service
     // lives in this process; it answers once first, so that its own memory is not counted.
@@ -51,13 +51,13 @@ int main(int argc, char** argv) {
         }
     }
     const long before = residentKilobytes();
-    collector.Command1_Click();
+    collector.collectFootprints();
     const long after = residentKilobytes();
     if (host.failed || host.table.RowCount != 100) {
         std::fprintf(stderr, "the run did not collect both pages\n");
         return 1;
     }
-    collector.Command1_Click();
+    collector.collectFootprints();
     const long second = residentKilobytes();
     std::printf(
         "resident memory after a run by method 1: +%.2f MiB (%ld -> %ld kB; target <= 2); "

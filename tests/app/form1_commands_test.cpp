@@ -110,7 +110,7 @@ class Form1CommandsTest : public QObject {
         QFETCH(QString, memo);
         Form1Fixture f;
         load(f, {{"a", 1, 5, "古いメモ"}, {"b", 2, 3, {}}, {"c", 3, 1, {}}});
-        f.form->ListView1_ColumnClick(RankingModel::NameColumn);  // c, b, a
+        f.form->sortByColumn(RankingModel::NameColumn);  // c, b, a
         const QModelIndex row = f.form->rankingSort().index(2, RankingModel::NameColumn);
         QCOMPARE(row.data().toString(), QStringLiteral("a"));
         QTest::mouseClick(f.form->ListView1->viewport(), Qt::LeftButton, {},

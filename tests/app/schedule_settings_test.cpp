@@ -24,7 +24,7 @@ class Window final : public ScheduleHost, public SettingsControls {
         }
     }
     bool command1Enabled() const override { return enabled; }
-    void Command1_Click() override {
+    void collectFootprints() override {
         ++runs;
         if (runFinishes) {
             schedule.ElapsedMinutes = 0;
@@ -201,7 +201,7 @@ void ScheduleSettingsTest::finishedPageRestartsTheCountdown() {
     QCOMPARE(m_window->panel1.front(), QStringLiteral("次の巡回まで30分"));
     QCOMPARE(m_window->runs, 0);
     // A run by hand that collects a page restarts the count.
-    m_window->Command1_Click();
+    m_window->collectFootprints();
     for (int tick = 1; tick <= 29; ++tick) {
         m_window->schedule.Timer1_Timer();
     }

@@ -9,7 +9,7 @@
 TestCollectionHost::TestCollectionHost(Platform& p)
     : platform(p),
       files(p, table, ranking, *this),
-      browser(p),
+      webBrowser(p),
       DataPath(AppFilePath(p.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
 
 void TestCollectionHost::SetPanelText(int panel, const QString& text) {

@@ -23,12 +23,12 @@ class TestCollectionHost final : public CollectionHost {
     explicit TestCollectionHost(Platform& platform);
 
     void SetPanelText(int panel, const QString& text) override;
-    void setCommand1Enabled(bool enabled) override { command1Enabled = enabled; }
+    void setCollectAvailable(bool enabled) override { command1Enabled = enabled; }
     void setBusy(bool busy) override { Busy = busy; }
     void resetElapsedMinutes() override { ElapsedMinutes = 0; }
-    int selectedGetOpt() const override { return getOpt; }
-    void selectGetOpt(int index) override { getOpt = index; }
-    int alarmChkValue() const override { return alarmChk; }
+    int retrievalMethod() const override { return getOpt; }
+    void setRetrievalMethod(int index) override { getOpt = index; }
+    int alarmOption() const override { return alarmChk; }
     VisitorTable& visitorTable() override { return table; }
     int rankingRowCount() const override { return ranking.rowCount(); }
     void RefreshRanking() override;
@@ -36,14 +36,14 @@ class TestCollectionHost final : public CollectionHost {
     void SaveDataFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& message) override;
     void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
-    WebBrowser& WebBrowser1() override { return browser; }
+    WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }
 
     Platform& platform;
     VisitorTable table;
     RankingModel ranking;
     VisitorFiles files;
-    WebBrowser browser;
+    WebBrowser webBrowser;
     QString DataPath;
 
     bool command1Enabled = true;

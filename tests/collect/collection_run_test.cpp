@@ -38,12 +38,12 @@ struct Rig {
         this->host->getOpt = method;
         collector = std::make_unique<Collector>(
             *platform, *this->host,
-            ServiceAddress::fromServiceUrl(QStringLiteral("http://") + host + u':' +
+            FootprintPages::fromServiceUrl(QStringLiteral("http://") + host + u':' +
                                            QString::number(demo.port())));
         // The fake clock races through the browser's waits; while a page is really on its way
         // over the loopback, let real time pass too.
         platform.clock->onDoEvents = [this] {
-            if (realTimeWhileLoading && this->host->browser.pendingNavigations() > 0) {
+            if (realTimeWhileLoading && this->host->webBrowser.pendingNavigations() > 0) {
                 QThread::msleep(1);
             }
         };
@@ -134,7 +134,7 @@ void CollectionRunTest::bothPagesAreCollected_data() {
 void CollectionRunTest::bothPagesAreCollected() {
     QFETCH(int, method);
     Rig rig(method);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     const auto visits = DemoService::latestVisits(kNow);
     const auto rows = rig.byId();
@@ -181,11 +181,11 @@ void CollectionRunTest::bothPagesAreCollected() {
 
 void CollectionRunTest::laterRunsCountOnlyNewVisits() {
     Rig rig(0);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     const QDateTime later = kNow.addSecs(90 * 60);
     rig.demo.service().setNow(later);
     rig.platform.clock->wall = later;
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     // A member counts once for every distinct latest visit the pages showed.
     std::map<qint32, int> expected;
@@ -233,12 +233,12 @@ void CollectionRunTest::loginCookieIsRequiredAndSent() {
     options.requireCookie = true;
     service.setOptions(options);
 
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(rig.host->ranking.rowCount(), 0);
     QCOMPARE(rig.host->saves, 0);  // the login page is no footprint page
 
     rig.writeCookies(QStringLiteral(".mixi.test"), true);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(rig.host->ranking.rowCount(), 100);
     const auto requests = service.requests();
     QCOMPARE(requests.size(), size_t(4));
@@ -269,8 +269,8 @@ void CollectionRunTest::expiredLoginCountsNothingAndSaysSoOncePerEpisode() {
     const auto& messages = rig.platform.dialogs->messages;
 
     // Two runs without the login: one message for both.
-    rig.collector->Command1_Click();
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
+    rig.collector->collectFootprints();
     QCOMPARE(messages.size(), size_t(1));
     QCOMPARE(
         messages[0].prompt,
@@ -290,11 +290,11 @@ void CollectionRunTest::expiredLoginCountsNothingAndSaysSoOncePerEpisode() {
 
     // A collected page ends the episode; the next expiry is told again.
     rig.writeCookies(QStringLiteral("127.0.0.1"), false);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(rig.host->ranking.rowCount(), 100);
     QCOMPARE(messages.size(), size_t(1));
     QFile::remove(rig.file("\\cookies.txt"));
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(messages.size(), size_t(2));
     QCOMPARE(rig.host->ranking.rowCount(), 100);
 }
@@ -344,7 +344,7 @@ void CollectionRunTest::failedPagesCountNothingAndSayWhatFailed() {
                                               : 0;
     options.gzip = failure == u"bomb";
     rig.demo.service().setOptions(options);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
     QCOMPARE(rig.host->panel1.back(), panel);
@@ -392,7 +392,7 @@ void CollectionRunTest::pageFileThatCannotBeCreatedIsNamedWithItsFolder() {
             return path.endsWith(QStringLiteral("buf.tmp"));
         };
     }
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     const auto& messages = rig.platform.dialogs->messages;
     QCOMPARE(messages.size(), size_t(2));
@@ -446,7 +446,7 @@ void CollectionRunTest::windowKeepsHandlingEventsDuringADownload() {
     bool queuedHandled = false;
     QMetaObject::invokeMethod(
         &timer, [&] { queuedHandled = true; }, Qt::QueuedConnection);
-    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    rig.collector->collectPage(rig.collector->pages().page1);
     timer.stop();
 
     QVERIFY(queuedHandled);
@@ -471,7 +471,7 @@ void CollectionRunTest::errorTrapLeavesTheDataFileUntouched() {
     rig.host->RefreshRanking();
     rig.host->panel1.clear();
 
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     const QString message =
         kTrapHeadline + QStringLiteral("\r\n\r\nエラー番号:13\r\n説明：型が一致しません。");
@@ -502,7 +502,7 @@ void CollectionRunTest::browserTimeOutShowsTheNoticeAndKeepsTheCountdown() {
         guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
     };
     const quint32 start = rig.platform.clock->counter;
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     const QString notice = QStringLiteral("タイムアウトしました\r\n") + kFirewall;
     QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
@@ -538,10 +538,10 @@ void CollectionRunTest::completionDuringTheTenthWaitIsStillAccepted() {
     rig.platform.clock->onDoEvents = [&] {
         if (!sent && rig.platform.clock->counter - start >= completesAfterMs) {
             sent = true;
-            Q_EMIT rig.host->browser.DocumentComplete(QStringLiteral("about:frame"));
+            Q_EMIT rig.host->webBrowser.DocumentComplete(QStringLiteral("about:frame"));
         }
     };
-    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    rig.collector->collectPage(rig.collector->pages().page1);
     QCOMPARE(rig.host->notices.size(), size_t(collected ? 0 : 1));
     QCOMPARE(rig.host->saves, collected ? 1 : 0);
 }
@@ -568,7 +568,7 @@ void CollectionRunTest::dnsPageShowsTheNotice() {
     if (!unresolvable) {
         rig.demo.service().setOptions(options);
     }
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
 
     const QString notice =
         QStringLiteral("サーバーが見つからないか、DNS エラーです。\r\n") + kFirewall;
@@ -598,7 +598,7 @@ void CollectionRunTest::pagesWithoutEntriesStillCount() {
     options.empty = option == u"empty";
     options.changedFormat = option == u"changed";
     rig.demo.service().setOptions(options);
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(rig.host->table.RowCount, 0);
     QCOMPARE(rig.host->saves, 2);
     QCOMPARE(rig.host->ElapsedMinutes, 0);
@@ -619,9 +619,9 @@ void CollectionRunTest::alarmSoundsOncePerCollectedPage() {
     QFETCH(int, sounds);
     Rig rig(0);
     rig.host->alarmChk = alarmChk;
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     // The second run brings nothing new and still sounds.
-    rig.collector->Command1_Click();
+    rig.collector->collectFootprints();
     QCOMPARE(int(rig.sound->calls.size()), 2 * sounds);
     for (const auto& call : rig.sound->calls) {
         QCOMPARE(call.soundName, rig.file("\\alarm.wav"));
@@ -637,7 +637,7 @@ void CollectionRunTest::buttonAndBusyGuardTheWholePage() {
         ++pumped;
         guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
     };
-    rig.collector->Zodadud_Get(rig.collector->address().footprintPage1);
+    rig.collector->collectPage(rig.collector->pages().page1);
     QVERIFY(pumped > 50);  // after the download, around reading and during every paced line
     QVERIFY(guarded);
     QVERIFY(rig.host->command1Enabled);

@@ -175,7 +175,7 @@ class MaintenanceTest : public QObject {
         w.add("b", 2, 2);
         w.add("c", 3, 1);
         w.platform.dialogs->inputAnswers.push_back(answer);
-        w.maintenance.Command4_Click();
+        w.maintenance.deleteByCount();
 
         QCOMPARE(w.platform.dialogs->inputs.size(), size_t(1));
         QCOMPARE(w.platform.dialogs->inputs[0].prompt,
@@ -199,8 +199,8 @@ class MaintenanceTest : public QObject {
         Window w(m_dir.path());
         w.add("名前", 10, 3);
         w.add("b", 20, 1, "メモ");
-        w.maintenance.Command5_Click();
-        w.maintenance.Command5_Click();
+        w.maintenance.exportCsv();
+        w.maintenance.exportCsv();
         const QString expected =
             "名前,10,3,2009年01月07日 22:19,\r\nb,20,1,2009年01月07日 22:19,メモ\r\n";
         QCOMPARE(w.fileText("\\output.csv"), expected);
@@ -219,7 +219,7 @@ class MaintenanceTest : public QObject {
         w.platform.files->failCreate = [](const QString& path) {
             return path.endsWith("output.csv");
         };
-        w.maintenance.Command5_Click();
+        w.maintenance.exportCsv();
         QCOMPARE(w.platform.dialogs->messages.size(), size_t(2));
         QCOMPARE(w.platform.dialogs->messages[0].title, QStringLiteral("書き込みエラー"));
         QCOMPARE(w.platform.dialogs->messages[1].title, QStringLiteral("Kestrelview"));
@@ -230,7 +230,7 @@ class MaintenanceTest : public QObject {
         Window w(m_dir.path());
         w.add("a", 1, 5, "大事なメモ");
         w.platform.dialogs->inputAnswers.push_back(std::nullopt);
-        w.maintenance.MNU_MEMO_Click(0);
+        w.maintenance.editMemo(0);
         QCOMPARE(w.platform.dialogs->inputs.size(), size_t(1));
         QCOMPARE(w.platform.dialogs->inputs[0].prompt,
                  QStringLiteral("このマイミクシィに関するメモを入力してください"));
@@ -260,7 +260,7 @@ class MaintenanceTest : public QObject {
         w.add("a", 1, 5, "old");
         w.add("b", 2, 3, "keep");
         w.platform.dialogs->inputAnswers.push_back(answer);
-        w.maintenance.MNU_MEMO_Click(0);
+        w.maintenance.editMemo(0);
         QCOMPARE(w.ranking.text(0, RankingModel::MemoColumn), answer);
         QCOMPARE(w.table[0].Memo, answer);
         QCOMPARE(w.table[1].Memo, QStringLiteral("keep"));
@@ -278,11 +278,11 @@ class MaintenanceTest : public QObject {
         const int row = w.rowOf(2);
         w.platform.dialogs->whileInputShown = [&](const ScriptedDialogs::Input&) {
             w.table[1].AccessCount = 9;
-            QuickSortVariantArray(w.table, 0, w.table.upperBound());
+            sortVisitorSlots(w.table, 0, w.table.upperBound());
             w.RefreshRanking();
         };
         w.platform.dialogs->inputAnswers.push_back(QStringLiteral("for b"));
-        w.maintenance.MNU_MEMO_Click(row);
+        w.maintenance.editMemo(row);
         QCOMPARE(w.rowOf(2), 0);
         QCOMPARE(w.ranking.text(0, RankingModel::MemoColumn), QStringLiteral("for b"));
         QCOMPARE(w.ranking.text(1, RankingModel::MemoColumn), QString());
@@ -294,11 +294,11 @@ class MaintenanceTest : public QObject {
     void memoWithoutAUsableRowDoesNothing() {
         Window w(m_dir.path());
         w.add("a", 1, 5);
-        w.maintenance.MNU_MEMO_Click(std::nullopt);
-        w.maintenance.MNU_MEMO_Click(-1);
-        w.maintenance.MNU_MEMO_Click(1);
+        w.maintenance.editMemo(std::nullopt);
+        w.maintenance.editMemo(-1);
+        w.maintenance.editMemo(1);
         w.ranking.setText(0, RankingModel::IdColumn, "      abc");
-        w.maintenance.MNU_MEMO_Click(0);
+        w.maintenance.editMemo(0);
         QVERIFY(w.platform.dialogs->inputs.empty());
         QVERIFY(w.platform.dialogs->messages.empty());
         QCOMPARE(SetMemoById(w.table, 0, "x"), qsizetype(0));
@@ -311,9 +311,9 @@ class MaintenanceTest : public QObject {
         w.add("b", 2, 2);
         w.busy = true;
         QVERIFY(!w.maintenance.commandsAvailable());
-        w.maintenance.Command4_Click();
-        w.maintenance.Command5_Click();
-        w.maintenance.MNU_MEMO_Click(0);
+        w.maintenance.deleteByCount();
+        w.maintenance.exportCsv();
+        w.maintenance.editMemo(0);
         QVERIFY(w.platform.dialogs->inputs.empty());
         QVERIFY(w.platform.files->createdPaths.empty());
 
@@ -323,8 +323,8 @@ class MaintenanceTest : public QObject {
         w.platform.clock->onDoEvents = [&] {
             availableDuringSave = availableDuringSave && w.maintenance.commandsAvailable();
             w.platform.dialogs->inputAnswers.push_back(QStringLiteral("1"));
-            w.maintenance.Command4_Click();
-            w.maintenance.Command5_Click();
+            w.maintenance.deleteByCount();
+            w.maintenance.exportCsv();
         };
         w.files.SaveDataFile(AppFilePath(m_dir.path(), "\\zodadud_data.dat"), false);
         w.platform.clock->onDoEvents = nullptr;

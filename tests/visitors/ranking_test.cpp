@@ -181,11 +181,11 @@ void RankingTest::headerClicksShareOneDirection() {
     RankingSortProxy proxy;
     proxy.setSourceModel(&model);
     QVERIFY(!proxy.sortingOn());
-    proxy.ListView1_ColumnClick(1);
+    proxy.sortByColumn(1);
     QCOMPARE(proxy.direction(), Qt::DescendingOrder);
-    proxy.ListView1_ColumnClick(1);
+    proxy.sortByColumn(1);
     QCOMPARE(proxy.direction(), Qt::AscendingOrder);
-    proxy.ListView1_ColumnClick(3);
+    proxy.sortByColumn(3);
     QCOMPARE(proxy.direction(), Qt::DescendingOrder);
     QCOMPARE(proxy.sortKey(), 3);
     QVERIFY(proxy.sortingOn());
@@ -196,8 +196,8 @@ void RankingTest::paddedNumbersSortInNumericOrder() {
     model.RefreshRanking(tableWithCounts({10, 9, 100, 1}));
     RankingSortProxy proxy;
     proxy.setSourceModel(&model);
-    proxy.ListView1_ColumnClick(0);  // descending
-    proxy.ListView1_ColumnClick(3);  // ascending
+    proxy.sortByColumn(0);  // descending
+    proxy.sortByColumn(3);  // ascending
     QCOMPARE(column(proxy, RankingModel::CountColumn), (QStringList{"1", "9", "10", "100"}));
     // The model itself keeps table order.
     QCOMPARE(column(model, RankingModel::CountColumn), (QStringList{"10", "9", "100", "1"}));
@@ -207,7 +207,7 @@ void RankingTest::laterRefillsStaySorted() {
     RankingModel model;
     RankingSortProxy proxy;
     proxy.setSourceModel(&model);
-    proxy.ListView1_ColumnClick(2);  // by id, descending
+    proxy.sortByColumn(2);  // by id, descending
     model.RefreshRanking(tableWithCounts({3, 2, 1}));
     QCOMPARE(column(proxy, RankingModel::IdColumn), (QStringList{"1002", "1001", "1000"}));
 }
@@ -217,8 +217,8 @@ void RankingTest::rankClickFallsBackToTableOrderFirst() {
     model.RefreshRanking(tableWithCounts({5, 5, 5, 2}));
     RankingSortProxy proxy;
     proxy.setSourceModel(&model);
-    proxy.ListView1_ColumnClick(1);  // by name, descending: v3 v2 v1 v0
-    proxy.ListView1_ColumnClick(0);  // by rank, ascending; equal ranks in table order
+    proxy.sortByColumn(1);  // by name, descending: v3 v2 v1 v0
+    proxy.sortByColumn(0);  // by rank, ascending; equal ranks in table order
     QCOMPARE(column(proxy, RankingModel::NameColumn), (QStringList{"v0", "v1", "v2", "v3"}));
 }
 

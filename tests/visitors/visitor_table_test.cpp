@@ -173,7 +173,7 @@ void VisitorTableTest::sortsByDescendingCount() {
         table[i].Id = counts[i] == 0 ? 0 : 100 + i;
         table[i].AccessCount = counts[i];
     }
-    QuickSortVariantArray(table, 0, 3);
+    sortVisitorSlots(table, 0, 3);
     QCOMPARE(table[0].AccessCount, 9);
     QCOMPARE(table[0].Id, 101);
     QCOMPARE(table[1].AccessCount, 7);
@@ -212,7 +212,7 @@ void VisitorTableTest::sortsAnyTable() {
     for (int i = 0; i < counts.size(); ++i) {
         table[i] = VisitorRecord{QString::number(i), i + 1, counts[i], {}, {}};
     }
-    QuickSortVariantArray(table, 0, table.upperBound());
+    sortVisitorSlots(table, 0, table.upperBound());
     QList<int> sortedIds;
     for (qsizetype i = 0; i < table.slotCount(); ++i) {
         if (i > 0) {
@@ -238,7 +238,7 @@ void VisitorTableTest::sortsTablesBeyondSixteenThousandSlots() {
         table[i].AccessCount = int(random.bounded(1, 50));
     }
     QVERIFY(table.upperBound() > 16383);
-    QuickSortVariantArray(table, 0, table.upperBound());
+    sortVisitorSlots(table, 0, table.upperBound());
     for (qsizetype i = 1; i < table.slotCount(); ++i) {
         QVERIFY(table[i - 1].AccessCount >= table[i].AccessCount);
     }
