@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QDir>
+#include <QLabel>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/history_chart_window.h"
+#include "app/visitor_history_window.h"
+#include "tests/support/fake_clock.h"
+#include "visitors/history_loader.h"
+#include "visitors/visit_history.h"
+
+namespace {
+
+QBarSet* barsOf(QWidget* window, const QString& chartName) {
+    auto* view = window->findChild<QChartView*>(chartName);
+    if (!view || view->chart()->series().isEmpty()) {
+        return nullptr;
+    }
+    auto* series = qobject_cast<QBarSeries*>(view->chart()->series().first());
+    return series && !series->barSets().isEmpty() ? series->barSets().first() : nullptr;
+}
+
+QStringList categoriesOf(QWidget* window, const QString& chartName) {
+    auto* view = window->findChild<QChartView*>(chartName);
+    const auto axes = view->chart()->axes(Qt::Horizontal);
+    auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.first());
+    return axis ? axis->categories() : QStringList();
+}
+
+// The bars that are not zero, by position.
+QMap<int, int> nonZeroBars(QBarSet* set) {
+    QMap<int, int> bars;
+    for (int i = 0; set && i < set->count(); ++i) {
+        if (set->at(i) != 0) {
+            bars.insert(i, int(set->at(i)));
+        }
+    }
+    return bars;
+}
+
+QString label(QWidget* window, const QString& name) {
+    auto* found = window->findChild<QLabel*>(name);
+    return found ? found->text() : QStringLiteral("<no label %1>").arg(name);
+}
+
+}  // namespace
+
+using Bars = QMap<int, int>;
+
+class HistoryWindowsTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init();
+
+    void visitorWindowShowsTheVisitorsHistory_data();
+    void visitorWindowShowsTheVisitorsHistory();
+    void chartWindowShowsEveryonesDaysAndMostFrequentVisitors();
+    void showsLoadingUntilTheHistoryArrivesAndWhenItCannot();
+
+  private:
+    QString historyPath() const { return HistoryFilePath(m_dir->path()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakeClock m_clock;
+};
+
+void HistoryWindowsTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // Monday 7 December 2026, noon.
+    m_clock.wall = QDateTime(QDate(2026, 12, 7), QTime(12, 0));
+    const auto visit = [](qint32 id, const char* time) {
+        return CountedVisit{id, id == 7 ? QStringLiteral("山田花子") : QStringLiteral("佐藤"),
+                            QString::fromUtf8(time)};
+    };
+    QVERIFY(AppendHistory(historyPath(),
+                          {visit(9, "2026年10月01日 10:00"), visit(7, "2026年11月07日 10:00"),
+                           visit(7, "2026年11月08日 10:00"), visit(9, "2026年11月08日 11:00"),
+                           visit(7, "2026年11月30日 10:00"), visit(7, "2026年12月01日 10:00"),
+                           visit(9, "2026年12月07日 08:00"), visit(7, "2026年12月07日 09:00")}));
+}
+
+void HistoryWindowsTest::visitorWindowShowsTheVisitorsHistory_data() {
+    QTest::addColumn<qint32>("id");
+    QTest::addColumn<qint32>("counted");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("labels");
+    // Week (0 oldest, 51 ending today) and its visits.
+    QTest::addColumn<Bars>("weeks");
+    QTest::addColumn<bool>("startNoted");
+
+    const QStringList yamada{
+        QStringLiteral("2026年12月07日 09:00"), QStringLiteral("2026年12月01日 10:00"),
+        QStringLiteral("2026年11月30日 10:00"), QStringLiteral("2026年11月08日 10:00"),
+        QStringLiteral("2026年11月07日 10:00")};
+    const QStringList yamadaLabels{
+        QStringLiteral("最初の記録: 2026年11月07日 10:00"),
+        QStringLiteral("最新の記録: 2026年12月07日 09:00"), QStringLiteral("過去7日間: 2回"),
+        QStringLiteral("過去30日間: 4回"), QStringLiteral("記録開始: 2026年10月01日 10:00")};
+    const Bars yamadaWeeks{{51, 2}, {50, 1}, {47, 2}};
+    QTest::newRow("every counted visit recorded")
+        << 7 << 5 << yamada << yamadaLabels << yamadaWeeks << false;
+    QTest::newRow("visits counted before the history began")
+        << 7 << 8 << yamada << yamadaLabels << yamadaWeeks << true;
+    QTest::newRow("nothing recorded of this visitor")
+        << 8 << 3 << QStringList()
+        << QStringList{QStringLiteral("最初の記録: -"), QStringLiteral("最新の記録: -"),
+                       QStringLiteral("過去7日間: 0回"), QStringLiteral("過去30日間: 0回"),
+                       QStringLiteral("記録開始: 2026年10月01日 10:00")}
+        << Bars() << true;
+}
+
+void HistoryWindowsTest::visitorWindowShowsTheVisitorsHistory() {
+    QFETCH(qint32, id);
+    QFETCH(qint32, counted);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, labels);
+    QFETCH(Bars, weeks);
+    QFETCH(bool, startNoted);
+
+    HistoryLoader loader(historyPath());
+    VisitorHistoryWindow window(loader, m_clock, id, QStringLiteral("山田花子"), counted);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.findChild<QLabel*>(QStringLiteral("status"))->isHidden());
+
+    QCOMPARE(window.windowTitle(), QStringLiteral("山田花子"));
+    auto* list = window.findChild<QListView*>(QStringLiteral("visitList"));
+    QStringList shown;
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        shown.append(list->model()->index(row, 0).data().toString());
+    }
+    QCOMPARE(shown, rows);
+    QCOMPARE((QStringList{label(&window, QStringLiteral("firstVisit")),
+                          label(&window, QStringLiteral("latestVisit")),
+                          label(&window, QStringLiteral("lastSevenDays")),
+                          label(&window, QStringLiteral("lastThirtyDays")),
+                          label(&window, QStringLiteral("recordingStart"))}),
+             labels);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("recordingStart"))->isVisible(), startNoted);
+
+    QBarSet* bars = barsOf(&window, QStringLiteral("weeklyChart"));
+    QVERIFY(bars);
+    QCOMPARE(bars->count(), 52);
+    QCOMPARE(nonZeroBars(bars), weeks);
+    const QStringList categories = categoriesOf(&window, QStringLiteral("weeklyChart"));
+    QCOMPARE(categories.size(), 52);
+    QCOMPARE(categories.last(), QStringLiteral("12/7"));
+    QCOMPARE(categories.at(50), QStringLiteral("11/30"));
+}
+
+void HistoryWindowsTest::chartWindowShowsEveryonesDaysAndMostFrequentVisitors() {
+    // Nine more visitors on the day 89 days back, which is the chart's first; 10 more 90 days
+    // back, out of it.
+    QList<CountedVisit> more;
+    for (qint32 id = 100; id < 109; ++id) {
+        more.append({id, QStringLiteral("会員%1").arg(id), QStringLiteral("2026年09月09日 12:00")});
+    }
+    more.append({200, QStringLiteral("古い会員"), QStringLiteral("2026年09月08日 12:00")});
+    QVERIFY(AppendHistory(historyPath(), more));
+
+    HistoryLoader loader(historyPath());
+    HistoryChartWindow window(loader, m_clock);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(window.windowTitle(), QStringLiteral("足あとグラフ"));
+    QTRY_VERIFY(window.findChild<QLabel*>(QStringLiteral("status"))->isHidden());
+
+    QBarSet* bars = barsOf(&window, QStringLiteral("dailyChart"));
+    QVERIFY(bars);
+    QCOMPARE(bars->count(), 90);
+    // 7 Dec: two; 1 Dec: one; 30 Nov: one; 8 Nov: two; 7 Nov: one; 1 Oct: one; 9 Sep: nine.
+    QCOMPARE(nonZeroBars(bars),
+             (Bars{{89, 2}, {83, 1}, {82, 1}, {60, 2}, {59, 1}, {22, 1}, {0, 9}}));
+    QCOMPARE(categoriesOf(&window, QStringLiteral("dailyChart")).first(), QStringLiteral("9/9"));
+
+    auto* frequent = window.findChild<QTreeWidget*>(QStringLiteral("frequentVisitors"));
+    QStringList rows;
+    for (int i = 0; i < frequent->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = frequent->topLevelItem(i);
+        rows.append(
+            QStringList{item->text(0), item->text(1), item->text(2), item->text(3), item->text(4)}
+                .join(u'|'));
+    }
+    // The last 30 days are 8 November to today; member 9's visit of 1 October is older.
+    QCOMPARE(rows, (QStringList{QStringLiteral("1|山田花子|7|4|2026年12月07日 09:00"),
+                                QStringLiteral("2|佐藤|9|2|2026年12月07日 08:00")}));
+}
+
+void HistoryWindowsTest::showsLoadingUntilTheHistoryArrivesAndWhenItCannot() {
+    HistoryLoader loader(historyPath());
+    {
+        VisitorHistoryWindow first(loader, m_clock, 7, QStringLiteral("山田花子"), 5);
+        first.setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* status = first.findChild<QLabel*>(QStringLiteral("status"));
+        QCOMPARE(status->text(), QStringLiteral("読み込み中…"));
+        QVERIFY(!status->isHidden());
+        QCOMPARE(first.findChild<QListView*>(QStringLiteral("visitList"))->model()->rowCount(), 0);
+        QTRY_VERIFY(status->isHidden());
+    }
+    // The kept index shows at once.
+    HistoryChartWindow second(loader, m_clock);
+    second.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(second.findChild<QLabel*>(QStringLiteral("status"))->isHidden());
+    QVERIFY(!loader.isLoading());
+
+    QVERIFY(QFile::remove(historyPath()));
+    QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(historyPath()).fileName()));
+    VisitorHistoryWindow third(loader, m_clock, 7, QStringLiteral("山田花子"), 5);
+    third.setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* status = third.findChild<QLabel*>(QStringLiteral("status"));
+    QTRY_VERIFY(status->text().startsWith(QStringLiteral("足あと履歴を読み込めませんでした: ")));
+    QVERIFY(!status->isHidden());
+}
+
+QTEST_MAIN(HistoryWindowsTest)
+#include "history_windows_test.moc"
