@@ -59,11 +59,11 @@ void HistoryChartWindow::showHistory() {
         m_status->show();
     }
     const EveryoneFigures figures = FiguresOfEveryone(*index, m_clock.Now());
-    QStringList days;
-    for (int day = 0; day < kHistoryDays; ++day) {
-        days.append(HistoryDay(figures.today, day).toString(QStringLiteral("M/d")));
-    }
-    ShowBars(m_chart, QStringLiteral("1日の足あと"), days, figures.perDay);
+    // A label a week, on the weekday of today.
+    ShowBars(m_chart, QStringLiteral("1日の足あと"), figures.perDay, 7,
+             [today = figures.today](int day) {
+                 return HistoryDay(today, day).toString(QStringLiteral("M/d"));
+             });
 
     m_frequent->clear();
     int rank = 0;

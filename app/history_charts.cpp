@@ -3,9 +3,9 @@
 
 #include "app/history_charts.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QValueAxis>
@@ -16,15 +16,16 @@
 QChartView* MakeBarChartView(QWidget* parent, const QString& objectName) {
     auto* chart = new QChart;
     chart->legend()->hide();
-    chart->setMargins(QMargins(4, 4, 4, 4));
+    // Room on the right for the last label, which stands centred under the last bar.
+    chart->setMargins(QMargins(4, 4, 16, 4));
     auto* view = new QChartView(chart, parent);
     view->setObjectName(objectName);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
 }
 
-void ShowBars(QChartView* view, const QString& setName, const QStringList& categories,
-              std::span<const int> values) {
+void ShowBars(QChartView* view, const QString& setName, std::span<const int> values, int labelEvery,
+              const std::function<QString(int)>& labelOf) {
     QChart* chart = view->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes()) {
@@ -43,14 +44,19 @@ void ShowBars(QChartView* view, const QString& setName, const QStringList& categ
     chart->addSeries(series);
 
     const QFont font = ProgramFont();
-    auto* categoryAxis = new QBarCategoryAxis;
-    categoryAxis->append(categories);
-    categoryAxis->setLabelsFont(font);
-    // Dates side by side would run into each other.
-    categoryAxis->setLabelsAngle(-90);
-    categoryAxis->setGridLineVisible(false);
-    chart->addAxis(categoryAxis, Qt::AlignBottom);
-    series->attachAxis(categoryAxis);
+    // On a value axis the bars stand at 0, 1, 2, ..., and labels can go under some of them.
+    const int count = int(values.size());
+    auto* labelAxis = new QCategoryAxis;
+    labelAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    labelAxis->setRange(-0.5, count - 0.5);
+    labelAxis->setStartValue(-0.5);
+    for (int i = (count - 1) % labelEvery; i < count; i += labelEvery) {
+        labelAxis->append(labelOf(i), i);
+    }
+    labelAxis->setLabelsFont(font);
+    labelAxis->setGridLineVisible(false);
+    chart->addAxis(labelAxis, Qt::AlignBottom);
+    series->attachAxis(labelAxis);
 
     // Ticks on whole visits, about five of them.
     const int step = std::max(1, (highest + 4) / 5);

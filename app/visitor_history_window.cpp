@@ -120,10 +120,10 @@ void VisitorHistoryWindow::showHistory() {
                                                       : QStringLiteral("次の足あと取得から")));
     m_recordingStart->setVisible(figures.startsAfterFirstCounted);
 
-    QStringList weeks;
-    for (int week = 0; week < kHistoryWeeks; ++week) {
-        weeks.append(WeekEnd(figures.today, week).toString(QStringLiteral("M/d")));
-    }
-    ShowBars(m_chart, QStringLiteral("週ごとの足あと"), weeks, figures.perWeek);
+    // Each week by its last day, every fourth one.
+    ShowBars(m_chart, QStringLiteral("週ごとの足あと"), figures.perWeek, 4,
+             [today = figures.today](int week) {
+                 return WeekEnd(today, week).toString(QStringLiteral("M/d"));
+             });
     m_visits->setVisits(std::move(figures.visitsNewestFirst));
 }
