@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+#include <QAction>
 #include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
@@ -14,6 +15,7 @@
 #include <QTreeWidget>
 
 #include "app/history_chart_window.h"
+#include "app/history_commands.h"
 #include "app/visitor_history_window.h"
 #include "tests/support/fake_clock.h"
 #include "visitors/history_loader.h"
@@ -71,6 +73,9 @@ class HistoryWindowsTest : public QObject {
     void visitorWindowShowsTheVisitorsHistory();
     void chartWindowShowsEveryonesDaysAndMostFrequentVisitors();
     void showsLoadingUntilTheHistoryArrivesAndWhenItCannot();
+    void openingAHistoryAgainBringsItsWindowForward();
+    void aRunTellsOfNewVisitsOnlyWhenTickedAndHidden_data();
+    void aRunTellsOfNewVisitsOnlyWhenTickedAndHidden();
 
   private:
     QString historyPath() const { return HistoryFilePath(m_dir->path()); }
@@ -232,6 +237,60 @@ void HistoryWindowsTest::showsLoadingUntilTheHistoryArrivesAndWhenItCannot() {
     auto* status = third.findChild<QLabel*>(QStringLiteral("status"));
     QTRY_VERIFY(status->text().startsWith(QStringLiteral("足あと履歴を読み込めませんでした: ")));
     QVERIFY(!status->isHidden());
+}
+
+void HistoryWindowsTest::openingAHistoryAgainBringsItsWindowForward() {
+    QWidget owner;
+    HistoryCommands commands(historyPath(), m_clock, &owner);
+    const auto windows = [&] {
+        return owner.findChildren<VisitorHistoryWindow*>().size() +
+               owner.findChildren<HistoryChartWindow*>().size();
+    };
+    commands.openVisitorHistory(7, QStringLiteral("山田花子"), 5);
+    commands.openVisitorHistory(7, QStringLiteral("山田花子"), 5);
+    QCOMPARE(windows(), 1);
+    commands.openVisitorHistory(9, QStringLiteral("佐藤"), 3);
+    QCOMPARE(windows(), 2);
+    QCOMPARE(commands.chartAction()->text(), QStringLiteral("足あとグラフ(&G)"));
+    commands.chartAction()->trigger();
+    commands.chartAction()->trigger();
+    QCOMPARE(windows(), 3);
+    QVERIFY(owner.findChildren<HistoryChartWindow*>().first()->isVisible());
+
+    // A closed window is gone; asking again opens a new one.
+    owner.findChildren<HistoryChartWindow*>().first()->close();
+    QTRY_COMPARE(windows(), 2);
+    commands.chartAction()->trigger();
+    QCOMPARE(windows(), 3);
+}
+
+void HistoryWindowsTest::aRunTellsOfNewVisitsOnlyWhenTickedAndHidden_data() {
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QStringList>("shown");
+    const QString notice = QStringLiteral("新しい足あと: 山田花子 さん ほか1人");
+    QTest::newRow("ticked, in the tray") << true << true << notice << QStringList{notice};
+    QTest::newRow("ticked, window open") << true << false << notice << QStringList();
+    QTest::newRow("not ticked") << false << true << notice << QStringList();
+    QTest::newRow("nothing new") << true << true << QString() << QStringList();
+}
+
+void HistoryWindowsTest::aRunTellsOfNewVisitsOnlyWhenTickedAndHidden() {
+    QFETCH(bool, ticked);
+    QFETCH(bool, hidden);
+    QFETCH(QString, notice);
+    QFETCH(QStringList, shown);
+    QWidget owner;
+    HistoryCommands commands(historyPath(), m_clock, &owner);
+    QCOMPARE(commands.notifyAction()->text(), QStringLiteral("新しい足あとを通知(&N)"));
+    QVERIFY(commands.notifyAction()->isCheckable());
+    QVERIFY(!commands.notifyAction()->isChecked());
+    QStringList notices;
+    commands.setNoticeShower([&](const QString& text) { notices.append(text); });
+    commands.notifyAction()->setChecked(ticked);
+    commands.runEnded(notice, hidden);
+    QCOMPARE(notices, shown);
 }
 
 QTEST_MAIN(HistoryWindowsTest)
