@@ -84,6 +84,10 @@ void HistoryWriter::add(qint32 id, const QString& name, const QString& visitTime
 }
 
 QString HistoryWriter::appendPage() {
+    // A page without new visits leaves the file and the failure state alone.
+    if (m_pending.isEmpty()) {
+        return {};
+    }
     QString reason;
     if (AppendHistory(m_path, m_pending, &reason)) {
         m_pending.clear();
