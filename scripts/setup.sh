@@ -10,6 +10,8 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
     libgumbo-dev libglib2.0-dev
+    # the history charts; Debian's Qt Charts package does not pull in the OpenGL files it needs
+    qt6-charts-dev libqt6opengl6-dev
     # run: the interface font, the desktop's opener, Qt's Japanese texts, the reader of Firefox's
     # cookies
     fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite
