@@ -62,7 +62,10 @@ qint64 visitsCounted(const VisitorTable& table) {
 }  // namespace
 
 Collector::Collector(Platform& platform, CollectionHost& host, FootprintPages pages)
-    : m_platform(platform), m_host(host), m_pages(std::move(pages)) {
+    : m_platform(platform),
+      m_host(host),
+      m_pages(std::move(pages)),
+      m_history(HistoryFilePath(platform.applicationDirectory)) {
     WebBrowser& browser = m_host.browser();
     m_documentComplete = QObject::connect(&browser, &WebBrowser::DocumentComplete, &browser,
                                           [this] { pageDocumentComplete(); });
@@ -73,6 +76,7 @@ Collector::~Collector() {
 }
 
 void Collector::collectFootprints() {
+    m_history.beginRun();
     collectPage(m_pages.page1);
     // A close that waited for the first page has been carried out at its end.
     if (m_host.programEnding()) {
@@ -118,8 +122,10 @@ void Collector::collectPage(const QString& url) {
             page.text, [this] { return m_host.retrievalMethod(); }, *m_platform.clock,
             [this, &table, &entries](const FootprintEntry& entry) {
                 ++entries;
-                NewVisitStep(table, m_host.rankingRowCount(), entry.Name, entry.Id,
-                             entry.LastAccess);
+                if (NewVisitStep(table, m_host.rankingRowCount(), entry.Name, entry.Id,
+                                 entry.LastAccess)) {
+                    m_history.add(entry.Id, entry.Name, entry.LastAccess);
+                }
             });
         const qint64 counted = visitsCounted(table) - before;
         m_loginReported = false;
@@ -257,6 +263,12 @@ void Collector::finishPage() {
     VisitorTable& table = m_host.visitorTable();
     sortVisitorSlots(table, 0, table.upperBound());
     m_host.RefreshRanking();
+    // The history holds a page's visits before the data file that counts them is saved; a history
+    // that cannot be written is told once and the tally goes on.
+    const QString historyProblem = m_history.appendPage();
+    if (!historyProblem.isEmpty()) {
+        m_host.MsgBox(historyProblem, MsgBoxIcon::Exclamation, kTitle);
+    }
     m_host.SaveDataFile(m_host.dataPath(), false);
     m_host.setCollectAvailable(true);
     m_host.setBusy(false);

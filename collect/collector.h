@@ -8,6 +8,7 @@
 
 #include "collect/footprint_pages.h"
 #include "platform/http_fetch.h"
+#include "visitors/visit_history.h"
 
 class CollectionHost;
 struct Platform;
@@ -35,6 +36,9 @@ class Collector {
     bool PageLoaded = false;
 
     const FootprintPages& pages() const { return m_pages; }
+
+    // The desktop notice of the last run: who it counted; empty when it counted nobody.
+    QString runNotice() const { return m_history.runNotice(); }
 
   private:
     // How a page's retrieval ended.
@@ -65,6 +69,8 @@ class Collector {
     int m_httpStatus = 0;
     // The expired-login message has been shown and no page has been collected since.
     bool m_loginReported = false;
+    // Every visit counted, kept in the history file beside the data file.
+    HistoryWriter m_history;
 };
 
 // The line break of the run's messages.

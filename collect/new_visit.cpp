@@ -6,7 +6,7 @@
 #include "visitors/visit_time.h"
 #include "visitors/visitor_table.h"
 
-void NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qint32 id,
+bool NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qint32 id,
                   const QString& visitTime) {
     const qsizetype upper = table.upperBound();
     qsizetype target = table.RowCount;
@@ -17,7 +17,7 @@ void NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qin
             const QDateTime visit = ParseVisitTime(visitTime);
             const QDateTime stored = ParseVisitTime(slot.LastAccess);
             if (stored >= visit && rankingRows >= 1) {
-                return;
+                return false;
             }
             target = k;
             break;
@@ -27,4 +27,5 @@ void NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qin
         }
     }
     table.MergeVisit(name, QString::number(id), visitTime, target);
+    return true;
 }

@@ -13,6 +13,7 @@ class VisitorTable;
 // list is empty (`rankingRows` 0), when every entry of a known member counts.
 //
 // Throws RuntimeError 13 when the entry's or the stored visit time does not read as a date and
-// time, an empty stored time included; the table is unchanged then.
-void NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qint32 id,
+// time, an empty stored time included; the table is unchanged then. True when the visit was
+// counted.
+bool NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qint32 id,
                   const QString& visitTime);

@@ -102,6 +102,7 @@ class CollectionRunTest : public QObject {
     void bothPagesAreCollected_data();
     void bothPagesAreCollected();
     void laterRunsCountOnlyNewVisits();
+    void historyThatCannotBeWrittenIsToldOnceAndTheTallyGoesOn();
     void loginCookieIsRequiredAndSent_data();
     void loginCookieIsRequiredAndSent();
     void expiredLoginCountsNothingAndSaysSoOncePerEpisode_data();
@@ -214,6 +215,36 @@ void CollectionRunTest::laterRunsCountOnlyNewVisits() {
     for (qsizetype i = 1; i < qsizetype(rows.size()); ++i) {
         QVERIFY(rig.host->table[i - 1].AccessCount >= rig.host->table[i].AccessCount);
     }
+    // The history holds exactly the visits counted, each with the time the table stored.
+    const QStringList history = DecodeCp932(readBytes(rig.file("\\zodadud_history.dat")))
+                                    .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    std::map<qint32, int> recorded;
+    for (const QString& line : history) {
+        const QStringList fields = line.split(u'\t');
+        QCOMPARE(fields.size(), 3);
+        const qint32 id = fields[0].toInt();
+        recorded[id] += 1;
+        QCOMPARE(fields[1], rows.at(id)->Name);
+    }
+    QCOMPARE(recorded, expected);
+    QCOMPARE(history.last().section(u'\t', 2),
+             rows.at(history.last().section(u'\t', 0, 0).toInt())->LastAccess);
+}
+
+void CollectionRunTest::historyThatCannotBeWrittenIsToldOnceAndTheTallyGoesOn() {
+    Rig rig(0);
+    QVERIFY(QDir().mkpath(rig.file("\\zodadud_history.dat")));
+    rig.collector->collectFootprints();
+    rig.demo.service().setNow(kNow.addSecs(90 * 60));
+    rig.platform.clock->wall = kNow.addSecs(90 * 60);
+    rig.collector->collectFootprints();
+
+    const auto& messages = rig.platform.dialogs->messages;
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(messages.front().title, QStringLiteral("Kestrelview"));
+    QCOMPARE(messages.front().icon, MsgBoxIcon::Exclamation);
+    QCOMPARE(rig.host->saves, 4);
+    QCOMPARE(rig.dataFileLines().size(), qsizetype(rig.byId().size()));
 }
 
 void CollectionRunTest::loginCookieIsRequiredAndSent_data() {
