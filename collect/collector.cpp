@@ -274,10 +274,9 @@ void Collector::finishPage() {
     m_host.setBusy(false);
     m_host.resetElapsedMinutes();
     if (m_host.alarmOption() == 1 && m_platform.sound) {
-        m_platform.sound->PlaySound(
-            ResourceFilePath(m_platform.applicationDirectory, m_platform.resourceDirectory,
-                             QStringLiteral("\\alarm.wav")),
-            SND_ASYNC);
+        m_platform.sound->play(ResourceFilePath(m_platform.applicationDirectory,
+                                                m_platform.resourceDirectory,
+                                                QStringLiteral("\\alarm.wav")));
     }
 }
 

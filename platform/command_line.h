@@ -9,9 +9,6 @@
 
 // Starting a program from a Windows-style command line without waiting for it.
 
-// Show state 1: a normal window that takes the focus.
-constexpr int SW_SHOWNORMAL = 1;
-
 enum class StartResult {
     Started,
     FileNotFound,  // the program file was not found; told apart before anything is started
@@ -23,7 +20,7 @@ class CommandLineStarter {
     virtual ~CommandLineStarter() = default;
     // The program path is quoted or runs up to the first blank; the rest is split into arguments
     // by the Windows rules. "explorer" and "explorer.exe" name the desktop's opener.
-    virtual StartResult Shell(const QString& commandLine, int showState) = 0;
+    virtual StartResult start(const QString& commandLine) = 0;
 };
 
 // The program file a command line names, as the starter finds it: a path holding "/" must be an

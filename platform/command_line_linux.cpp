@@ -17,8 +17,8 @@ bool isExecutableFile(const QString& path) {
 
 class LinuxCommandLineStarter final : public CommandLineStarter {
   public:
-    StartResult Shell(const QString& commandLine,
-                      int /*showState: the desktop focuses new windows*/) override {
+    // The desktop gives a new window the focus by itself.
+    StartResult start(const QString& commandLine) override {
         const CommandLineParts parts = SplitProgramPath(commandLine);
         const QString program = FindProgramFile(MapShellProgram(parts.program),
                                                 QString::fromLocal8Bit(qgetenv("PATH")));

@@ -7,20 +7,16 @@
 #include <QtGlobal>
 #include <memory>
 
-// Flags of PlaySound, as the Windows call takes them.
-constexpr quint32 SND_SYNC = 0x0000;
-constexpr quint32 SND_ASYNC = 0x0001;
-constexpr quint32 SND_NODEFAULT = 0x0002;
-constexpr quint32 SND_FILENAME = 0x00020000;
+// What a sound file that is missing or cannot be played gives instead.
+enum class IfUnplayable { Beep, Silence };
 
-// Plays a WAV file. With SND_ASYNC the call returns at once; a second call starts the sound again
-// whether or not the first has ended. A missing or unplayable file plays the system's default
-// sound instead, unless SND_NODEFAULT is given.
+// Plays a WAV file without waiting for it: the call returns at once, and a second call starts the
+// sound again whether or not the first has ended.
 class Sound {
   public:
     virtual ~Sound() = default;
     // True when playing could start.
-    virtual bool PlaySound(const QString& soundName, quint32 flags) = 0;
+    virtual bool play(const QString& wavFile, IfUnplayable ifUnplayable = IfUnplayable::Beep) = 0;
 };
 
 // QSoundEffect, made only at the first sound, so a program whose alarm stays off never opens the

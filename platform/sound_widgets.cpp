@@ -12,9 +12,9 @@ namespace {
 
 class QtSound final : public Sound {
   public:
-    bool PlaySound(const QString& soundName, quint32 flags) override {
+    bool play(const QString& soundName, IfUnplayable ifUnplayable) override {
         if (!QFileInfo(soundName).isFile()) {
-            if (!(flags & SND_NODEFAULT)) {
+            if (ifUnplayable == IfUnplayable::Beep) {
                 QApplication::beep();
             }
             return false;

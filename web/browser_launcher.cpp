@@ -30,14 +30,13 @@ void OpenUrl(Platform& platform, WebHost& host, const QString& address) {
             return;
         }
         if (host.openerOptionState() != 0) {
-            starter->Shell(ExplorerCommandLine(address), SW_SHOWNORMAL);
+            starter->start(ExplorerCommandLine(address));
             return;
         }
         const QString commandTemplate = BrowserCommandTemplate(platform, host.dialogParent());
-        const StartResult started =
-            starter->Shell(BrowserCommandLine(commandTemplate, address), SW_SHOWNORMAL);
+        const StartResult started = starter->start(BrowserCommandLine(commandTemplate, address));
         if (started == StartResult::FileNotFound) {
-            starter->Shell(ExplorerCommandLine(address), SW_SHOWNORMAL);
+            starter->start(ExplorerCommandLine(address));
         }
     } catch (...) {
         // Opening a page never disturbs the window; a failure simply opens nothing.

@@ -100,12 +100,12 @@ void VisitorPageActions::openMenuEntry(const QString& entryKey) {
 
 void VisitorPageActions::openLatestVersionPage() {
     if (m_platform.commandLine) {
-        m_platform.commandLine->Shell(LatestVersionCommandLine(), SW_SHOWNORMAL);
+        m_platform.commandLine->start(LatestVersionCommandLine());
     }
 }
 
 void VisitorPageActions::openReportPage() {
     if (m_platform.commandLine) {
-        m_platform.commandLine->Shell(ReportCommandLine(), SW_SHOWNORMAL);
+        m_platform.commandLine->start(ReportCommandLine());
     }
 }

@@ -656,7 +656,7 @@ void CollectionRunTest::alarmSoundsOncePerCollectedPage() {
     QCOMPARE(int(rig.sound->calls.size()), 2 * sounds);
     for (const auto& call : rig.sound->calls) {
         QCOMPARE(call.soundName, rig.file("\\alarm.wav"));
-        QCOMPARE(call.flags, SND_ASYNC);
+        QCOMPARE(call.ifUnplayable, IfUnplayable::Beep);
     }
 }
 

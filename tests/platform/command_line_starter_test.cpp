@@ -48,7 +48,7 @@ class CommandLineStarterTest : public QObject {
         line.replace(QStringLiteral("<P>"), path);
 
         auto starter = createLinuxCommandLineStarter();
-        QCOMPARE(starter->Shell(line, SW_SHOWNORMAL), StartResult::Started);
+        QCOMPARE(starter->start(line), StartResult::Started);
         QVERIFY(sandbox.waitForLaunches("run", 1));
         QCOMPARE(sandbox.launches("run"), QList<QStringList>{QStringList{path} + arguments});
     }
@@ -76,7 +76,7 @@ class CommandLineStarterTest : public QObject {
         line.replace(QStringLiteral("<R>"), sandbox.root());
 
         auto starter = createLinuxCommandLineStarter();
-        const StartResult result = starter->Shell(line, SW_SHOWNORMAL);
+        const StartResult result = starter->start(line);
         QDir::setCurrent(previous);
         QCOMPARE(result, StartResult::FileNotFound);
         sandbox.settle();
@@ -87,8 +87,7 @@ class CommandLineStarterTest : public QObject {
     void explorerWithoutAnOpenerIsNotFound() {
         LaunchSandbox sandbox;
         auto starter = createLinuxCommandLineStarter();
-        QCOMPARE(starter->Shell("explorer.exe \"https://a\"", SW_SHOWNORMAL),
-                 StartResult::FileNotFound);
+        QCOMPARE(starter->start("explorer.exe \"https://a\""), StartResult::FileNotFound);
     }
 
     // A program that is there but cannot run is another failure, not "not found".
@@ -98,7 +97,7 @@ class CommandLineStarterTest : public QObject {
             sandbox.writeFile("bin/broken", "#!/nonexistent/interpreter\nexit 0\n");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         auto starter = createLinuxCommandLineStarter();
-        QCOMPARE(starter->Shell("broken \"https://a\"", SW_SHOWNORMAL), StartResult::Failed);
+        QCOMPARE(starter->start("broken \"https://a\""), StartResult::Failed);
     }
 
     void findProgramFile() {

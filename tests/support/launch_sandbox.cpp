@@ -169,8 +169,8 @@ void LaunchSandbox::clearLaunches() const {
 
 RecordingStarter::RecordingStarter() : m_real(createLinuxCommandLineStarter()) {}
 
-StartResult RecordingStarter::Shell(const QString& commandLine, int showState) {
-    const StartResult result = m_real->Shell(commandLine, showState);
+StartResult RecordingStarter::start(const QString& commandLine) {
+    const StartResult result = m_real->start(commandLine);
     calls.push_back({commandLine, result});
     return result;
 }

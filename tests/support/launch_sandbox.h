@@ -68,7 +68,7 @@ class RecordingStarter final : public CommandLineStarter {
         StartResult result;
     };
     RecordingStarter();
-    StartResult Shell(const QString& commandLine, int showState) override;
+    StartResult start(const QString& commandLine) override;
 
     std::vector<Call> calls;
 

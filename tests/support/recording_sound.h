@@ -13,10 +13,10 @@ class RecordingSound final : public Sound {
   public:
     struct Call {
         QString soundName;
-        quint32 flags;
+        IfUnplayable ifUnplayable;
     };
-    bool PlaySound(const QString& soundName, quint32 flags) override {
-        calls.push_back({soundName, flags});
+    bool play(const QString& soundName, IfUnplayable ifUnplayable) override {
+        calls.push_back({soundName, ifUnplayable});
         return true;
     }
     std::vector<Call> calls;
