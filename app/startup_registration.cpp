@@ -34,14 +34,14 @@ QString StartupValueData(const QString& applicationDirectory) {
 StartupRegistration::StartupRegistration(Platform& platform, StartupButton& button)
     : m_platform(platform), m_button(button) {}
 
-void StartupRegistration::RefreshStartupButton() {
+void StartupRegistration::refreshButton() {
     ShellRegistry* shell = m_platform.shellRegistry.get();
     const QString path = QString::fromUtf16(kStartupValuePath);
     const bool exists = shell != nullptr && shell->RegRead(path).has_value();
     m_button.setCaption(QString::fromUtf16(exists ? kUnregisterCaption : kRegisterCaption));
 }
 
-void StartupRegistration::Command6_Click() {
+void StartupRegistration::toggle() {
     ShellRegistry* shell = m_platform.shellRegistry.get();
     const QString path = QString::fromUtf16(kStartupValuePath);
     bool changed = false;
@@ -53,7 +53,7 @@ void StartupRegistration::Command6_Click() {
             changed = shell->RegDelete(path);
         }
     }
-    RefreshStartupButton();
+    refreshButton();
     if (!changed) {
         m_platform.dialogs->MsgBox(m_button.dialogParent(),
                                    QStringLiteral("スタートアップの設定を変更できませんでした。"),

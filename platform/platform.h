@@ -35,7 +35,7 @@ struct Platform {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
-    std::unique_ptr<NotifyIconService> notifyIcon;
+    std::unique_ptr<TrayIcon> trayIcon;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<ShellRegistry> shellRegistry;
     std::unique_ptr<CommandLineStarter> commandLine;
