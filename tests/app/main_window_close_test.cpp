@@ -49,8 +49,8 @@ Q_DECLARE_METATYPE(Outcome)
 class MainWindowCloseTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void closeRequestIsDecidedByTheFlags_data();
-    void closeRequestIsDecidedByTheFlags();
+    void closeRequestIsDecidedByWhatIsGoingOn_data();
+    void closeRequestIsDecidedByWhatIsGoingOn();
     void exitDuringARunIsCarriedOutWhenThePageEnds_data();
     void exitDuringARunIsCarriedOutWhenThePageEnds();
     void exitSignalsAndTheSessionEndWriteTheSettings_data();
@@ -63,7 +63,7 @@ class MainWindowCloseTest : public QObject {
     void exitRemovesTheIconAndStopsTheTimers();
 };
 
-void MainWindowCloseTest::closeRequestIsDecidedByTheFlags_data() {
+void MainWindowCloseTest::closeRequestIsDecidedByWhatIsGoingOn_data() {
     QTest::addColumn<bool>("fromTray");
     QTest::addColumn<int>("batsu");
     QTest::addColumn<bool>("busy");
@@ -85,7 +85,7 @@ void MainWindowCloseTest::closeRequestIsDecidedByTheFlags_data() {
     QTest::newRow("tray quit, no tray") << true << 0 << false << false << Outcome::Ended;
 }
 
-void MainWindowCloseTest::closeRequestIsDecidedByTheFlags() {
+void MainWindowCloseTest::closeRequestIsDecidedByWhatIsGoingOn() {
     QFETCH(bool, fromTray);
     QFETCH(int, batsu);
     QFETCH(bool, busy);

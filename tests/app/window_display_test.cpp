@@ -165,7 +165,8 @@ void WindowDisplayTest::darkThemeLeavesTheListAndFrameReadable() {
     const QPalette saved = QApplication::palette();
     QApplication::setPalette(DarkThemePalette());
     QTest::qWait(200);
-    const QImage list = control<RankingView>(m_window, "ListView1")->viewport()->grab().toImage();
+    RankingView* rankingList = control<RankingView>(m_window, "ListView1");
+    const QImage list = rankingList->viewport()->grab().toImage();
     const QImage frame = control<QFrame>(m_window, "Frame1")->grab().toImage();
     const QString shot =
         QCoreApplication::applicationDirPath() + QStringLiteral("/kestrelview_window_dark.png");
@@ -187,10 +188,7 @@ void WindowDisplayTest::darkThemeLeavesTheListAndFrameReadable() {
         }
         return std::pair{dark, light};
     };
-    const QRect firstRow =
-        control<RankingView>(m_window, "ListView1")
-            ->visualRect(control<RankingView>(m_window, "ListView1")->model()->index(0, 1)) &
-        list.rect();
+    const QRect firstRow = rankingList->visualRect(rankingList->model()->index(0, 1)) & list.rect();
     const auto [rowDark, rowLight] = darkAndLight(list, firstRow);
     QVERIFY2(rowDark > 0 && rowLight > rowDark,
              qPrintable(QStringLiteral("%1 %2").arg(rowDark).arg(rowLight)));
