@@ -41,7 +41,11 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The roles work on the table and the lifecycle, which go before the window's children do.
+    delete m_collection;
+    delete m_listCommands;
+}
 
 void MainWindow::start() {
     m_table.reset();
