@@ -76,14 +76,15 @@ int main(int argc, char** argv) {
     ExitSignals::holdUntilInstalled();
     QApplication application(argc, argv);
     ExitSignals exitSignals;
+    ProgramLifecycle lifecycle;
     MainWindow* window = nullptr;
-    bool endRequested = false;
     QObject::connect(&exitSignals, &ExitSignals::received, &application,
-                     [&window, &endRequested](const QString& signalName) {
+                     [&window, &lifecycle](const QString& signalName) {
                          if (window) {
                              window->requestExit(signalName);
                          } else {
-                             endRequested = true;
+                             lifecycle.requestEnd(ProgramLifecycle::EndRequest::Signal, false,
+                                                  signalName);
                          }
                      });
     // The program lives on in the tray with no window shown; only the main window's end ends it.
@@ -114,11 +115,11 @@ int main(int argc, char** argv) {
         return status;
     }
     // A signal taken while the start-up asked the user something.
-    if (endRequested) {
+    if (lifecycle.ended()) {
         return 0;
     }
 
-    MainWindow mainWindow(*platform);
+    MainWindow mainWindow(*platform, lifecycle);
     window = &mainWindow;
     // exit() rather than quit(): quit() would first offer every window a close, and the main
     // window would take that for the user's close button.

@@ -24,9 +24,17 @@
 #include "platform/service_address.h"
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
+    : MainWindow(platform, nullptr, parent) {}
+
+MainWindow::MainWindow(Platform& platform, ProgramLifecycle& lifecycle, QWidget* parent)
+    : MainWindow(platform, &lifecycle, parent) {}
+
+MainWindow::MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget* parent)
     : QWidget(parent),
       m_platform(platform),
       m_files(platform, m_table, m_ranking, *this),
+      m_ownLifecycle(lifecycle ? nullptr : std::make_unique<ProgramLifecycle>()),
+      m_lifecycle(lifecycle ? *lifecycle : *m_ownLifecycle),
       m_startup(platform, *this) {
     setObjectName(QStringLiteral("Form1"));
     setFont(ProgramFont());

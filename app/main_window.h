@@ -44,6 +44,9 @@ class MainWindow : public QWidget,
     Q_OBJECT
   public:
     explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    // With the lifecycle the program kept before the window existed, so that what it decided
+    // then still holds.
+    MainWindow(Platform& platform, ProgramLifecycle& lifecycle, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence: the settings, the tray and the window come first, the visitor table
@@ -122,6 +125,7 @@ class MainWindow : public QWidget,
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget* parent);
     void createControls();
     void createStatusBar();
     // Accessible names and the Tab order.
@@ -144,7 +148,8 @@ class MainWindow : public QWidget,
     QString m_csvPath;
     quint32 m_fileWorkStart = 0;  // the clock's count when the outermost load or save began
 
-    ProgramLifecycle m_lifecycle;
+    std::unique_ptr<ProgramLifecycle> m_ownLifecycle;
+    ProgramLifecycle& m_lifecycle;
     // Children of the window, made before its controls so that the controls connect to them.
     CollectionController* m_collection = nullptr;
     ListCommands* m_listCommands = nullptr;
