@@ -11,7 +11,7 @@
 
 #include "app/appearance.h"
 #include "app/exit_signals.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/translations.h"
 #include "platform/paths.h"
@@ -76,17 +76,18 @@ int main(int argc, char** argv) {
     ExitSignals::holdUntilInstalled();
     QApplication application(argc, argv);
     ExitSignals exitSignals;
-    Form1* window = nullptr;
-    bool endRequested = false;
+    ProgramLifecycle lifecycle;
+    MainWindow* window = nullptr;
     QObject::connect(&exitSignals, &ExitSignals::received, &application,
-                     [&window, &endRequested](const QString& signalName) {
+                     [&window, &lifecycle](const QString& signalName) {
                          if (window) {
                              window->requestExit(signalName);
                          } else {
-                             endRequested = true;
+                             lifecycle.requestEnd(ProgramLifecycle::EndRequest::Signal, false,
+                                                  signalName);
                          }
                      });
-    // The program lives on in the tray with no window shown; only Form1's close handling ends it.
+    // The program lives on in the tray with no window shown; only the main window's end ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
     InstallQtJapanese(application);
@@ -114,27 +115,29 @@ int main(int argc, char** argv) {
         return status;
     }
     // A signal taken while the start-up asked the user something.
-    if (endRequested) {
+    if (lifecycle.ended()) {
         return 0;
     }
 
-    Form1 form1(*platform);
-    window = &form1;
-    // exit() rather than quit(): quit() would first offer every window a close, and Form1 would
-    // take that for the user's close button.
-    QObject::connect(&form1, &Form1::programEnded, &application, [] { QApplication::exit(0); });
-    QObject::connect(&instance, &SingleInstance::activationRequested, &form1, &Form1::bringToFront);
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &form1,
-                     [&form1](QSessionManager&) { form1.endSession(); });
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &form1, [&form1] {
+    MainWindow mainWindow(*platform, lifecycle);
+    window = &mainWindow;
+    // exit() rather than quit(): quit() would first offer every window a close, and the main
+    // window would take that for the user's close button.
+    QObject::connect(&mainWindow, &MainWindow::programEnded, &application,
+                     [] { QApplication::exit(0); });
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow,
+                     &MainWindow::bringToFront);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow](QSessionManager&) { mainWindow.endSession(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &mainWindow, [&mainWindow] {
         // The session manager may end the program without asking the window first.
-        if (!form1.ended()) {
-            form1.SaveSettings();
+        if (!mainWindow.ended()) {
+            mainWindow.saveSettings();
         }
     });
-    form1.Form_Load();
+    mainWindow.start();
     // A signal during the start-up's load has ended the program before the event loop runs.
-    if (form1.ended()) {
+    if (mainWindow.ended()) {
         return 0;
     }
     return QApplication::exec();

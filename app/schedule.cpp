@@ -7,10 +7,9 @@
 #include "platform/conversions.h"
 #include "platform/platform.h"
 
-Schedule::Schedule(Platform& platform, ScheduleHost& host, qint32& waitTime, qint32& elapsedMinutes)
-    : WaitTime(waitTime), ElapsedMinutes(elapsedMinutes), m_platform(platform), m_host(host) {}
+Schedule::Schedule(Platform& platform, ScheduleHost& host) : m_platform(platform), m_host(host) {}
 
-void Schedule::Text1_Change(const QString& text) {
+void Schedule::setIntervalText(const QString& text) {
     const std::optional<double> number = ParseDecimal(text);
     const std::optional<qint64> minutes =
         number ? RoundHalfEven(*number, -32768, 32767) : std::nullopt;
@@ -19,26 +18,26 @@ void Schedule::Text1_Change(const QString& text) {
                       QStringLiteral("Kestrelview"));
         return;
     }
-    WaitTime = qint32(*minutes);
+    m_waitTime = qint32(*minutes);
 }
 
-void Schedule::Timer1_Timer() {
+void Schedule::minutePassed() {
     m_host.SetPanelText(1, QStringLiteral("次の巡回まで") +
-                               QString::number(qint64(WaitTime) - ElapsedMinutes) +
+                               QString::number(qint64(m_waitTime) - m_elapsedMinutes) +
                                QStringLiteral("分"));
-    ElapsedMinutes += 1;
-    if (ElapsedMinutes >= WaitTime) {
-        ElapsedMinutes = 0;
-        if (m_host.command1Enabled()) {
-            m_host.collectFootprints();
+    m_elapsedMinutes += 1;
+    if (m_elapsedMinutes >= m_waitTime) {
+        m_elapsedMinutes = 0;
+        if (m_host.runMayStart()) {
+            m_host.startRun();
             m_platform.clock->DoEvents();
         }
     }
 }
 
-void Schedule::Timer2_Timer() {
-    if (m_host.command1Enabled()) {
-        m_host.collectFootprints();
+void Schedule::startupDelayPassed() {
+    if (m_host.runMayStart()) {
+        m_host.startRun();
     }
-    m_host.setTimer2Enabled(false);
+    m_host.setStartupTimerActive(false);
 }

@@ -11,46 +11,49 @@
 
 struct Platform;
 
-// What the schedule needs of the main window. The main window implements it.
+// What the schedule needs of the collection controller.
 class ScheduleHost : public StatusPanels {
   public:
-    // Whether "足跡取得" (Command1) is enabled: it is not while a page is being collected.
-    virtual bool command1Enabled() const = 0;
+    // Whether "足跡取得" could start a run now: not while a page is being collected.
+    virtual bool runMayStart() const = 0;
     // The collection run, as the button starts it.
-    virtual void collectFootprints() = 0;
-    virtual void setTimer2Enabled(bool enabled) = 0;
+    virtual void startRun() = 0;
+    virtual void setStartupTimerActive(bool active) = 0;
     virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
 };
 
 // The schedule: the interval box, the minute timer that counts down and starts runs, and the
-// start-up run. The main window owns one and calls its handlers from its controls and timers;
-// UpDown1 writes its steps into Text1 itself, so they reach the box's change handler as typing
-// does.
+// start-up run. The collection controller owns one and calls it from the box and its timers;
+// the up-down control writes its steps into the box itself, so they reach the box's change
+// handler as typing does.
 class Schedule {
   public:
-    static constexpr int kTimer1IntervalMs = 60000;
-    static constexpr int kTimer2IntervalMs = 3000;
+    static constexpr int kMinuteTimerIntervalMs = 60000;
+    static constexpr int kStartupDelayMs = 3000;
 
-    // `waitTime` and `elapsedMinutes` are the window's own fields, which the schedule works on.
-    Schedule(Platform& platform, ScheduleHost& host, qint32& waitTime, qint32& elapsedMinutes);
+    Schedule(Platform& platform, ScheduleHost& host);
 
     // Minutes between scheduled runs, and minutes counted since the countdown last started.
-    qint32& WaitTime;
-    qint32& ElapsedMinutes;
+    qint32 waitTime() const { return m_waitTime; }
+    qint32 elapsedMinutes() const { return m_elapsedMinutes; }
+    // A run has collected a page: the countdown starts again.
+    void restartCountdown() { m_elapsedMinutes = 0; }
 
-    // Text1's change handler: the text as a whole number of minutes (a fraction rounds to the
-    // nearest, a half to the even one) within 16 bits becomes WaitTime; anything else is told to
-    // the user and WaitTime stays. The box keeps the text either way.
-    void Text1_Change(const QString& text);
+    // The interval box's change handler: the text as a whole number of minutes (a fraction rounds
+    // to the nearest, a half to the even one) within 16 bits becomes the wait time; anything else
+    // is told to the user and the wait time stays. The box keeps the text either way.
+    void setIntervalText(const QString& text);
 
     // Once a minute: the countdown in status panel 1, and a run when the interval has passed and
     // no run is under way.
-    void Timer1_Timer();
+    void minutePassed();
 
     // 3 seconds after start-up, once: the start-up run, unless a run is already under way.
-    void Timer2_Timer();
+    void startupDelayPassed();
 
   private:
     Platform& m_platform;
     ScheduleHost& m_host;
+    qint32 m_waitTime = 30;
+    qint32 m_elapsedMinutes = 0;
 };

@@ -16,10 +16,10 @@ struct CheckKey {
     const char16_t* key;
 };
 
-constexpr CheckKey kIE{SettingsCheckBox::IEOpenChk, u"IE"};
-constexpr CheckKey kAfterGetOpt[] = {{SettingsCheckBox::AlarmChk, u"Alarm"},
-                                     {SettingsCheckBox::BatsuChk, u"Batsu"},
-                                     {SettingsCheckBox::BootGetChk, u"BootGet"}};
+constexpr CheckKey kIE{SettingsCheckBox::OpenInIe, u"IE"};
+constexpr CheckKey kAfterMethod[] = {{SettingsCheckBox::Alarm, u"Alarm"},
+                                     {SettingsCheckBox::MinimiseOnClose, u"Batsu"},
+                                     {SettingsCheckBox::CollectAtStart, u"BootGet"}};
 
 void loadCheck(SettingsControls& controls, const CheckKey& check, const QString& file) {
     const qint32 state = GetIniInt(QString::fromUtf16(check.key), 0, file);
@@ -53,24 +53,25 @@ bool WriteIniString(FileStore& files, const QString& key, const QString& value,
 void LoadSettings(const Platform& platform, SettingsControls& controls) {
     const QString file = SettingFilePath(platform);
     const QString waitTime = QString::number(GetIniInt(QStringLiteral("WaitTime"), 30, file));
-    if (waitTime != controls.text1()) {
-        controls.setText1(waitTime);
+    if (waitTime != controls.intervalText()) {
+        controls.setIntervalText(waitTime);
     }
     loadCheck(controls, kIE, file);
-    controls.setGetOptSelected(0, GetIniInt(QStringLiteral("GetOpt"), 1, file) != 0);
-    controls.setGetOptSelected(1, !controls.getOptSelected(0));
-    for (const CheckKey& check : kAfterGetOpt) {
+    controls.setRetrievalMethodSelected(0, GetIniInt(QStringLiteral("GetOpt"), 1, file) != 0);
+    controls.setRetrievalMethodSelected(1, !controls.retrievalMethodSelected(0));
+    for (const CheckKey& check : kAfterMethod) {
         loadCheck(controls, check, file);
     }
 }
 
 void SaveSettings(Platform& platform, const SettingsControls& controls) {
     const QString file = SettingFilePath(platform);
-    WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.text1(), file);
+    WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.intervalText(), file);
     saveCheck(platform, controls, kIE, file);
     WriteIniString(*platform.files, QStringLiteral("GetOpt"),
-                   controls.getOptSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"), file);
-    for (const CheckKey& check : kAfterGetOpt) {
+                   controls.retrievalMethodSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"),
+                   file);
+    for (const CheckKey& check : kAfterMethod) {
         saveCheck(platform, controls, check, file);
     }
 }

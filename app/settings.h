@@ -10,22 +10,22 @@ class FileStore;
 struct Platform;
 
 // The options that live in "\setting.ini", section "Setting", as the main window holds them.
-enum class SettingsCheckBox { IEOpenChk, AlarmChk, BatsuChk, BootGetChk };
+enum class SettingsCheckBox { OpenInIe, Alarm, MinimiseOnClose, CollectAtStart };
 
 // The controls the settings are read into and written from. The main window implements it.
 class SettingsControls {
   public:
     virtual ~SettingsControls() = default;
-    // Text1, the interval box. Setting a text that differs from the box's runs its change
+    // The interval box, "■定期取得". Setting a text that differs from the box's runs its change
     // handler, as typing does.
-    virtual QString text1() const = 0;
-    virtual void setText1(const QString& text) = 0;
+    virtual QString intervalText() const = 0;
+    virtual void setIntervalText(const QString& text) = 0;
     // A check box's state: 0 unticked, 1 ticked, 2 dimmed.
     virtual int checkState(SettingsCheckBox box) const = 0;
     virtual void setCheckState(SettingsCheckBox box, int state) = 0;
-    // GetOpt(0) "方法1" and GetOpt(1) "方法2". Clearing one does not select the other.
-    virtual bool getOptSelected(int index) const = 0;
-    virtual void setGetOptSelected(int index, bool selected) = 0;
+    // The retrieval method: 0 "方法1", 1 "方法2". Clearing one does not select the other.
+    virtual bool retrievalMethodSelected(int index) const = 0;
+    virtual void setRetrievalMethodSelected(int index, bool selected) = 0;
 };
 
 // The application directory + "\setting.ini".

@@ -34,13 +34,13 @@ QString StartupValueData(const QString& applicationDirectory) {
 StartupRegistration::StartupRegistration(Platform& platform, StartupButton& button)
     : m_platform(platform), m_button(button) {}
 
-void StartupRegistration::RefreshStartupButton() {
+void StartupRegistration::refreshButton() {
     AutostartEntry* autostart = m_platform.autostart.get();
     const bool exists = autostart != nullptr && autostart->exists();
     m_button.setCaption(QString::fromUtf16(exists ? kUnregisterCaption : kRegisterCaption));
 }
 
-void StartupRegistration::Command6_Click() {
+void StartupRegistration::toggle() {
     AutostartEntry* autostart = m_platform.autostart.get();
     bool changed = false;
     if (autostart != nullptr) {
@@ -50,7 +50,7 @@ void StartupRegistration::Command6_Click() {
             changed = autostart->remove();
         }
     }
-    RefreshStartupButton();
+    refreshButton();
     if (!changed) {
         m_platform.dialogs->MsgBox(m_button.dialogParent(),
                                    QStringLiteral("スタートアップの設定を変更できませんでした。"),

@@ -8,13 +8,11 @@
 struct Platform;
 class QWidget;
 
-// The start-with-the-desktop button (Command6): its caption mirrors whether the run-at-start value
+// The start-with-the-desktop button: its caption mirrors whether the run-at-start value
 // exists and names what a click does.
 
 inline constexpr char16_t kRegisterCaption[] = u"スタートアップに登録";
 inline constexpr char16_t kUnregisterCaption[] = u"スタートアップから削除";
-inline constexpr char16_t kStartupValuePath[] =
-    u"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\run\\kestrelview";
 
 // The data of the run-at-start value. A portable copy: the program in the application folder by
 // its fixed name, in double quotes. An installed copy: its command, "kestrelview", when PATH
@@ -22,7 +20,7 @@ inline constexpr char16_t kStartupValuePath[] =
 // names a build folder and survives the package's upgrades.
 QString StartupValueData(const QString& applicationDirectory);
 
-// The button as the registration logic sees it; the main window implements it over Command6.
+// The button as the registration logic sees it; the main window implements it.
 class StartupButton {
   public:
     virtual ~StartupButton() = default;
@@ -36,11 +34,11 @@ class StartupRegistration {
     StartupRegistration(Platform& platform, StartupButton& button);
 
     // "スタートアップから削除" when the value can be read, whatever it holds; otherwise (absent,
-    // unreadable, no shell registry at all) "スタートアップに登録".
-    void RefreshStartupButton();
+    // unreadable, no autostart entry at all) "スタートアップに登録".
+    void refreshButton();
     // Writes the value when the caption is "スタートアップに登録", deletes it otherwise, then
     // refreshes the caption. A refused write or delete is told in a message box.
-    void Command6_Click();
+    void toggle();
 
   private:
     Platform& m_platform;

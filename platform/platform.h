@@ -35,7 +35,7 @@ struct Platform {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
-    std::unique_ptr<NotifyIconService> notifyIcon;
+    std::unique_ptr<TrayIcon> trayIcon;
     std::unique_ptr<BrowserRegistry> browserRegistry;
     std::unique_ptr<AutostartEntry> autostart;
     std::unique_ptr<CommandLineStarter> commandLine;

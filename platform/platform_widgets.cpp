@@ -12,7 +12,7 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->clock = createSystemClock();
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
-    platform->notifyIcon = createQtNotifyIconService();
+    platform->trayIcon = createQtTrayIcon();
     platform->browserRegistry = createLinuxBrowserRegistry();
     platform->autostart = createLinuxAutostartEntry();
     platform->commandLine = createLinuxCommandLineStarter();

@@ -17,8 +17,8 @@
 #include <cstdlib>
 
 #include "app/appearance.h"
-#include "app/form1.h"
-#include "app/form3.h"
+#include "app/main_window.h"
+#include "app/tray_host.h"
 #include "platform/platform.h"
 
 namespace {
@@ -67,12 +67,12 @@ int main(int argc, char** argv) {
     settings.close();
 
     auto platform = Platform::createLinux(folder.path());
-    Form1 form1(*platform);
-    form1.Form_Load();
+    MainWindow window(*platform);
+    window.start();
     waitMs(kSettleMs);
-    form1.form3()->MNU_VISIBLE_Click();
+    window.trayHost()->toggleWindow();
     waitMs(kSettleMs);
-    if (form1.isVisible()) {
+    if (window.isVisible()) {
         std::printf("the main window did not hide\n");
         return 1;
     }
@@ -95,6 +95,6 @@ int main(int argc, char** argv) {
     std::printf("CPU time: %.1f ms in %.1f s = %.4f %% of one core; target < %.1f %%%s\n",
                 double(cpuMicroseconds) / 1000.0, double(wallMicroseconds) / 1e6, percent,
                 kTargetPercent, percent < kTargetPercent ? "" : "  ** OVER TARGET **");
-    std::printf("status panel 1 at the end: %s\n", qPrintable(form1.PanelText(1)));
+    std::printf("status panel 1 at the end: %s\n", qPrintable(window.panelText(1)));
     return 0;
 }

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/appearance.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "bench/resident_memory.h"
 #include "platform/platform.h"
 
@@ -52,10 +52,10 @@ int child(int argc, char** argv, qint64 start, const QString& folder) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(ProgramFont());
     auto platform = Platform::createLinux(folder);
-    Form1 form1(*platform);
+    MainWindow window(*platform);
     FirstPaint firstPaint(start);
-    form1.installEventFilter(&firstPaint);
-    form1.Form_Load();
+    window.installEventFilter(&firstPaint);
+    window.start();
 
     QElapsedTimer waited;
     waited.start();

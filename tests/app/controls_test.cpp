@@ -10,7 +10,7 @@
 #include "app/check_box.h"
 #include "app/ranking_view.h"
 #include "app/up_down.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 class ControlsTest : public QObject {
     Q_OBJECT
@@ -51,9 +51,9 @@ void ControlsTest::upDownStepsTheNumberInItsBox() {
     QFETCH(QString, shown);
     QFETCH(int, changes);
 
-    Form1Fixture f;
-    QLineEdit* box = f.form->Text1;
-    UpDown* arrows = f.form->UpDown1;
+    MainWindowFixture f;
+    QLineEdit* box = control<QLineEdit>(f.window, "Text1");
+    UpDown* arrows = control<UpDown>(f.window, "UpDown1");
     QCOMPARE(arrows->Value(), 30);
     QCOMPARE(arrows->Max(), 1000);
     QCOMPARE(arrows->buddy(), box);
@@ -70,23 +70,23 @@ void ControlsTest::upDownStepsTheNumberInItsBox() {
 }
 
 void ControlsTest::upDownRespondsToTheMouseAndTheArrowKeys() {
-    Form1Fixture f;
-    f.form->show();
-    UpDown* arrows = f.form->UpDown1;
+    MainWindowFixture f;
+    f.window->show();
+    UpDown* arrows = control<UpDown>(f.window, "UpDown1");
     QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(arrows->width() / 2, 2));
-    QCOMPARE(f.form->Text1->text(), QStringLiteral("31"));
+    QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("31"));
     QTest::mouseClick(arrows, Qt::LeftButton, {},
                       QPoint(arrows->width() / 2, arrows->height() - 2));
     QTest::mouseClick(arrows, Qt::LeftButton, {},
                       QPoint(arrows->width() / 2, arrows->height() - 2));
-    QCOMPARE(f.form->Text1->text(), QStringLiteral("29"));
+    QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("29"));
 
     // Reached with Tab, the control steps with the arrow keys.
     QTest::keyClick(arrows, Qt::Key_Up);
     QTest::keyClick(arrows, Qt::Key_Up);
-    QCOMPARE(f.form->Text1->text(), QStringLiteral("31"));
+    QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("31"));
     QTest::keyClick(arrows, Qt::Key_Down);
-    QCOMPARE(f.form->Text1->text(), QStringLiteral("30"));
+    QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("30"));
 }
 
 void ControlsTest::checkBoxKnowsThreeStatesButClicksOnlyTwo() {
@@ -174,9 +174,9 @@ void ControlsTest::pawPictureIsAGreyPawOnWhite() {
 }
 
 void ControlsTest::rankingListShowsThePictureBehindItsRows() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    RankingView* list = f.form->ListView1;
+    MainWindowFixture f;
+    f.window->start();
+    RankingView* list = control<RankingView>(f.window, "ListView1");
     const QRect where = list->backgroundRect();
     QCOMPARE(where.size(), QSize(424, 300));
     QCOMPARE(where.center(), list->viewport()->rect().center());
@@ -198,9 +198,9 @@ void ControlsTest::rankingListShowsThePictureBehindItsRows() {
 }
 
 void ControlsTest::rankingListKeepsItsColumnsAndSelection() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    RankingView* list = f.form->ListView1;
+    MainWindowFixture f;
+    f.window->start();
+    RankingView* list = control<RankingView>(f.window, "ListView1");
     const int widths[] = {40, 133, 66, 80, 133, 96};
     const QString headers[] = {QStringLiteral("順位"),         QStringLiteral("名前"),
                                QStringLiteral("ID"),           QStringLiteral("アクセス回数"),
@@ -217,16 +217,16 @@ void ControlsTest::rankingListKeepsItsColumnsAndSelection() {
 }
 
 void ControlsTest::headerClicksSortTheListWithOneSharedDirection() {
-    Form1Fixture f;
+    MainWindowFixture f;
     for (const char* row : {"b\t1\t9\t\t", "a\t2\t10\t\t", "c\t3\t7\t\t"}) {
-        f.form->table().SetVisitor(QString::fromLatin1(row).section(u'\t', 0, 0),
-                                   QString::fromLatin1(row).section(u'\t', 1, 1),
-                                   QString::fromLatin1(row).section(u'\t', 2, 2), QString(),
-                                   QString(), f.form->table().RowCount);
+        f.window->table().SetVisitor(QString::fromLatin1(row).section(u'\t', 0, 0),
+                                     QString::fromLatin1(row).section(u'\t', 1, 1),
+                                     QString::fromLatin1(row).section(u'\t', 2, 2), QString(),
+                                     QString(), f.window->table().RowCount);
     }
-    f.form->show();
-    f.form->RefreshRanking();
-    QAbstractItemModel* shown = f.form->ListView1->model();
+    f.window->show();
+    f.window->refreshRanking();
+    QAbstractItemModel* shown = control<RankingView>(f.window, "ListView1")->model();
     auto column = [&](int c) {
         QStringList texts;
         for (int r = 0; r < shown->rowCount(); ++r) {
@@ -236,7 +236,7 @@ void ControlsTest::headerClicksSortTheListWithOneSharedDirection() {
     };
     QCOMPARE(column(1), (QStringList{"b", "a", "c"}));
 
-    QHeaderView* header = f.form->ListView1->header();
+    QHeaderView* header = control<RankingView>(f.window, "ListView1")->header();
     auto clickHeader = [&](int c) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
@@ -249,10 +249,10 @@ void ControlsTest::headerClicksSortTheListWithOneSharedDirection() {
     QCOMPARE(column(1), (QStringList{"a", "b", "c"}));
     // The rank column switches sorting off first, then sorts by the rank text.
     clickHeader(0);
-    QCOMPARE(f.form->rankingSort().sortKey(), 0);
-    QCOMPARE(f.form->rankingSort().direction(), Qt::DescendingOrder);
+    QCOMPARE(f.window->rankingSort().sortKey(), 0);
+    QCOMPARE(f.window->rankingSort().direction(), Qt::DescendingOrder);
     // A refill keeps the chosen order.
-    f.form->RefreshRanking();
+    f.window->refreshRanking();
     QCOMPARE(column(0), (QStringList{"3", "2", "1"}));
 }
 

@@ -16,50 +16,48 @@ namespace {
 // the button away while its pages are collected and restarts the countdown at their end.
 class Window final : public ScheduleHost, public SettingsControls {
   public:
-    explicit Window(Platform& platform) : schedule(platform, *this, waitTime, elapsedMinutes) {}
+    explicit Window(Platform& platform) : schedule(platform, *this) {}
 
     void SetPanelText(int panel, const QString& text) override {
         if (panel == 1) {
             panel1.push_back(text);
         }
     }
-    bool command1Enabled() const override { return enabled; }
-    void collectFootprints() override {
+    bool runMayStart() const override { return enabled; }
+    void startRun() override {
         ++runs;
         if (runFinishes) {
-            schedule.ElapsedMinutes = 0;
+            schedule.restartCountdown();
         }
     }
-    void setTimer2Enabled(bool on) override { timer2 = on; }
+    void setStartupTimerActive(bool on) override { timer2 = on; }
     void MsgBox(const QString& prompt, MsgBoxIcon, const QString& title) override {
         messages.push_back(title + u':' + prompt);
     }
 
-    QString text1() const override { return text; }
-    void setText1(const QString& value) override {
+    QString intervalText() const override { return text; }
+    void setIntervalText(const QString& value) override {
         if (value != text) {
             text = value;
-            schedule.Text1_Change(text);
+            schedule.setIntervalText(text);
         }
     }
     int checkState(SettingsCheckBox box) const override { return checks.at(box); }
     void setCheckState(SettingsCheckBox box, int state) override { checks[box] = state; }
-    bool getOptSelected(int index) const override { return getOpt[index]; }
-    void setGetOptSelected(int index, bool selected) override {
+    bool retrievalMethodSelected(int index) const override { return getOpt[index]; }
+    void setRetrievalMethodSelected(int index, bool selected) override {
         getOpt[index] = selected;
         if (selected) {
             getOpt[1 - index] = false;  // an option pair
         }
     }
 
-    qint32 waitTime = 30;
-    qint32 elapsedMinutes = 0;
     Schedule schedule;
     QString text = QStringLiteral("30");
-    std::map<SettingsCheckBox, int> checks{{SettingsCheckBox::IEOpenChk, 0},
-                                           {SettingsCheckBox::AlarmChk, 0},
-                                           {SettingsCheckBox::BatsuChk, 0},
-                                           {SettingsCheckBox::BootGetChk, 0}};
+    std::map<SettingsCheckBox, int> checks{{SettingsCheckBox::OpenInIe, 0},
+                                           {SettingsCheckBox::Alarm, 0},
+                                           {SettingsCheckBox::MinimiseOnClose, 0},
+                                           {SettingsCheckBox::CollectAtStart, 0}};
     bool getOpt[2] = {true, false};
     bool enabled = true;
     bool runFinishes = true;
@@ -138,21 +136,23 @@ void ScheduleSettingsTest::intervalTextBecomesWaitTime_data() {
 void ScheduleSettingsTest::intervalTextBecomesWaitTime() {
     QFETCH(QString, text);
     QFETCH(int, waitTime);
-    m_window->schedule.ElapsedMinutes = 5;
-    m_window->schedule.Text1_Change(text);
-    QCOMPARE(m_window->schedule.WaitTime, waitTime == -99 ? 30 : waitTime);
+    for (int minute = 0; minute < 5; ++minute) {
+        m_window->schedule.minutePassed();
+    }
+    m_window->schedule.setIntervalText(text);
+    QCOMPARE(m_window->schedule.waitTime(), waitTime == -99 ? 30 : waitTime);
     QCOMPARE(m_window->messages.size(), size_t(waitTime == -99 ? 1 : 0));
-    QCOMPARE(m_window->schedule.ElapsedMinutes, 5);  // the countdown goes on
+    QCOMPARE(m_window->schedule.elapsedMinutes(), 5);  // the countdown goes on
 }
 
 void ScheduleSettingsTest::typingLettersWarnsAtEveryKeystroke() {
-    m_window->setText1(QString());
-    m_window->setText1(QStringLiteral("a"));
-    m_window->setText1(QStringLiteral("ab"));
-    m_window->setText1(QStringLiteral("abc"));
+    m_window->setIntervalText(QString());
+    m_window->setIntervalText(QStringLiteral("a"));
+    m_window->setIntervalText(QStringLiteral("ab"));
+    m_window->setIntervalText(QStringLiteral("abc"));
     QCOMPARE(m_window->messages, std::vector<QString>(4, kFailed));
-    QCOMPARE(m_window->schedule.WaitTime, 30);
-    QCOMPARE(m_window->text1(), QStringLiteral("abc"));
+    QCOMPARE(m_window->schedule.waitTime(), 30);
+    QCOMPARE(m_window->intervalText(), QStringLiteral("abc"));
 }
 
 void ScheduleSettingsTest::countdownStartsARunWhenTheIntervalHasPassed_data() {
@@ -184,10 +184,10 @@ void ScheduleSettingsTest::countdownStartsARunWhenTheIntervalHasPassed() {
     QFETCH(QStringList, panels);
     QFETCH(QList<int>, runsAfterTick);
     m_window->runFinishes = false;
-    m_window->setText1(interval);
+    m_window->setIntervalText(interval);
     for (qsizetype tick = 0; tick < panels.size(); ++tick) {
-        m_platform->clock->advance(Schedule::kTimer1IntervalMs);
-        m_window->schedule.Timer1_Timer();
+        m_platform->clock->advance(Schedule::kMinuteTimerIntervalMs);
+        m_window->schedule.minutePassed();
         QCOMPARE(m_window->panel1.back(), panels[tick]);
         QCOMPARE(m_window->runs, runsAfterTick[tick]);
     }
@@ -196,32 +196,32 @@ void ScheduleSettingsTest::countdownStartsARunWhenTheIntervalHasPassed() {
 void ScheduleSettingsTest::finishedPageRestartsTheCountdown() {
     // Default interval: the first countdown reads 30, a run starts at the 30th tick.
     for (int tick = 1; tick <= 29; ++tick) {
-        m_window->schedule.Timer1_Timer();
+        m_window->schedule.minutePassed();
     }
     QCOMPARE(m_window->panel1.front(), QStringLiteral("次の巡回まで30分"));
     QCOMPARE(m_window->runs, 0);
     // A run by hand that collects a page restarts the count.
-    m_window->collectFootprints();
+    m_window->startRun();
     for (int tick = 1; tick <= 29; ++tick) {
-        m_window->schedule.Timer1_Timer();
+        m_window->schedule.minutePassed();
     }
     QCOMPARE(m_window->runs, 1);
-    m_window->schedule.Timer1_Timer();
+    m_window->schedule.minutePassed();
     QCOMPARE(m_window->runs, 2);
     QCOMPARE(m_window->panel1.back(), QStringLiteral("次の巡回まで1分"));
     QVERIFY(m_platform->clock->doEventsCalls >= 1);
 }
 
 void ScheduleSettingsTest::noRunStartsWhileOneIsUnderWay() {
-    m_window->setText1(QStringLiteral("2"));
+    m_window->setIntervalText(QStringLiteral("2"));
     m_window->enabled = false;
-    m_window->schedule.Timer1_Timer();
-    m_window->schedule.Timer1_Timer();
+    m_window->schedule.minutePassed();
+    m_window->schedule.minutePassed();
     QCOMPARE(m_window->runs, 0);
-    QCOMPARE(m_window->schedule.ElapsedMinutes, 0);  // the count starts over all the same
+    QCOMPARE(m_window->schedule.elapsedMinutes(), 0);  // the count starts over all the same
     m_window->enabled = true;
-    m_window->schedule.Timer1_Timer();
-    m_window->schedule.Timer1_Timer();
+    m_window->schedule.minutePassed();
+    m_window->schedule.minutePassed();
     QCOMPARE(m_window->runs, 1);
 }
 
@@ -236,14 +236,14 @@ void ScheduleSettingsTest::startUpRunHappensOnce() {
     QFETCH(bool, enabled);
     QFETCH(int, runs);
     m_window->enabled = enabled;
-    m_window->schedule.Timer2_Timer();
+    m_window->schedule.startupDelayPassed();
     QCOMPARE(m_window->runs, runs);
     QVERIFY(!m_window->timer2);
 }
 
 void ScheduleSettingsTest::firstStartWritesEveryKeyInOrder() {
     LoadSettings(**m_platform, *m_window);
-    QCOMPARE(m_window->text1(), QStringLiteral("30"));
+    QCOMPARE(m_window->intervalText(), QStringLiteral("30"));
     QVERIFY(m_window->getOpt[0] && !m_window->getOpt[1]);
     QVERIFY(m_window->messages.empty());
     SaveSettings(**m_platform, *m_window);
@@ -296,14 +296,14 @@ void ScheduleSettingsTest::settingsReadIntoTheControls() {
     QFETCH(int, messages);
     writeBytes(m_ini, file);
     LoadSettings(**m_platform, *m_window);
-    QCOMPARE(m_window->text1(), text);
-    QCOMPARE(m_window->schedule.WaitTime, waitTime);
+    QCOMPARE(m_window->intervalText(), text);
+    QCOMPARE(m_window->schedule.waitTime(), waitTime);
     QCOMPARE(m_window->getOpt[0], method1);
     QCOMPARE(m_window->getOpt[1], !method1);
-    const QList<int> states = {m_window->checks[SettingsCheckBox::IEOpenChk],
-                               m_window->checks[SettingsCheckBox::AlarmChk],
-                               m_window->checks[SettingsCheckBox::BatsuChk],
-                               m_window->checks[SettingsCheckBox::BootGetChk]};
+    const QList<int> states = {m_window->checks[SettingsCheckBox::OpenInIe],
+                               m_window->checks[SettingsCheckBox::Alarm],
+                               m_window->checks[SettingsCheckBox::MinimiseOnClose],
+                               m_window->checks[SettingsCheckBox::CollectAtStart]};
     QCOMPARE(states, checks);
     QCOMPARE(int(m_window->messages.size()), messages);
     QCOMPARE(readBytes(m_ini), file);  // reading never writes
@@ -312,9 +312,9 @@ void ScheduleSettingsTest::settingsReadIntoTheControls() {
 void ScheduleSettingsTest::settingsRoundTripKeepsTheTypedText() {
     writeBytes(m_ini, "; my notes\r\n[Setting]\r\nWaitTime=15\r\nExtra=keep\r\n[Other]\r\nA=1\r\n");
     LoadSettings(**m_platform, *m_window);
-    m_window->setText1(QStringLiteral("abc"));
-    m_window->setGetOptSelected(1, true);
-    m_window->checks[SettingsCheckBox::AlarmChk] = 1;
+    m_window->setIntervalText(QStringLiteral("abc"));
+    m_window->setRetrievalMethodSelected(1, true);
+    m_window->checks[SettingsCheckBox::Alarm] = 1;
     SaveSettings(**m_platform, *m_window);
     QCOMPARE(readBytes(m_ini),
              QByteArray("; my notes\r\n[Setting]\r\nWaitTime=abc\r\nExtra=keep\r\nIE=0\r\n"
@@ -323,16 +323,16 @@ void ScheduleSettingsTest::settingsRoundTripKeepsTheTypedText() {
     // The next start reads the letters as 0: a run at every minute.
     Window next(**m_platform);
     LoadSettings(**m_platform, next);
-    QCOMPARE(next.text1(), QStringLiteral("0"));
-    QCOMPARE(next.schedule.WaitTime, 0);
+    QCOMPARE(next.intervalText(), QStringLiteral("0"));
+    QCOMPARE(next.schedule.waitTime(), 0);
     QVERIFY(!next.getOpt[0] && next.getOpt[1]);
-    QCOMPARE(next.checks[SettingsCheckBox::AlarmChk], 1);
+    QCOMPARE(next.checks[SettingsCheckBox::Alarm], 1);
 }
 
 void ScheduleSettingsTest::keyThatCannotBeWrittenIsSkipped() {
     int commits = 0;
     m_platform->files->failCommit = [&](const QString&) { return commits++ == 1; };  // "IE"
-    m_window->checks[SettingsCheckBox::IEOpenChk] = 1;
+    m_window->checks[SettingsCheckBox::OpenInIe] = 1;
     SaveSettings(**m_platform, *m_window);
     QCOMPARE(readBytes(m_ini),
              QByteArray("[Setting]\r\nWaitTime=30\r\nGetOpt=-1\r\nAlarm=0\r\nBatsu=0\r\n"

@@ -6,10 +6,9 @@
 #include <QTest>
 #include <future>
 
-#include "app/form3.h"
 #include "app/single_instance.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 Q_DECLARE_METATYPE(SingleInstance::Claim)
 
@@ -40,16 +39,17 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
     QFETCH(int, status);
     QFETCH(QString, message);
 
-    Form1Fixture f;
-    f.form->Form_Load();
-    f.form->form3()->MNU_VISIBLE_Click();
-    QVERIFY(!f.form->isVisible());
+    MainWindowFixture f;
+    f.window->start();
+    f.window->trayHost()->toggleWindow();
+    QVERIFY(!f.window->isVisible());
 
     SingleInstance running(f.dir.path());
     QLockFile silentLock(f.path(SingleInstance::lockFileName()));
     if (holder == u"copy") {
         QCOMPARE(running.claim(), SingleInstance::Claim::Running);
-        connect(&running, &SingleInstance::activationRequested, f.form.get(), &Form1::bringToFront);
+        connect(&running, &SingleInstance::activationRequested, f.window.get(),
+                &MainWindow::bringToFront);
     } else if (holder == u"silent") {
         QVERIFY(silentLock.tryLock(0));
     }
@@ -71,8 +71,8 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
         QCOMPARE(laterPlatform.dialogs->messages[0].prompt, message);
     }
     const bool raised = claim == SingleInstance::Claim::RaisedOther;
-    QTRY_COMPARE(f.form->isVisible(), raised);
-    QVERIFY(!f.form->isMinimized());
+    QTRY_COMPARE(f.window->isVisible(), raised);
+    QVERIFY(!f.window->isMinimized());
     QCOMPARE(readBytes(f.path(QStringLiteral("kestrelview.log")))
                  .contains(EncodeCp932(QStringLiteral("前面に表示"))),
              raised);

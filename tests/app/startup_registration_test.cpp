@@ -52,13 +52,13 @@ class StartupRegistrationTest : public QObject {
         LaunchSandbox sandbox;
         Registration r(sandbox);
         StartupRegistration registration(*r.platform, r.button);
-        registration.RefreshStartupButton();
+        registration.refreshButton();
         QCOMPARE(r.button.text, kRegister);
         // Made from another folder, or holding anything at all: still registered.
         sandbox.writeFile("config/autostart/kestrelview.desktop", "Exec=/elsewhere/Kestrelview");
-        registration.RefreshStartupButton();
+        registration.refreshButton();
         QCOMPARE(r.button.text, kUnregister);
-        registration.Command6_Click();
+        registration.toggle();
         QVERIFY(!QFile::exists(r.entry));
         QCOMPARE(r.button.text, kRegister);
         QVERIFY(r.platform.dialogs->messages.empty());
@@ -68,13 +68,13 @@ class StartupRegistrationTest : public QObject {
         LaunchSandbox sandbox;
         Registration r(sandbox, "my \"kv\" $apps");
         StartupRegistration registration(*r.platform, r.button);
-        registration.RefreshStartupButton();
-        registration.Command6_Click();
+        registration.refreshButton();
+        registration.toggle();
         QCOMPARE(r.button.text, kUnregister);
         QCOMPARE(readAll(r.entry), ("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=\"" +
                                     sandbox.root() + "/my \\\\\"kv\\\\\" \\\\$apps/Kestrelview\"\n")
                                        .toUtf8());
-        registration.Command6_Click();
+        registration.toggle();
         QCOMPARE(r.button.text, kRegister);
         QVERIFY(!QFile::exists(r.entry));
         QVERIFY(r.platform.dialogs->messages.empty());
@@ -86,8 +86,8 @@ class StartupRegistrationTest : public QObject {
         StartupRegistration registration(*r.platform, r.button);
 
         sandbox.writeFile("config/autostart", "a file where the folder belongs");
-        registration.RefreshStartupButton();
-        registration.Command6_Click();
+        registration.refreshButton();
+        registration.toggle();
         QCOMPARE(r.button.text, kRegister);
         QCOMPARE(r.platform.dialogs->messages.size(), size_t(1));
         QCOMPARE(r.platform.dialogs->messages[0].prompt, kRefused);
@@ -95,22 +95,22 @@ class StartupRegistrationTest : public QObject {
 
         QFile::remove(sandbox.configHome() + "/autostart");
         QVERIFY(QDir().mkpath(r.entry + "/keep"));
-        registration.RefreshStartupButton();
+        registration.refreshButton();
         QCOMPARE(r.button.text, kUnregister);
-        registration.Command6_Click();
+        registration.toggle();
         QCOMPARE(r.button.text, kUnregister);
         QCOMPARE(r.platform.dialogs->messages.size(), size_t(2));
         QCOMPARE(r.platform.dialogs->messages[1].prompt, kRefused);
     }
 
-    void withoutAShellRegistry() {
+    void withoutAnAutostartEntry() {
         LaunchSandbox sandbox;
         Registration r(sandbox);
         r.platform->autostart.reset();
         StartupRegistration registration(*r.platform, r.button);
-        registration.RefreshStartupButton();
+        registration.refreshButton();
         QCOMPARE(r.button.text, kRegister);
-        registration.Command6_Click();
+        registration.toggle();
         QCOMPARE(r.button.text, kRegister);
         QCOMPARE(r.platform.dialogs->messages.size(), size_t(1));
     }
@@ -147,8 +147,8 @@ class StartupRegistrationTest : public QObject {
             qputenv("PATH", (sandbox.binFolder() + u':' + r.folder).toLocal8Bit());
         }
         StartupRegistration registration(*r.platform, r.button);
-        registration.RefreshStartupButton();
-        registration.Command6_Click();
+        registration.refreshButton();
+        registration.toggle();
         QCOMPARE(r.button.text, kUnregister);
         QCOMPARE(QString::fromUtf8(readAll(r.entry)),
                  "[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=" +

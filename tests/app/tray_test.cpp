@@ -7,20 +7,19 @@
 #include <QTest>
 
 #include "app/check_box.h"
-#include "app/form3.h"
-#include "app/tray_icon.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
+
+Q_DECLARE_METATYPE(TrayIcon::Activation)
 
 namespace {
 
-QByteArray tipBytes(const NOTIFYICONDATA& data) {
-    return QByteArray(data.szTip, int(qstrnlen(data.szTip, sizeof data.szTip)));
+void press(MainWindowFixture& f, TrayIcon::Activation activation) {
+    Q_EMIT f.platform.trayIcon->activated(activation);
 }
 
-void notify(Form3* host, quint32 mouseMessage) {
-    TrayNotifyEvent event(Form3::kCallbackMessage, 0, mouseMessage);
-    QCoreApplication::sendEvent(host, &event);
+QAction* visibilityEntry(MainWindowFixture& f) {
+    return control<QAction>(f.window->trayHost(), "MNU_VISIBLE");
 }
 
 }  // namespace
@@ -28,18 +27,18 @@ void notify(Form3* host, quint32 mouseMessage) {
 class TrayTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void iconRecordCarriesTheTipCutToItsField_data();
-    void iconRecordCarriesTheTipCutToItsField();
+    void tipIsTheCaptionCutToItsField_data();
+    void tipIsTheCaptionCutToItsField();
     void leftClickOnTheIconTogglesTheWindow();
     void rightClickOnTheIconOpensTheMenu();
     void otherMouseActionsDoNothing_data();
     void otherMouseActionsDoNothing();
     void clickBringsAMinimisedWindowBackRestored();
     void quitFromTheMenuEndsEvenWhenCloseMinimises();
-    void quitFromTheMenuDuringARunIsForgotten();
+    void quitFromTheMenuDuringARunWaitsForItsEnd();
 };
 
-void TrayTest::iconRecordCarriesTheTipCutToItsField_data() {
+void TrayTest::tipIsTheCaptionCutToItsField_data() {
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QByteArray>("expected");
 
@@ -57,55 +56,51 @@ void TrayTest::iconRecordCarriesTheTipCutToItsField_data() {
     QTest::newRow("emoji") << QStringLiteral("🦅 Kestrel") << QByteArrayLiteral("? Kestrel");
 }
 
-void TrayTest::iconRecordCarriesTheTipCutToItsField() {
+void TrayTest::tipIsTheCaptionCutToItsField() {
     QFETCH(QString, tip);
     QFETCH(QByteArray, expected);
+    QCOMPARE(EncodeCp932(TrayHost::tipFor(tip)), expected);
 
-    NOTIFYICONDATA data;
-    std::memset(data.szTip, 'x', sizeof data.szTip);
-    QObject host;
-    SetTrayIconData(data, &host, 0, 512, QIcon(), tip);
-    QCOMPARE(data.cbSize, 88u);
-    QCOMPARE(data.hWnd, &host);
-    QCOMPARE(data.uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    QCOMPARE(data.uCallbackMessage, 512u);
-    QCOMPARE(tipBytes(data), expected);
-    QVERIFY(tipBytes(data).size() <= 63);
-    QCOMPARE(data.szTip[63], '\0');
+    // The icon carries the window's caption so cut.
+    MainWindowFixture f;
+    f.window->start();
+    f.window->setWindowTitle(tip);
+    f.window->trayHost()->showIcon();
+    QCOMPARE(EncodeCp932(f.platform.trayIcon->tip), expected);
 }
 
 void TrayTest::leftClickOnTheIconTogglesTheWindow() {
     // The desktop's own tray icon object, as the program uses it.
-    Form1Fixture f;
-    f.platform->notifyIcon = createQtNotifyIconService();
-    f.form->Form_Load();
-    auto* icon = f.form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    MainWindowFixture f;
+    f.platform->trayIcon = createQtTrayIcon();
+    f.window->start();
+    auto* icon = f.platform->trayIcon->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
     QVERIFY(icon);
     QCOMPARE(icon->toolTip(), QStringLiteral("Kestrelviewβ(0.3.3)"));
-    QAction* entry = f.form->form3()->MNU_VISIBLE;
+    QAction* entry = visibilityEntry(f);
     QCOMPARE(entry->text(), QStringLiteral("非表示(&V)"));
 
     Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    QVERIFY(!f.form->isVisible());
+    QVERIFY(!f.window->isVisible());
     QCOMPARE(entry->text(), QStringLiteral("表示"));
 
     Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    QVERIFY(f.form->isVisible());
+    QVERIFY(f.window->isVisible());
     QCOMPARE(entry->text(), QStringLiteral("非表示"));
 
     // The menu entry does the same.
     entry->trigger();
-    QVERIFY(!f.form->isVisible());
+    QVERIFY(!f.window->isVisible());
     QCOMPARE(entry->text(), QStringLiteral("表示"));
 }
 
 void TrayTest::rightClickOnTheIconOpensTheMenu() {
-    Form1Fixture f;
-    f.platform->notifyIcon = createQtNotifyIconService();
-    f.form->Form_Load();
-    auto* icon = f.form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    MainWindowFixture f;
+    f.platform->trayIcon = createQtTrayIcon();
+    f.window->start();
+    auto* icon = f.platform->trayIcon->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
     QVERIFY(icon);
-    QMenu* menu = f.form->form3()->MNU_POPUP;
+    QMenu* menu = control<QMenu>(f.window->trayHost(), "MNU_POPUP");
     QCOMPARE(menu->objectName(), QStringLiteral("MNU_POPUP"));
     QCOMPARE(menu->title(), QStringLiteral("ポップアップメニュー"));
     const QList<QAction*> entries = menu->actions();
@@ -118,76 +113,74 @@ void TrayTest::rightClickOnTheIconOpensTheMenu() {
     Q_EMIT icon->activated(QSystemTrayIcon::Context);
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->geometry().topLeft(), QPoint(300, 200));
-    QVERIFY(f.form->isVisible());
+    QVERIFY(f.window->isVisible());
     menu->hide();
 }
 
 void TrayTest::otherMouseActionsDoNothing_data() {
-    QTest::addColumn<quint32>("mouseMessage");
-    QTest::newRow("pointer moved") << WM_MOUSEMOVE;
-    QTest::newRow("left released") << WM_LBUTTONUP;
-    QTest::newRow("left double click") << WM_LBUTTONDBLCLK;
-    QTest::newRow("right released") << WM_RBUTTONUP;
-    QTest::newRow("right double click") << WM_RBUTTONDBLCLK;
-    QTest::newRow("middle pressed") << WM_MBUTTONDOWN;
+    QTest::addColumn<TrayIcon::Activation>("activation");
+    QTest::newRow("double click") << TrayIcon::Activation::DoubleClick;
+    QTest::newRow("middle pressed") << TrayIcon::Activation::MiddlePress;
 }
 
 void TrayTest::otherMouseActionsDoNothing() {
-    QFETCH(quint32, mouseMessage);
-    Form1Fixture f;
-    f.form->Form_Load();
-    notify(f.form->form3(), mouseMessage);
+    QFETCH(TrayIcon::Activation, activation);
+    MainWindowFixture f;
+    f.window->start();
+    press(f, activation);
     QCoreApplication::processEvents();
-    QVERIFY(f.form->isVisible());
-    QVERIFY(!f.form->form3()->MNU_POPUP->isVisible());
-    QCOMPARE(f.form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示(&V)"));
+    QVERIFY(f.window->isVisible());
+    QVERIFY(!control<QMenu>(f.window->trayHost(), "MNU_POPUP")->isVisible());
+    QCOMPARE(visibilityEntry(f)->text(), QStringLiteral("非表示(&V)"));
 }
 
 void TrayTest::clickBringsAMinimisedWindowBackRestored() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    f.form->setWindowState(Qt::WindowMinimized);
-    QVERIFY(!f.form->isVisible());
+    MainWindowFixture f;
+    f.window->start();
+    f.window->setWindowState(Qt::WindowMinimized);
+    QVERIFY(!f.window->isVisible());
     // Minimising leaves the menu entry as it was.
-    QCOMPARE(f.form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示(&V)"));
+    QCOMPARE(visibilityEntry(f)->text(), QStringLiteral("非表示(&V)"));
 
-    notify(f.form->form3(), WM_LBUTTONDOWN);
-    QVERIFY(f.form->isVisible());
-    QVERIFY(!f.form->isMinimized());
-    QCOMPARE(f.form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示"));
+    press(f, TrayIcon::Activation::LeftPress);
+    QVERIFY(f.window->isVisible());
+    QVERIFY(!f.window->isMinimized());
+    QCOMPARE(visibilityEntry(f)->text(), QStringLiteral("非表示"));
     // A double click reaches the program as a press and a double click: one toggle.
-    notify(f.form->form3(), WM_LBUTTONDOWN);
-    notify(f.form->form3(), WM_LBUTTONDBLCLK);
-    QVERIFY(!f.form->isVisible());
+    press(f, TrayIcon::Activation::LeftPress);
+    press(f, TrayIcon::Activation::DoubleClick);
+    QVERIFY(!f.window->isVisible());
 }
 
 void TrayTest::quitFromTheMenuEndsEvenWhenCloseMinimises() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QVERIFY(f.form->BatsuChk->setValue(1));
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    f.form->form3()->MNU_END->trigger();
+    MainWindowFixture f;
+    f.window->start();
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    control<QAction>(f.window->trayHost(), "MNU_END")->trigger();
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!f.form->isVisible());
-    QVERIFY(!f.form->QuitRequested);
-    QCOMPARE(f.platform.notifyIcon->calls.back().message, NIM_DELETE);
+    QVERIFY(!f.window->isVisible());
+    QVERIFY(!f.window->lifecycle().endPending());
+    QVERIFY(!f.platform.trayIcon->shown);
 }
 
-void TrayTest::quitFromTheMenuDuringARunIsForgotten() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QVERIFY(f.form->BatsuChk->setValue(1));
-    f.form->Busy = true;
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    f.form->form3()->MNU_END->trigger();
+void TrayTest::quitFromTheMenuDuringARunWaitsForItsEnd() {
+    MainWindowFixture f;
+    f.window->start();
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    f.window->collection().setBusy(true);
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    control<QAction>(f.window->trayHost(), "MNU_END")->trigger();
     QCOMPARE(ended.count(), 0);
-    QVERIFY(!f.form->QuitRequested);
-    QVERIFY(f.form->isVisible());
-    // The next close button press after the run minimises again, as ×で最小化 asks.
-    f.form->Busy = false;
-    f.form->close();
+    QVERIFY(f.window->isVisible());
+    // The close button meanwhile still minimises, as ×で最小化 asks.
+    f.window->close();
     QCOMPARE(ended.count(), 0);
-    QVERIFY(f.form->isMinimized());
+    QVERIFY(f.window->isMinimized());
+    // The tray's exit is carried out when the page is whole.
+    f.window->collection().setBusy(false);
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!f.platform.trayIcon->shown);
 }
 
 QTEST_MAIN(TrayTest)

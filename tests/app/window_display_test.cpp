@@ -19,11 +19,11 @@
 #include <QTest>
 
 #include "app/appearance.h"
-#include "app/form1.h"
-#include "app/form3.h"
+#include "app/main_window.h"
 #include "app/ranking_view.h"
+#include "app/tray_host.h"
 #include "platform/platform.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ class WindowDisplayTest : public QObject {
   private:
     QTemporaryDir m_dir;
     std::unique_ptr<Platform> m_platform;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void WindowDisplayTest::initTestCase() {
@@ -100,24 +100,24 @@ void WindowDisplayTest::initTestCase() {
     QVERIFY(QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
                         m_dir.filePath(QStringLiteral("zodadud_data.dat"))));
     m_platform = Platform::createLinux(m_dir.path());
-    m_form = std::make_unique<Form1>(*m_platform);
-    m_form->Form_Load();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_window = std::make_unique<MainWindow>(*m_platform);
+    m_window->start();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);
-    QVERIFY(m_platform->notifyIcon->available());
+    QVERIFY(m_platform->trayIcon->available());
 }
 
 void WindowDisplayTest::cleanupTestCase() {
-    m_form.reset();
+    m_window.reset();
     m_platform.reset();
 }
 
 void WindowDisplayTest::everyCaptionCharacterIsInTheFont() {
-    QCOMPARE(QFontInfo(m_form->font()).family(), QStringLiteral("IPAGothic"));
-    QCOMPARE(QFontInfo(m_form->font()).pixelSize(), 12);
+    QCOMPARE(QFontInfo(m_window->font()).family(), QStringLiteral("IPAGothic"));
+    QCOMPARE(QFontInfo(m_window->font()).pixelSize(), 12);
 
-    std::vector<Caption> captions = captionsOf(m_form.get());
-    for (const Caption& c : captionsOf(m_form->form3())) {
+    std::vector<Caption> captions = captionsOf(m_window.get());
+    for (const Caption& c : captionsOf(m_window->trayHost())) {
         captions.push_back(c);
     }
     QVERIFY(captions.size() > 30);
@@ -139,7 +139,7 @@ void WindowDisplayTest::everyCaptionCharacterIsInTheFont() {
 }
 
 void WindowDisplayTest::trayIconHidesAndShowsTheWindow() {
-    auto* icon = m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    auto* icon = m_platform->trayIcon->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
     QVERIFY(icon);
     QTRY_VERIFY_WITH_TIMEOUT(!icon->geometry().isEmpty(), 5000);
     const QPoint centre = icon->geometry().center();
@@ -147,25 +147,27 @@ void WindowDisplayTest::trayIconHidesAndShowsTheWindow() {
                                QString::number(centre.y()), QStringLiteral("click"),
                                QStringLiteral("1")};
 
-    QVERIFY(m_form->isVisible());
+    QVERIFY(m_window->isVisible());
     QVERIFY(runXdotool(click));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_form->isVisible(), 5000);
-    QCOMPARE(m_form->form3()->MNU_VISIBLE->text(), QStringLiteral("表示"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 5000);
+    QCOMPARE(control<QAction>(m_window->trayHost(), "MNU_VISIBLE")->text(), QStringLiteral("表示"));
 
     // Two clicks in quick succession are a double click, which toggles nothing.
     QTest::qWait(QApplication::doubleClickInterval() + 100);
     QVERIFY(runXdotool(click));
-    QTRY_VERIFY_WITH_TIMEOUT(m_form->isVisible(), 5000);
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QCOMPARE(m_form->form3()->MNU_VISIBLE->text(), QStringLiteral("非表示"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(control<QAction>(m_window->trayHost(), "MNU_VISIBLE")->text(),
+             QStringLiteral("非表示"));
 }
 
 void WindowDisplayTest::darkThemeLeavesTheListAndFrameReadable() {
     const QPalette saved = QApplication::palette();
     QApplication::setPalette(DarkThemePalette());
     QTest::qWait(200);
-    const QImage list = m_form->ListView1->viewport()->grab().toImage();
-    const QImage frame = m_form->Frame1->grab().toImage();
+    RankingView* rankingList = control<RankingView>(m_window, "ListView1");
+    const QImage list = rankingList->viewport()->grab().toImage();
+    const QImage frame = control<QFrame>(m_window, "Frame1")->grab().toImage();
     const QString shot =
         QCoreApplication::applicationDirPath() + QStringLiteral("/kestrelview_window_dark.png");
     const bool written = QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
@@ -186,24 +188,24 @@ void WindowDisplayTest::darkThemeLeavesTheListAndFrameReadable() {
         }
         return std::pair{dark, light};
     };
-    const QRect firstRow =
-        m_form->ListView1->visualRect(m_form->ListView1->model()->index(0, 1)) & list.rect();
+    const QRect firstRow = rankingList->visualRect(rankingList->model()->index(0, 1)) & list.rect();
     const auto [rowDark, rowLight] = darkAndLight(list, firstRow);
     QVERIFY2(rowDark > 0 && rowLight > rowDark,
              qPrintable(QStringLiteral("%1 %2").arg(rowDark).arg(rowLight)));
-    const auto [labelDark, labelLight] = darkAndLight(frame, m_form->Label1->geometry());
+    const auto [labelDark, labelLight] =
+        darkAndLight(frame, control<QLabel>(m_window, "Label1")->geometry());
     QVERIFY2(labelDark > 0 && labelLight > labelDark,
              qPrintable(QStringLiteral("%1 %2").arg(labelDark).arg(labelLight)));
 }
 
 void WindowDisplayTest::screenshotAndQuitFromTheTray() {
-    auto* icon = m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
+    auto* icon = m_platform->trayIcon->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0"));
     QVERIFY(icon);
     const QPoint centre = icon->geometry().center();
     QVERIFY(
         runXdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
                     QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("3")}));
-    QMenu* menu = m_form->form3()->MNU_POPUP;
+    QMenu* menu = control<QMenu>(m_window->trayHost(), "MNU_POPUP");
     QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
     QVERIFY(QTest::qWaitForWindowExposed(menu));
     QTest::qWait(200);
@@ -213,12 +215,12 @@ void WindowDisplayTest::screenshotAndQuitFromTheTray() {
     QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(shot));
     qInfo("Screenshot: %s", qPrintable(shot));
 
-    QSignalSpy ended(m_form.get(), &Form1::programEnded);
+    QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
     menu->hide();
-    m_form->form3()->MNU_END->trigger();
+    control<QAction>(m_window->trayHost(), "MNU_END")->trigger();
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!m_form->isVisible());
-    QVERIFY(!m_form->form3()->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0")));
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!m_platform->trayIcon->findChild<QSystemTrayIcon*>(QStringLiteral("NotifyIcon0")));
 }
 
 QTEST_MAIN(WindowDisplayTest)

@@ -3,25 +3,32 @@
 
 #pragma once
 
-#include <vector>
-
 #include "platform/notify_icon.h"
 
-// Records every add and delete of the tray icon; the notification area exists unless the test
-// says otherwise.
-class FakeNotifyIcon final : public NotifyIconService {
+// A tray icon that only remembers what it shows; the notification area exists unless the test
+// says otherwise. Tests press on it with `activated`.
+class FakeTrayIcon final : public TrayIcon {
   public:
-    struct Call {
-        quint32 message;
-        NOTIFYICONDATA data;
-    };
-
-    bool Shell_NotifyIcon(quint32 message, const NOTIFYICONDATA& data) override {
-        calls.push_back({message, data});
+    bool show(const QIcon& icon, const QString& tip) override {
+        shown = true;
+        this->icon = icon;
+        this->tip = tip;
+        ++showCount;
         return isAvailable;
+    }
+    void setTip(const QString& tip) override { this->tip = tip; }
+    void hide() override {
+        if (shown) {
+            ++hideCount;
+        }
+        shown = false;
     }
     bool available() const override { return isAvailable; }
 
     bool isAvailable = true;
-    std::vector<Call> calls;
+    bool shown = false;
+    QIcon icon;
+    QString tip;
+    int showCount = 0;
+    int hideCount = 0;
 };

@@ -17,9 +17,9 @@ TestPlatform::TestPlatform(const QString& applicationDirectory)
     auto faulty = std::make_unique<FaultyFileStore>();
     files = faulty.get();
     platform->files = std::move(faulty);
-    auto icon = std::make_unique<FakeNotifyIcon>();
-    notifyIcon = icon.get();
-    platform->notifyIcon = std::move(icon);
+    auto icon = std::make_unique<FakeTrayIcon>();
+    trayIcon = icon.get();
+    platform->trayIcon = std::move(icon);
     platform->log.setClock(clock);
     platform->log.setFile(AppFilePath(applicationDirectory, QStringLiteral("\\kestrelview.log")));
 }

@@ -24,5 +24,5 @@ struct TestPlatform {
     FakeClock* clock;
     ScriptedDialogs* dialogs;
     FaultyFileStore* files;
-    FakeNotifyIcon* notifyIcon;
+    FakeTrayIcon* trayIcon;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
-#include "app/form2.h"
+#include "app/timeout_notice.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,7 +17,7 @@
 namespace {
 
 QRect twips(int left, int top, int width, int height) {
-    constexpr int t = Form2::kTwipsPerPixel;
+    constexpr int t = TimeoutNotice::kTwipsPerPixel;
     return QRect(left / t, top / t, width / t, height / t);
 }
 
@@ -34,7 +34,7 @@ QLabel* transparentLabel(QWidget* parent, const char* name, const QString& text,
 
 }  // namespace
 
-Form2::Form2(Platform& platform, QWidget* parent)
+TimeoutNotice::TimeoutNotice(Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_platform(platform),
       m_face(facePicture()) {
@@ -42,39 +42,43 @@ Form2::Form2(Platform& platform, QWidget* parent)
     setWindowTitle(QStringLiteral("タイムアウト"));
     setFixedSize(twips(0, 0, 4680, 1815).size());
 
-    Label2 = transparentLabel(this, "Label2", QStringLiteral("タイムアウト"),
-                              twips(240, 120, 1095, 255));
-    QPalette white = Label2->palette();
+    m_title = transparentLabel(this, "Label2", QStringLiteral("タイムアウト"),
+                               twips(240, 120, 1095, 255));
+    QPalette white = m_title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label2->setPalette(white);
+    m_title->setPalette(white);
 
-    Label1 = transparentLabel(this, "Label1", QString(), twips(960, 600, 3495, 735));
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_message = transparentLabel(this, "Label1", QString(), twips(960, 600, 3495, 735));
+    m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Command1 = new QPushButton(QStringLiteral("確認"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twips(1560, 1320, 1455, 375));
-    Command1->setAttribute(Qt::WA_NoMousePropagation);
-    connect(Command1, &QPushButton::clicked, this, &QDialog::close);
+    m_confirmButton = new QPushButton(QStringLiteral("確認"), this);
+    m_confirmButton->setObjectName(QStringLiteral("Command1"));
+    m_confirmButton->setGeometry(twips(1560, 1320, 1455, 375));
+    m_confirmButton->setAttribute(Qt::WA_NoMousePropagation);
+    connect(m_confirmButton, &QPushButton::clicked, this, &QDialog::close);
 
-    Label3 = transparentLabel(this, "Label3", QString(), twips(4320, 0, 375, 375));
-    Label3->installEventFilter(this);
+    m_closeSpot = transparentLabel(this, "Label3", QString(), twips(4320, 0, 375, 375));
+    m_closeSpot->installEventFilter(this);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kAutoCloseMs);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &QDialog::close);
-    Timer1->start();
+    m_autoCloseTimer = new QTimer(this);
+    m_autoCloseTimer->setObjectName(QStringLiteral("Timer1"));
+    m_autoCloseTimer->setInterval(kAutoCloseMs);
+    m_autoCloseTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_autoCloseTimer, &QTimer::timeout, this, &QDialog::close);
+    m_autoCloseTimer->start();
 }
 
-void Form2::ShowNotice(Platform& platform, QWidget* parent, const QString& message) {
-    Form2 notice(platform, parent);
-    notice.Label1->setText(DisplayText(message));
+void TimeoutNotice::setMessage(const QString& message) {
+    m_message->setText(DisplayText(message));
+}
+
+void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& message) {
+    TimeoutNotice notice(platform, parent);
+    notice.setMessage(message);
     notice.exec();
 }
 
-QPixmap Form2::facePicture() {
+QPixmap TimeoutNotice::facePicture() {
     QPixmap face(313, 122);
     face.fill(QColor(236, 233, 216));  // beige body
     QPainter p(&face);
@@ -116,22 +120,22 @@ QPixmap Form2::facePicture() {
     return face;
 }
 
-void Form2::paintEvent(QPaintEvent*) {
+void TimeoutNotice::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, m_face);
 }
 
-void Form2::mouseMoveEvent(QMouseEvent* event) {
+void TimeoutNotice::mouseMoveEvent(QMouseEvent* event) {
     if ((event->buttons() & Qt::LeftButton) && m_platform.windowDrag) {
         m_platform.windowDrag->DragWindow(this, event->globalPosition());
     }
 }
 
-bool Form2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label3 && event->type() == QEvent::MouseButtonRelease) {
+bool TimeoutNotice::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_closeSpot && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
-            Label3->rect().contains(mouse->position().toPoint())) {
+            m_closeSpot->rect().contains(mouse->position().toPoint())) {
             close();
             return true;
         }

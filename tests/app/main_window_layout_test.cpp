@@ -17,7 +17,7 @@
 #include "app/check_box.h"
 #include "app/ranking_view.h"
 #include "app/up_down.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ QString captionOf(QWidget* widget) {
 
 }  // namespace
 
-class Form1LayoutTest : public QObject {
+class MainWindowLayoutTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void controlsSitAtTheirPlacesWithTheirCaptions_data();
@@ -62,7 +62,7 @@ class Form1LayoutTest : public QObject {
     void tinySizesKeepTheNoteAtItsPlace();
 };
 
-void Form1LayoutTest::controlsSitAtTheirPlacesWithTheirCaptions_data() {
+void MainWindowLayoutTest::controlsSitAtTheirPlacesWithTheirCaptions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("place");
@@ -103,17 +103,17 @@ void Form1LayoutTest::controlsSitAtTheirPlacesWithTheirCaptions_data() {
     row("StatusBar1", "Form1", {0, 388, 639, 25}, "");
 }
 
-void Form1LayoutTest::controlsSitAtTheirPlacesWithTheirCaptions() {
+void MainWindowLayoutTest::controlsSitAtTheirPlacesWithTheirCaptions() {
     QFETCH(QString, name);
     QFETCH(QString, parentName);
     QFETCH(QRect, place);
     QFETCH(QString, caption);
 
-    Form1Fixture f;
-    f.form->Form_Load();
-    QCOMPARE(f.form->size(), QSize(639, 413));
+    MainWindowFixture f;
+    f.window->start();
+    QCOMPARE(f.window->size(), QSize(639, 413));
 
-    auto* widget = f.form->findChild<QWidget*>(name);
+    auto* widget = f.window->findChild<QWidget*>(name);
     QVERIFY2(widget, qPrintable(name));
     QCOMPARE(widget->parentWidget()->objectName(), parentName);
     QCOMPARE(captionOf(widget), caption);
@@ -130,28 +130,30 @@ void Form1LayoutTest::controlsSitAtTheirPlacesWithTheirCaptions() {
     }
 }
 
-void Form1LayoutTest::textsThatNeedMoreRoomReachTowardsTheFrameEdge() {
-    Form1Fixture f;
-    f.form->Form_Load();
+void MainWindowLayoutTest::textsThatNeedMoreRoomReachTowardsTheFrameEdge() {
+    MainWindowFixture f;
+    f.window->start();
     // The long note and "アラーム機能" need more than their places; nothing of them is cut.
-    for (QLabel* note : {f.form->Label3, f.form->Label5, f.form->Label4}) {
+    for (QLabel* note : {control<QLabel>(f.window, "Label3"), control<QLabel>(f.window, "Label5"),
+                         control<QLabel>(f.window, "Label4")}) {
         QVERIFY2(note->fontMetrics().horizontalAdvance(note->text()) <= note->width(),
                  qPrintable(note->objectName()));
     }
-    QVERIFY(f.form->Label5->width() > 521);
+    QVERIFY(control<QLabel>(f.window, "Label5")->width() > 521);
     for (CheckBox* box :
-         {f.form->IEOpenChk, f.form->BatsuChk, f.form->AlarmChk, f.form->BootGetChk}) {
+         {control<CheckBox>(f.window, "IEOpenChk"), control<CheckBox>(f.window, "BatsuChk"),
+          control<CheckBox>(f.window, "AlarmChk"), control<CheckBox>(f.window, "BootGetChk")}) {
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
     }
     // In a narrow window the note keeps its own place and is cut by the frame.
-    f.form->resize(300, 413);
-    QCOMPARE(f.form->Label5->width(), 521);
+    f.window->resize(300, 413);
+    QCOMPARE(control<QLabel>(f.window, "Label5")->width(), 521);
 }
 
-void Form1LayoutTest::framesAndOptionsShowTheirColours() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    const QImage shot = f.form->grab().toImage();
+void MainWindowLayoutTest::framesAndOptionsShowTheirColours() {
+    MainWindowFixture f;
+    f.window->start();
+    const QImage shot = f.window->grab().toImage();
 
     // An empty spot of the right-hand column, between Command1 and Label1, and of the notes strip
     // right of the notes.
@@ -159,19 +161,22 @@ void Form1LayoutTest::framesAndOptionsShowTheirColours() {
     QCOMPARE(shot.pixelColor(630, 331 + 50), kFrameColour);
     // Each check box is drawn on the frame colour too, and so are the option buttons.
     for (QWidget* w : std::initializer_list<QWidget*>{
-             f.form->IEOpenChk, f.form->BatsuChk, f.form->AlarmChk, f.form->BootGetChk,
-             f.form->GetOpt[0], f.form->GetOpt[1], f.form->Frame3}) {
+             control<CheckBox>(f.window, "IEOpenChk"), control<CheckBox>(f.window, "BatsuChk"),
+             control<CheckBox>(f.window, "AlarmChk"), control<CheckBox>(f.window, "BootGetChk"),
+             control<QRadioButton>(f.window, "GetOpt0"), control<QRadioButton>(f.window, "GetOpt1"),
+             control<QGroupBox>(f.window, "Frame3")}) {
         QVERIFY2(w->autoFillBackground(), qPrintable(w->objectName()));
         QCOMPARE(w->palette().color(QPalette::Window), kFrameColour);
     }
-    const QImage box = f.form->AlarmChk->grab().toImage();
+    const QImage box = control<CheckBox>(f.window, "AlarmChk")->grab().toImage();
     QCOMPARE(box.pixelColor(box.width() - 1, 0), kFrameColour);
     QCOMPARE(box.pixelColor(0, box.height() - 1), kFrameColour);
 
     // The notes write in red straight onto the frame.
-    for (QLabel* note : {f.form->Label3, f.form->Label5, f.form->Label4}) {
+    for (QLabel* note : {control<QLabel>(f.window, "Label3"), control<QLabel>(f.window, "Label5"),
+                         control<QLabel>(f.window, "Label4")}) {
         QVERIFY(!note->autoFillBackground());
-        const QRect area = note->geometry().translated(f.form->Frame2->pos());
+        const QRect area = note->geometry().translated(control<QFrame>(f.window, "Frame2")->pos());
         bool red = false;
         for (int x = area.left(); x <= area.right() && !red; ++x) {
             for (int y = area.top(); y <= area.bottom() && !red; ++y) {
@@ -184,7 +189,7 @@ void Form1LayoutTest::framesAndOptionsShowTheirColours() {
     }
 }
 
-void Form1LayoutTest::designColoursHoldUnderADarkTheme_data() {
+void MainWindowLayoutTest::designColoursHoldUnderADarkTheme_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("role");
     QTest::addColumn<QColor>("colour");
@@ -205,21 +210,21 @@ void Form1LayoutTest::designColoursHoldUnderADarkTheme_data() {
     row("note", "Label3", QPalette::WindowText, kNoteColour);
 }
 
-void Form1LayoutTest::designColoursHoldUnderADarkTheme() {
+void MainWindowLayoutTest::designColoursHoldUnderADarkTheme() {
     QFETCH(QString, name);
     QFETCH(int, role);
     QFETCH(QColor, colour);
     const QPalette saved = QApplication::palette();
     QApplication::setPalette(DarkThemePalette());
-    Form1Fixture f;
-    f.form->show();
-    const QColor shown = f.form->findChild<QWidget*>(name)->palette().color(
+    MainWindowFixture f;
+    f.window->show();
+    const QColor shown = f.window->findChild<QWidget*>(name)->palette().color(
         QPalette::Active, QPalette::ColorRole(role));
     QApplication::setPalette(saved);
     QCOMPARE(shown, colour);
 }
 
-void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName_data() {
+void MainWindowLayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName_data() {
     QTest::addColumn<int>("tabs");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("spoken");
@@ -248,15 +253,15 @@ void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName_data() {
     }
 }
 
-void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName() {
+void MainWindowLayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName() {
     QFETCH(int, tabs);
     QFETCH(QString, name);
     QFETCH(QString, spoken);
-    Form1Fixture f;
-    f.form->show();
-    f.form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-    f.form->ListView1->setFocus(Qt::TabFocusReason);
+    MainWindowFixture f;
+    f.window->show();
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    control<RankingView>(f.window, "ListView1")->setFocus(Qt::TabFocusReason);
     for (int i = 0; i < tabs; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
@@ -269,22 +274,24 @@ void Form1LayoutTest::tabWalksTheControlsInReadingOrderAndEachHasAName() {
     QCOMPARE(accessible->text(QAccessible::Name), spoken);
 }
 
-void Form1LayoutTest::methodChoiceIsHiddenWithMethodOneSelected() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QVERIFY(!f.form->Frame3->isVisible());
-    QVERIFY(f.form->Command1->isVisible());
-    QVERIFY(f.form->GetOpt[0]->isChecked());
-    QVERIFY(!f.form->GetOpt[1]->isChecked());
-    f.form->GetOpt[1]->setChecked(true);
-    QVERIFY(!f.form->GetOpt[0]->isChecked());
+void MainWindowLayoutTest::methodChoiceIsHiddenWithMethodOneSelected() {
+    MainWindowFixture f;
+    f.window->start();
+    QVERIFY(!control<QGroupBox>(f.window, "Frame3")->isVisible());
+    QVERIFY(control<CaptionButton>(f.window, "Command1")->isVisible());
+    QVERIFY(control<QRadioButton>(f.window, "GetOpt0")->isChecked());
+    QVERIFY(!control<QRadioButton>(f.window, "GetOpt1")->isChecked());
+    control<QRadioButton>(f.window, "GetOpt1")->setChecked(true);
+    QVERIFY(!control<QRadioButton>(f.window, "GetOpt0")->isChecked());
 }
 
-void Form1LayoutTest::statusBarHasItsTwoPanels() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    auto* panel1 = f.form->StatusBar1->findChild<QLabel*>(QStringLiteral("Panel1"));
-    auto* panel2 = f.form->StatusBar1->findChild<QLabel*>(QStringLiteral("Panel2"));
+void MainWindowLayoutTest::statusBarHasItsTwoPanels() {
+    MainWindowFixture f;
+    f.window->start();
+    auto* panel1 =
+        control<QStatusBar>(f.window, "StatusBar1")->findChild<QLabel*>(QStringLiteral("Panel1"));
+    auto* panel2 =
+        control<QStatusBar>(f.window, "StatusBar1")->findChild<QLabel*>(QStringLiteral("Panel2"));
     QVERIFY(panel1 && panel2);
     QCOMPARE(panel1->text(), QStringLiteral("Ready"));
     QCOMPARE(panel2->text(), QStringLiteral("0件みつかりました"));
@@ -292,42 +299,45 @@ void Form1LayoutTest::statusBarHasItsTwoPanels() {
     QVERIFY(panel2->width() >= 4000 / 15);
     QVERIFY(panel2->x() > panel1->x());
 
-    f.form->SetPanelText(1, QStringLiteral("保存中です..."));
-    QCOMPARE(f.form->PanelText(1), QStringLiteral("保存中です..."));
+    f.window->SetPanelText(1, QStringLiteral("保存中です..."));
+    QCOMPARE(f.window->panelText(1), QStringLiteral("保存中です..."));
     QCOMPARE(panel1->text(), QStringLiteral("保存中です..."));
     // Panel 2 takes what the wider window gives.
-    f.form->resize(1000, 413);
+    f.window->resize(1000, 413);
     QVERIFY(panel2->width() > 1000 - 2 * 133);
 }
 
-void Form1LayoutTest::timersStartAsTheScheduleNeeds() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QCOMPARE(f.form->Timer1->objectName(), QStringLiteral("Timer1"));
-    QCOMPARE(f.form->Timer1->interval(), 60000);
-    QVERIFY(f.form->Timer1->isActive());
-    QCOMPARE(f.form->Timer2->objectName(), QStringLiteral("Timer2"));
-    QCOMPARE(f.form->Timer2->interval(), 3000);
-    QVERIFY(!f.form->Timer2->isActive());
+void MainWindowLayoutTest::timersStartAsTheScheduleNeeds() {
+    MainWindowFixture f;
+    f.window->start();
+    QCOMPARE(control<QTimer>(f.window, "Timer1")->objectName(), QStringLiteral("Timer1"));
+    QCOMPARE(control<QTimer>(f.window, "Timer1")->interval(), 60000);
+    QVERIFY(control<QTimer>(f.window, "Timer1")->isActive());
+    QCOMPARE(control<QTimer>(f.window, "Timer2")->objectName(), QStringLiteral("Timer2"));
+    QCOMPARE(control<QTimer>(f.window, "Timer2")->interval(), 3000);
+    QVERIFY(!control<QTimer>(f.window, "Timer2")->isActive());
 }
 
-void Form1LayoutTest::tallButtonsWrapTheirCaption() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    const QStringList lines = f.form->Command6->captionLines();
+void MainWindowLayoutTest::tallButtonsWrapTheirCaption() {
+    MainWindowFixture f;
+    f.window->start();
+    const QStringList lines = control<CaptionButton>(f.window, "Command6")->captionLines();
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.join(QString()), QStringLiteral("スタートアップに登録"));
-    const QFontMetrics metrics(f.form->Command6->font());
+    const QFontMetrics metrics(control<CaptionButton>(f.window, "Command6")->font());
     for (const QString& line : lines) {
-        QVERIFY2(metrics.horizontalAdvance(line) <= f.form->Command6->width() - 4,
+        QVERIFY2(metrics.horizontalAdvance(line) <=
+                     control<CaptionButton>(f.window, "Command6")->width() - 4,
                  qPrintable(line));
     }
     // Short buttons keep one line, and a caption that fits stays one line on a tall button.
-    QCOMPARE(f.form->Command4->captionLines(), QStringList{QStringLiteral("条件指定削除...")});
-    QCOMPARE(f.form->Command1->captionLines(), QStringList{QStringLiteral("足跡取得")});
+    QCOMPARE(control<CaptionButton>(f.window, "Command4")->captionLines(),
+             QStringList{QStringLiteral("条件指定削除...")});
+    QCOMPARE(control<CaptionButton>(f.window, "Command1")->captionLines(),
+             QStringList{QStringLiteral("足跡取得")});
 }
 
-void Form1LayoutTest::layoutFollowsTheWindowSize_data() {
+void MainWindowLayoutTest::layoutFollowsTheWindowSize_data() {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QRect>("list");
     QTest::addColumn<QRect>("frame1");
@@ -347,32 +357,33 @@ void Form1LayoutTest::layoutFollowsTheWindowSize_data() {
                                << QRect(0, -81, 1, 57);
 }
 
-void Form1LayoutTest::layoutFollowsTheWindowSize() {
+void MainWindowLayoutTest::layoutFollowsTheWindowSize() {
     QFETCH(QSize, client);
     QFETCH(QRect, list);
     QFETCH(QRect, frame1);
     QFETCH(QRect, frame2);
 
-    Form1Fixture f;
-    f.form->Form_Load();
-    f.form->resize(client);
-    QCOMPARE(f.form->size(), client);
-    QCOMPARE(f.form->ListView1->geometry(), list);
-    QCOMPARE(f.form->Frame1->geometry(), frame1);
-    QCOMPARE(f.form->Frame2->geometry(), frame2);
-    QCOMPARE(f.form->StatusBar1->geometry(), QRect(0, client.height() - 25, client.width(), 25));
+    MainWindowFixture f;
+    f.window->start();
+    f.window->resize(client);
+    QCOMPARE(f.window->size(), client);
+    QCOMPARE(control<RankingView>(f.window, "ListView1")->geometry(), list);
+    QCOMPARE(control<QFrame>(f.window, "Frame1")->geometry(), frame1);
+    QCOMPARE(control<QFrame>(f.window, "Frame2")->geometry(), frame2);
+    QCOMPARE(control<QStatusBar>(f.window, "StatusBar1")->geometry(),
+             QRect(0, client.height() - 25, client.width(), 25));
 }
 
-void Form1LayoutTest::tinySizesKeepTheNoteAtItsPlace() {
-    Form1Fixture f;
-    f.form->Form_Load();
+void MainWindowLayoutTest::tinySizesKeepTheNoteAtItsPlace() {
+    MainWindowFixture f;
+    f.window->start();
     for (const QSize& size : {QSize(1, 1), QSize(5, 400), QSize(800, 3), QSize(639, 413)}) {
-        f.form->resize(size);
-        QCOMPARE(f.form->Label3->pos(), QPoint(16, 8));
-        QVERIFY(f.form->Label3->width() >= 529);
+        f.window->resize(size);
+        QCOMPARE(control<QLabel>(f.window, "Label3")->pos(), QPoint(16, 8));
+        QVERIFY(control<QLabel>(f.window, "Label3")->width() >= 529);
     }
-    QCOMPARE(f.form->ListView1->geometry(), QRect(0, 0, 534, 331));
+    QCOMPARE(control<RankingView>(f.window, "ListView1")->geometry(), QRect(0, 0, 534, 331));
 }
 
-QTEST_MAIN(Form1LayoutTest)
-#include "form1_layout_test.moc"
+QTEST_MAIN(MainWindowLayoutTest)
+#include "main_window_layout_test.moc"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/form2.h"
+#include "app/timeout_notice.h"
 #include "tests/support/test_platform.h"
 
 namespace {
@@ -18,7 +18,7 @@ void sendMove(QWidget* widget, QPoint global, Qt::MouseButtons buttons) {
 
 }  // namespace
 
-class Form2Test : public QObject {
+class TimeoutNoticeTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void init();
@@ -36,42 +36,48 @@ class Form2Test : public QObject {
     std::unique_ptr<TestPlatform> m_platform;
 };
 
-void Form2Test::init() {
+void TimeoutNoticeTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_platform = std::make_unique<TestPlatform>(m_dir->path());
     (*m_platform)->windowDrag = createQtWindowDrag();
 }
 
-void Form2Test::cleanup() {
+void TimeoutNoticeTest::cleanup() {
     m_platform.reset();
     m_dir.reset();
 }
 
-void Form2Test::looksLikeAMessageBoxOfItsOwn() {
-    Form2 form(**m_platform);
+void TimeoutNoticeTest::looksLikeAMessageBoxOfItsOwn() {
+    TimeoutNotice form(**m_platform);
     QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(form.windowTitle(), QStringLiteral("タイムアウト"));
     QCOMPARE(form.size(), QSize(312, 121));
-    QCOMPARE(form.Label2->text(), QStringLiteral("タイムアウト"));
-    QCOMPARE(form.Label2->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(form.Label2->geometry(), QRect(16, 8, 73, 17));
-    QCOMPARE(form.Label1->geometry(), QRect(64, 40, 233, 49));
-    QCOMPARE(form.Command1->text(), QStringLiteral("確認"));
-    QCOMPARE(form.Command1->geometry(), QRect(104, 88, 97, 25));
-    QCOMPARE(form.Label3->geometry(), QRect(288, 0, 25, 25));
-    QCOMPARE(form.Label3->text(), QString());
-    QVERIFY(form.Timer1->isActive());
-    QCOMPARE(form.Timer1->interval(), 3000);
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+             QStringLiteral("タイムアウト"));
+    QCOMPARE(
+        form.findChild<QLabel*>(QStringLiteral("Label2"))->palette().color(QPalette::WindowText),
+        QColor(Qt::white));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label2"))->geometry(), QRect(16, 8, 73, 17));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->geometry(), QRect(64, 40, 233, 49));
+    QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Command1"))->text(),
+             QStringLiteral("確認"));
+    QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Command1"))->geometry(),
+             QRect(104, 88, 97, 25));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label3"))->geometry(), QRect(288, 0, 25, 25));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label3"))->text(), QString());
+    QVERIFY(form.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+    QCOMPARE(form.findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 3000);
 
     // The message shows on the face beside the triangle.
     const QString message = QStringLiteral(
         "タイムアウトしました\r\nファイアーウォール等は通すように設定してください。");
-    form.Label1->setText(message);
-    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), message);
+    form.setMessage(message);
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QString(message).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void Form2Test::faceHasTheBandTheCloseMarkAndTheTriangle() {
-    const QImage face = Form2::facePicture().toImage();
+void TimeoutNoticeTest::faceHasTheBandTheCloseMarkAndTheTriangle() {
+    const QImage face = TimeoutNotice::facePicture().toImage();
     QCOMPARE(face.size(), QSize(313, 122));
     const QColor band = face.pixelColor(150, 12);
     QVERIFY(band.blue() > 200 && band.red() < 100);
@@ -83,29 +89,29 @@ void Form2Test::faceHasTheBandTheCloseMarkAndTheTriangle() {
     const QColor triangle = face.pixelColor(28, 68);
     QVERIFY(triangle.red() > 200 && triangle.green() > 180 && triangle.blue() < 60);
 
-    Form2 form(**m_platform);
+    TimeoutNotice form(**m_platform);
     const QImage shown = form.grab().toImage();
     QCOMPARE(shown.pixelColor(28, 68), triangle);
 }
 
-void Form2Test::closesByItselfThreeSecondsAfterLoading() {
+void TimeoutNoticeTest::closesByItselfThreeSecondsAfterLoading() {
     QElapsedTimer timer;
     timer.start();
-    Form2::ShowNotice(**m_platform, nullptr,
-                      QStringLiteral("サーバーが見つからないか、DNS エラーです。"));
+    TimeoutNotice::showNotice(**m_platform, nullptr,
+                              QStringLiteral("サーバーが見つからないか、DNS エラーです。"));
     QVERIFY2(timer.elapsed() >= 2900 && timer.elapsed() < 8000,
              qPrintable(QString::number(timer.elapsed())));
 }
 
-void Form2Test::closesAtOnce_data() {
+void TimeoutNoticeTest::closesAtOnce_data() {
     QTest::addColumn<QString>("control");
     QTest::newRow("確認") << QStringLiteral("Command1");
     QTest::newRow("close spot") << QStringLiteral("Label3");
 }
 
-void Form2Test::closesAtOnce() {
+void TimeoutNoticeTest::closesAtOnce() {
     QFETCH(QString, control);
-    Form2 form(**m_platform);
+    TimeoutNotice form(**m_platform);
     QTimer::singleShot(0, &form, [&] {
         QWidget* target = form.findChild<QWidget*>(control);
         QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, 5));
@@ -117,7 +123,7 @@ void Form2Test::closesAtOnce() {
     QVERIFY(!form.isVisible());
 }
 
-void Form2Test::dragsByItsFaceWithTheLeftButtonOnly_data() {
+void TimeoutNoticeTest::dragsByItsFaceWithTheLeftButtonOnly_data() {
     QTest::addColumn<QString>("where");
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("moves");
@@ -128,18 +134,20 @@ void Form2Test::dragsByItsFaceWithTheLeftButtonOnly_data() {
     QTest::newRow("message label") << QStringLiteral("Label1") << int(Qt::LeftButton) << false;
 }
 
-void Form2Test::dragsByItsFaceWithTheLeftButtonOnly() {
+void TimeoutNoticeTest::dragsByItsFaceWithTheLeftButtonOnly() {
     QFETCH(QString, where);
     QFETCH(int, button);
     QFETCH(bool, moves);
-    Form2 form(**m_platform);
-    form.Timer1->stop();
+    TimeoutNotice form(**m_platform);
+    form.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     form.move(100, 100);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint start = form.pos();
 
-    QWidget* target = where == u"Label1" ? static_cast<QWidget*>(form.Label1) : &form;
+    QWidget* target = where == u"Label1"
+                          ? static_cast<QWidget*>(form.findChild<QLabel*>(QStringLiteral("Label1")))
+                          : &form;
     const QPoint at = where == u"band" ? QPoint(150, 12) : QPoint(20, 20);
     const auto buttons = Qt::MouseButtons(button);
     QTest::mousePress(target, Qt::MouseButton(button), {}, at);
@@ -159,5 +167,5 @@ void Form2Test::dragsByItsFaceWithTheLeftButtonOnly() {
     }
 }
 
-QTEST_MAIN(Form2Test)
-#include "form2_test.moc"
+QTEST_MAIN(TimeoutNoticeTest)
+#include "timeout_notice_test.moc"

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QLineEdit>
 #include "app/check_box.h"
-#include "app/form3.h"
 #include "app/ranking_view.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace {
 
@@ -36,17 +36,17 @@ const QStringList kCsvRows = {
     QStringLiteral("鈴木,2,5,2026年12月01日 10:00,"),
 };
 
-QStringList listNames(Form1& form) {
+QStringList listNames(MainWindow& window) {
     QStringList names;
-    for (int row = 0; row < form.ranking().rowCount(); ++row) {
-        names << form.ranking().text(row, RankingModel::NameColumn);
+    for (int row = 0; row < window.ranking().rowCount(); ++row) {
+        names << window.ranking().text(row, RankingModel::NameColumn);
     }
     return names;
 }
 
 }  // namespace
 
-class Form1LifecycleTest : public QObject {
+class MainWindowStartTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void startupLoadsTheDataFileOrElseTheCsvFile_data();
@@ -63,7 +63,7 @@ class Form1LifecycleTest : public QObject {
     void unreadableFileIsToldAndNeverReplaced();
 };
 
-void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile_data() {
+void MainWindowStartTest::startupLoadsTheDataFileOrElseTheCsvFile_data() {
     QTest::addColumn<bool>("dataFile");
     QTest::addColumn<bool>("dataIsFolder");
     QTest::addColumn<bool>("csvFile");
@@ -85,14 +85,14 @@ void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile_data() {
         << false << true << true << csvNames << QStringLiteral("2件みつかりました");
 }
 
-void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile() {
+void MainWindowStartTest::startupLoadsTheDataFileOrElseTheCsvFile() {
     QFETCH(bool, dataFile);
     QFETCH(bool, dataIsFolder);
     QFETCH(bool, csvFile);
     QFETCH(QStringList, names);
     QFETCH(QString, panel2);
 
-    Form1Fixture f;
+    MainWindowFixture f;
     if (dataFile) {
         writeBytes(f.path(QStringLiteral("zodadud_data.dat")), cp932Lines(kDataRows));
     }
@@ -102,68 +102,65 @@ void Form1LifecycleTest::startupLoadsTheDataFileOrElseTheCsvFile() {
     if (csvFile) {
         writeBytes(f.path(QStringLiteral("output.csv")), cp932Lines(kCsvRows));
     }
-    f.form->Form_Load();
+    f.window->start();
 
-    QCOMPARE(listNames(*f.form), names);
-    QCOMPARE(f.form->PanelText(2), panel2);
-    QCOMPARE(f.form->PanelText(1), QStringLiteral("Ready"));
+    QCOMPARE(listNames(*f.window), names);
+    QCOMPARE(f.window->panelText(2), panel2);
+    QCOMPARE(f.window->panelText(1), QStringLiteral("Ready"));
     QCOMPARE(f.platform.dialogs->messages.size(), size_t(0));
-    QVERIFY(f.form->ListView1->isEnabled());
-    QCOMPARE(f.form->ListView1->model()->rowCount(), int(names.size()));
+    QVERIFY(control<RankingView>(f.window, "ListView1")->isEnabled());
+    QCOMPARE(control<RankingView>(f.window, "ListView1")->model()->rowCount(), int(names.size()));
 }
 
-void Form1LifecycleTest::sampleDataLoadsWholeAndRanked() {
+void MainWindowStartTest::sampleDataLoadsWholeAndRanked() {
     // The file the demo folder starts with: every row loads, exactly as it stands.
-    Form1Fixture f;
+    MainWindowFixture f;
     QFile sample(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"));
     QVERIFY(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
     writeBytes(f.path(QStringLiteral("zodadud_data.dat")), bytes);
-    f.form->Form_Load();
+    f.window->start();
 
-    QCOMPARE(f.form->ranking().rowCount(), 12);
-    QCOMPARE(f.form->PanelText(2), QStringLiteral("12件みつかりました"));
-    QCOMPARE(f.form->ranking().text(1, RankingModel::NameColumn), QStringLiteral("髙橋 誠"));
+    QCOMPARE(f.window->ranking().rowCount(), 12);
+    QCOMPARE(f.window->panelText(2), QStringLiteral("12件みつかりました"));
+    QCOMPARE(f.window->ranking().text(1, RankingModel::NameColumn), QStringLiteral("髙橋 誠"));
     // Equal counts share a rank.
-    QCOMPARE(f.form->ranking().text(2, RankingModel::RankColumn), QStringLiteral("    2"));
-    QCOMPARE(f.form->ranking().text(3, RankingModel::RankColumn), QStringLiteral("    3"));
+    QCOMPARE(f.window->ranking().text(2, RankingModel::RankColumn), QStringLiteral("    2"));
+    QCOMPARE(f.window->ranking().text(3, RankingModel::RankColumn), QStringLiteral("    3"));
 
     // Saved back unchanged, the file keeps its bytes.
-    f.form->SaveDataFile(f.form->DataPath, false);
-    QFile saved(f.form->DataPath);
+    f.window->saveDataFile(f.window->dataPath(), false);
+    QFile saved(f.window->dataPath());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), bytes);
     QCOMPARE(f.platform.dialogs->messages.size(), size_t(0));
 }
 
-void Form1LifecycleTest::startupSetsCaptionBeforeTheTrayIcon() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QCOMPARE(f.form->windowTitle(), QStringLiteral("Kestrelviewβ(0.3.3)"));
+void MainWindowStartTest::startupSetsCaptionBeforeTheTrayIcon() {
+    MainWindowFixture f;
+    f.window->start();
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrelviewβ(0.3.3)"));
 
-    const auto& calls = f.platform.notifyIcon->calls;
-    QCOMPARE(calls.size(), size_t(1));
-    QCOMPARE(calls[0].message, NIM_ADD);
-    QCOMPARE(calls[0].data.hWnd, static_cast<QObject*>(f.form->form3()));
-    QCOMPARE(calls[0].data.uID, 0u);
-    QCOMPARE(calls[0].data.uCallbackMessage, 512u);
-    QCOMPARE(QByteArray(calls[0].data.szTip), EncodeCp932(QStringLiteral("Kestrelviewβ(0.3.3)")));
-    QVERIFY(!calls[0].data.hIcon.isNull());
-    QCOMPARE(calls[0].data.hIcon.cacheKey(), f.form->windowIcon().cacheKey());
+    const FakeTrayIcon& tray = *f.platform.trayIcon;
+    QCOMPARE(tray.showCount, 1);
+    QVERIFY(tray.shown);
+    QCOMPARE(tray.tip, QStringLiteral("Kestrelviewβ(0.3.3)"));
+    QVERIFY(!tray.icon.isNull());
+    QCOMPARE(tray.icon.cacheKey(), f.window->windowIcon().cacheKey());
 }
 
-void Form1LifecycleTest::startupShowsTheWindowNormalWithTheTrayHostHidden() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    QVERIFY(f.form->isVisible());
-    QCOMPARE(f.form->windowState(), Qt::WindowNoState);
-    QVERIFY(f.form->form3());
-    QVERIFY(!f.form->form3()->isVisible());
-    QCOMPARE(f.form->form3()->windowTitle(), QStringLiteral("起動中..."));
+void MainWindowStartTest::startupShowsTheWindowNormalWithTheTrayHostHidden() {
+    MainWindowFixture f;
+    f.window->start();
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.window->windowState(), Qt::WindowNoState);
+    QVERIFY(f.window->trayHost());
+    QVERIFY(!f.window->trayHost()->isVisible());
+    QCOMPARE(f.window->trayHost()->windowTitle(), QStringLiteral("起動中..."));
     QVERIFY(f.platform.clock->doEventsCalls >= 1);
 }
 
-void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress_data() {
+void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress_data() {
     QTest::addColumn<bool>("save");
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("bar");
@@ -174,11 +171,11 @@ void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress_data
     QTest::newRow("long save") << true << 1000 << true;
 }
 
-void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
+void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
     QFETCH(bool, save);
     QFETCH(int, rows);
     QFETCH(bool, bar);
-    Form1Fixture f;
+    MainWindowFixture f;
     QStringList lines;
     for (int i = 0; i < rows; ++i) {
         lines << QStringLiteral("v%1\t%1\t1\t2026年12月06日 22:19\t").arg(i + 1);
@@ -193,19 +190,21 @@ void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
     };
     std::vector<Moment> moments;
     auto watch = [&] {
-        if (f.form->FilesBusy()) {
-            moments.push_back(
-                {f.platform.clock->counter, f.form->isVisible(), f.form->ranking().rowCount(),
-                 f.form->FileProgress->isVisible() ? f.form->FileProgress->text() : QString()});
+        if (f.window->lifecycle().filesBusy()) {
+            moments.push_back({f.platform.clock->counter, f.window->isVisible(),
+                               f.window->ranking().rowCount(),
+                               control<QProgressBar>(f.window, "FileProgress")->isVisible()
+                                   ? control<QProgressBar>(f.window, "FileProgress")->text()
+                                   : QString()});
         }
     };
     if (save) {
-        f.form->Form_Load();
+        f.window->start();
         f.platform.clock->onDoEvents = watch;
-        f.form->SaveDataFile(f.form->DataPath, false);
+        f.window->saveDataFile(f.window->dataPath(), false);
     } else {
         f.platform.clock->onDoEvents = watch;
-        f.form->Form_Load();
+        f.window->start();
     }
 
     QVERIFY(moments.size() > size_t(rows));
@@ -220,18 +219,19 @@ void Form1LifecycleTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
             QRegularExpression(QStringLiteral("^(\\d+) / %1$").arg(rows)).match(firstBar->bar);
         QVERIFY2(count.hasMatch(), qPrintable(firstBar->bar));
         QVERIFY(std::abs(count.captured(1).toInt() - 500) < 10);
-        QCOMPARE(f.form->FileProgress->text(), QStringLiteral("%1 / %1").arg(rows));
+        QCOMPARE(control<QProgressBar>(f.window, "FileProgress")->text(),
+                 QStringLiteral("%1 / %1").arg(rows));
     }
     // The window is up while the table loads, and the list fills when it has loaded.
     for (const Moment& m : moments) {
         QVERIFY(m.windowShown);
         QCOMPARE(m.listRows, save ? rows : 0);
     }
-    QVERIFY(!f.form->FileProgress->isVisible());
-    QCOMPARE(f.form->ranking().rowCount(), rows);
+    QVERIFY(!control<QProgressBar>(f.window, "FileProgress")->isVisible());
+    QCOMPARE(f.window->ranking().rowCount(), rows);
 }
 
-void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {
+void MainWindowStartTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {
     QTest::addColumn<int>("bootGet");
     QTest::addColumn<bool>("scheduled");
     QTest::newRow("unticked") << 0 << false;
@@ -239,71 +239,75 @@ void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {
     QTest::newRow("dimmed") << 2 << false;
 }
 
-void Form1LifecycleTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
+void MainWindowStartTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
     QFETCH(int, bootGet);
     QFETCH(bool, scheduled);
-    Form1Fixture f;
+    MainWindowFixture f;
     writeBytes(f.path(QStringLiteral("setting.ini")),
                "[Setting]\r\nBootGet=" + QByteArray::number(bootGet) + "\r\n");
-    f.form->Form_Load();
-    QCOMPARE(f.form->BootGetChk->Value(), bootGet);
-    QCOMPARE(f.form->Timer2->isActive(), scheduled);
+    f.window->start();
+    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), bootGet);
+    QCOMPARE(control<QTimer>(f.window, "Timer2")->isActive(), scheduled);
 }
 
-void Form1LifecycleTest::startupStartsFromAFreshState() {
-    Form1Fixture f;
-    f.form->WaitTime = 5;
-    f.form->ElapsedMinutes = 17;
-    f.form->table().SetVisitor(QStringLiteral("残り"), QStringLiteral("99"), QStringLiteral("3"),
-                               QString(), QString(), 0);
-    f.form->Form_Load();
+void MainWindowStartTest::startupStartsFromAFreshState() {
+    MainWindowFixture f;
+    control<QLineEdit>(f.window, "Text1")->setText(QStringLiteral("5"));
+    for (int minute = 0; minute < 3; ++minute) {
+        f.window->collection().schedule().minutePassed();
+    }
+    QCOMPARE(f.window->collection().schedule().elapsedMinutes(), 3);
+    f.window->table().SetVisitor(QStringLiteral("残り"), QStringLiteral("99"), QStringLiteral("3"),
+                                 QString(), QString(), 0);
+    f.window->start();
 
-    QCOMPARE(f.form->WaitTime, 30);
-    QCOMPARE(f.form->ElapsedMinutes, 0);
-    QVERIFY(!f.form->Busy);
-    QVERIFY(!f.form->QuitRequested);
-    QCOMPARE(f.form->table().RowCount, 0);
-    QCOMPARE(f.form->table().slotCount(), 256);
-    QCOMPARE(f.form->ranking().rowCount(), 0);
-    QCOMPARE(QDir::cleanPath(f.form->DataPath), QDir(f.dir.path()).filePath("zodadud_data.dat"));
-    QCOMPARE(QDir::cleanPath(f.form->CsvPath), QDir(f.dir.path()).filePath("output.csv"));
+    QCOMPARE(f.window->collection().schedule().waitTime(), 30);
+    QCOMPARE(f.window->collection().schedule().elapsedMinutes(), 0);
+    QVERIFY(!f.window->lifecycle().collecting());
+    QVERIFY(!f.window->lifecycle().endPending());
+    QCOMPARE(f.window->table().RowCount, 0);
+    QCOMPARE(f.window->table().slotCount(), 256);
+    QCOMPARE(f.window->ranking().rowCount(), 0);
+    QCOMPARE(QDir::cleanPath(f.window->dataPath()),
+             QDir(f.dir.path()).filePath("zodadud_data.dat"));
+    QCOMPARE(QDir::cleanPath(f.window->csvPath()), QDir(f.dir.path()).filePath("output.csv"));
 }
 
-void Form1LifecycleTest::unreadableFileIsToldAndNeverReplaced_data() {
+void MainWindowStartTest::unreadableFileIsToldAndNeverReplaced_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("data file") << "zodadud_data.dat" << kDataRows;
     QTest::newRow("csv file, no data file") << "output.csv" << kCsvRows;
 }
 
-void Form1LifecycleTest::unreadableFileIsToldAndNeverReplaced() {
+void MainWindowStartTest::unreadableFileIsToldAndNeverReplaced() {
     QFETCH(QString, fileName);
     QFETCH(QStringList, rows);
-    Form1Fixture f;
+    MainWindowFixture f;
     const QString path = f.path(fileName);
     const QByteArray bytes = cp932Lines(rows);
     writeBytes(path, bytes);
     f.platform.files->failOpen = [&](const QString& opened) {
         return QFileInfo(opened) == QFileInfo(path);
     };
-    f.form->Form_Load();
+    f.window->start();
 
     const auto& messages = f.platform.dialogs->messages;
     QCOMPARE(messages.size(), size_t(1));
     QCOMPARE(messages[0].prompt,
              QStringLiteral("データファイル「") + QDir::toNativeSeparators(path) +
                  QStringLiteral("」を読み込めませんでした。(Permission denied)"));
-    QCOMPARE(f.form->ranking().rowCount(), 0);
+    QCOMPARE(f.window->ranking().rowCount(), 0);
 
     // A page collected later: its rows go to the fallback file, the unread file keeps its own.
-    f.form->table().SetVisitor(QStringLiteral("新顔"), QStringLiteral("42"), QStringLiteral("1"),
-                               QString(), QString(), 0);
-    f.form->RefreshRanking();
+    f.window->table().SetVisitor(QStringLiteral("新顔"), QStringLiteral("42"), QStringLiteral("1"),
+                                 QString(), QString(), 0);
+    f.window->refreshRanking();
     const bool csv = fileName == u"output.csv";
     if (csv) {
-        f.form->SaveCsvFile(f.form->CsvPath, false);
+        f.window->saveCsvFile(f.window->csvPath(), false);
     } else {
-        f.form->SaveDataFile(f.form->DataPath, false);
+        f.window->saveDataFile(f.window->dataPath(), false);
     }
     QCOMPARE(readBytes(path), bytes);
     QCOMPARE(readBytes(f.path(QStringLiteral("setting.bak"))),
@@ -318,5 +322,5 @@ void Form1LifecycleTest::unreadableFileIsToldAndNeverReplaced() {
     QVERIFY(log.contains("setting.bak"));
 }
 
-QTEST_MAIN(Form1LifecycleTest)
-#include "form1_lifecycle_test.moc"
+QTEST_MAIN(MainWindowStartTest)
+#include "main_window_start_test.moc"

@@ -3,13 +3,14 @@
 
 #include <QAction>
 #include <QFile>
+#include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "app/caption_button.h"
 #include "app/ranking_view.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace {
 
@@ -21,19 +22,19 @@ struct Visitor {
 };
 
 // The window loaded and shown, with these visitors in table order.
-void load(Form1Fixture& f, const QList<Visitor>& visitors) {
-    f.form->Form_Load();
+void load(MainWindowFixture& f, const QList<Visitor>& visitors) {
+    f.window->start();
     for (const Visitor& v : visitors) {
-        f.form->table().SetVisitor(v.name, QString::number(v.id), QString::number(v.count),
-                                   "2026年12月06日 22:19", v.memo, f.form->table().RowCount);
+        f.window->table().SetVisitor(v.name, QString::number(v.id), QString::number(v.count),
+                                     "2026年12月06日 22:19", v.memo, f.window->table().RowCount);
     }
-    f.form->RefreshRanking();
+    f.window->refreshRanking();
 }
 
-QStringList listNames(Form1& form) {
+QStringList listNames(MainWindow& window) {
     QStringList names;
-    for (int row = 0; row < form.ranking().rowCount(); ++row) {
-        names << form.ranking().text(row, RankingModel::NameColumn);
+    for (int row = 0; row < window.ranking().rowCount(); ++row) {
+        names << window.ranking().text(row, RankingModel::NameColumn);
     }
     return names;
 }
@@ -44,9 +45,10 @@ QString fileText(const QString& path) {
 }
 
 // Whether Command4, Command5 and MNU_MEMO can be used, as the user sees them.
-QList<bool> listCommandsEnabled(Form1& form) {
-    return {form.Command4->isEnabled(), form.Command5->isEnabled(),
-            form.findChild<QAction*>("MNU_MEMO")->isEnabled()};
+QList<bool> listCommandsEnabled(MainWindow& window) {
+    return {control<CaptionButton>(&window, "Command4")->isEnabled(),
+            control<CaptionButton>(&window, "Command5")->isEnabled(),
+            control<QAction>(&window, "MNU_MEMO")->isEnabled()};
 }
 
 const QList<bool> kAvailable = {true, true, true};
@@ -55,7 +57,7 @@ const QList<bool> kUnavailable = {false, false, false};
 }  // namespace
 
 // Delete by count, the CSV export and the memo edit, through the real window.
-class Form1CommandsTest : public QObject {
+class ListCommandsTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void deleteByCount_data() {
@@ -70,25 +72,25 @@ class Form1CommandsTest : public QObject {
         QFETCH(QString, answer);
         QFETCH(QStringList, names);
         QFETCH(QString, message);
-        Form1Fixture f;
+        MainWindowFixture f;
         load(f, {{"a", 1, 5, {}}, {"b", 2, 2, {}}, {"c", 3, 1, {}}});
         f.platform.dialogs->inputAnswers.push_back(answer);
-        QTest::mouseClick(f.form->Command4, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(f.window, "Command4"), Qt::LeftButton);
         QCOMPARE(f.platform.dialogs->inputs.size(), size_t(1));
-        QCOMPARE(listNames(*f.form), names);
-        QCOMPARE(f.form->PanelText(2), RankingCountText(int(names.size())));
+        QCOMPARE(listNames(*f.window), names);
+        QCOMPARE(f.window->panelText(2), RankingCountText(int(names.size())));
         QCOMPARE(f.platform.dialogs->messages.size(), size_t(message.isEmpty() ? 0 : 1));
         if (!message.isEmpty()) {
             QCOMPARE(f.platform.dialogs->messages[0].prompt, message);
             QCOMPARE(f.platform.dialogs->messages[0].title, QStringLiteral("Kestrelview"));
         }
-        QVERIFY(!QFile::exists(f.form->DataPath));
+        QVERIFY(!QFile::exists(f.window->dataPath()));
     }
 
     void exportWritesTheCsvBesideTheProgramAndConfirms() {
-        Form1Fixture f;
+        MainWindowFixture f;
         load(f, {{"a", 1, 5, "メモ"}, {"b", 2, 2, {}}});
-        QTest::mouseClick(f.form->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(f.window, "Command5"), Qt::LeftButton);
         QCOMPARE(
             fileText(f.path("output.csv")),
             QStringLiteral("a,1,5,2026年12月06日 22:19,メモ\r\nb,2,2,2026年12月06日 22:19,\r\n"));
@@ -108,72 +110,75 @@ class Form1CommandsTest : public QObject {
     void memoEditsTheVisitorInTheSelectedRow() {
         QFETCH(std::optional<QString>, answer);
         QFETCH(QString, memo);
-        Form1Fixture f;
+        MainWindowFixture f;
         load(f, {{"a", 1, 5, "古いメモ"}, {"b", 2, 3, {}}, {"c", 3, 1, {}}});
-        f.form->sortByColumn(RankingModel::NameColumn);  // c, b, a
-        const QModelIndex row = f.form->rankingSort().index(2, RankingModel::NameColumn);
+        Q_EMIT control<RankingView>(f.window, "ListView1")
+            ->header()
+            ->sectionClicked(RankingModel::NameColumn);  // c, b, a
+        const QModelIndex row = f.window->rankingSort().index(2, RankingModel::NameColumn);
         QCOMPARE(row.data().toString(), QStringLiteral("a"));
-        QTest::mouseClick(f.form->ListView1->viewport(), Qt::LeftButton, {},
-                          f.form->ListView1->visualRect(row).center());
+        QTest::mouseClick(control<RankingView>(f.window, "ListView1")->viewport(), Qt::LeftButton,
+                          {},
+                          control<RankingView>(f.window, "ListView1")->visualRect(row).center());
 
         f.platform.dialogs->inputAnswers.push_back(answer);
-        f.form->findChild<QAction*>("MNU_MEMO")->trigger();
+        f.window->findChild<QAction*>("MNU_MEMO")->trigger();
         QCOMPARE(f.platform.dialogs->inputs.size(), size_t(1));
         QCOMPARE(f.platform.dialogs->inputs[0].defaultText, QStringLiteral("古いメモ"));
-        QCOMPARE(f.form->ranking().text(0, RankingModel::MemoColumn), memo);
-        QCOMPARE(f.form->table()[0].Memo, memo);
-        QVERIFY(f.form->table()[1].Memo.isEmpty());
-        QVERIFY(f.form->table()[2].Memo.isEmpty());
+        QCOMPARE(f.window->ranking().text(0, RankingModel::MemoColumn), memo);
+        QCOMPARE(f.window->table()[0].Memo, memo);
+        QVERIFY(f.window->table()[1].Memo.isEmpty());
+        QVERIFY(f.window->table()[2].Memo.isEmpty());
         if (answer) {
-            QVERIFY(fileText(f.form->DataPath).contains("a\t1\t5\t2026年12月06日 22:19\t" + memo));
+            QVERIFY(
+                fileText(f.window->dataPath()).contains("a\t1\t5\t2026年12月06日 22:19\t" + memo));
         } else {
-            QVERIFY(!QFile::exists(f.form->DataPath));
+            QVERIFY(!QFile::exists(f.window->dataPath()));
         }
     }
 
     void commandsWaitForFileWorkAndForACollectedPage() {
-        Form1Fixture f;
+        MainWindowFixture f;
         load(f, {{"a", 1, 5, {}}, {"b", 2, 3, {}}});
-        QCOMPARE(listCommandsEnabled(*f.form), kAvailable);
+        QCOMPARE(listCommandsEnabled(*f.window), kAvailable);
 
         QList<QList<bool>> seen;
-        f.platform.clock->onDoEvents = [&] { seen << listCommandsEnabled(*f.form); };
-        f.form->SaveDataFile(f.form->DataPath, false);
-        f.form->TAB_FileLoad(f.form->DataPath);
+        f.platform.clock->onDoEvents = [&] { seen << listCommandsEnabled(*f.window); };
+        f.window->saveDataFile(f.window->dataPath(), false);
+        f.window->loadDataFile(f.window->dataPath());
         f.platform.clock->onDoEvents = nullptr;
         QVERIFY(!seen.isEmpty());
         QVERIFY(!seen.contains(kAvailable));
-        QCOMPARE(listCommandsEnabled(*f.form), kAvailable);
+        QCOMPARE(listCommandsEnabled(*f.window), kAvailable);
 
-        f.form->Busy = true;
-        f.form->updateCommandAvailability();
-        QCOMPARE(listCommandsEnabled(*f.form), kUnavailable);
-        QTest::mouseClick(f.form->Command4, Qt::LeftButton);
+        f.window->collection().setBusy(true);
+        QCOMPARE(listCommandsEnabled(*f.window), kUnavailable);
+        QTest::mouseClick(control<CaptionButton>(f.window, "Command4"), Qt::LeftButton);
         QVERIFY(f.platform.dialogs->inputs.empty());
-        f.form->Busy = false;
-        f.form->updateCommandAvailability();
-        QCOMPARE(listCommandsEnabled(*f.form), kAvailable);
+        f.window->collection().setBusy(false);
+        QCOMPARE(listCommandsEnabled(*f.window), kAvailable);
     }
 
     // The export's save goes through the window, so an exit asked for meanwhile waits for it.
     void exitDuringAnExportWaitsForTheFile() {
-        Form1Fixture f;
+        MainWindowFixture f;
         QList<Visitor> visitors;
         for (int i = 0; i < 30; ++i) {
             visitors.append({QStringLiteral("v%1").arg(i), 100 + i, 30 - i, {}});
         }
         load(f, visitors);
-        QSignalSpy ended(f.form.get(), &Form1::programEnded);
+        QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
         bool closedMidway = false;
         bool endedMidway = false;
         f.platform.clock->onDoEvents = [&] {
-            if (!closedMidway && f.form->FilesBusy() && f.platform.clock->sleepCalls >= 10) {
+            if (!closedMidway && f.window->lifecycle().filesBusy() &&
+                f.platform.clock->sleepCalls >= 10) {
                 closedMidway = true;
-                f.form->close();
+                f.window->close();
                 endedMidway = !ended.isEmpty();
             }
         };
-        QTest::mouseClick(f.form->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(f.window, "Command5"), Qt::LeftButton);
         QVERIFY(closedMidway);
         QVERIFY(!endedMidway);
         QCOMPARE(ended.count(), 1);
@@ -181,5 +186,5 @@ class Form1CommandsTest : public QObject {
     }
 };
 
-QTEST_MAIN(Form1CommandsTest)
-#include "form1_commands_test.moc"
+QTEST_MAIN(ListCommandsTest)
+#include "list_commands_test.moc"

@@ -9,11 +9,11 @@
 
 #include "app/caption_button.h"
 #include "app/check_box.h"
-#include "app/form2.h"
 #include "app/ranking_view.h"
+#include "app/timeout_notice.h"
 #include "app/up_down.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/network_test_platform.h"
 #include "tests/support/test_files.h"
 #include "tools/demo_service.h"
@@ -25,7 +25,7 @@ const QString kPage1 = QStringLiteral("/show_log.pl");
 const QString kPage2 = QStringLiteral("/show_log.pl?page=2");
 
 // The main window in its folder, fetching from the demo service on 127.0.0.1.
-struct Rig : Form1Fixture {
+struct Rig : MainWindowFixture {
     Rig() {
         sound = installNetworkServices(platform);
         platform.clock->wall = kNow;
@@ -45,7 +45,7 @@ struct Rig : Form1Fixture {
         }
         return targets;
     }
-    int dataFileRows() const { return int(readBytes(form->DataPath).count("\r\n")); }
+    int dataFileRows() const { return int(readBytes(window->dataPath()).count("\r\n")); }
     void click(QAbstractButton* button) {
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
     }
@@ -56,7 +56,7 @@ struct Rig : Form1Fixture {
 
 }  // namespace
 
-class Form1CollectionTest : public QObject {
+class MainWindowCollectionTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void buttonCollectsBothPagesIntoTheWindow_data();
@@ -70,196 +70,201 @@ class Form1CollectionTest : public QObject {
     void expiredLoginIsToldEvenWhileTheWindowIsInTheTray();
 };
 
-void Form1CollectionTest::buttonCollectsBothPagesIntoTheWindow_data() {
+void MainWindowCollectionTest::buttonCollectsBothPagesIntoTheWindow_data() {
     QTest::addColumn<int>("alarm");
     QTest::addColumn<int>("sounds");
     QTest::newRow("アラーム機能 ticked") << 1 << 2;
     QTest::newRow("アラーム機能 unticked") << 0 << 0;
 }
 
-void Form1CollectionTest::buttonCollectsBothPagesIntoTheWindow() {
+void MainWindowCollectionTest::buttonCollectsBothPagesIntoTheWindow() {
     QFETCH(int, alarm);
     QFETCH(int, sounds);
     Rig rig;
     rig.writeSettings("Alarm=" + QByteArray::number(alarm) + "\r\n");
-    rig.form->Form_Load();
-    rig.form->ElapsedMinutes = 9;
-    rig.click(rig.form->Command1);
+    rig.window->start();
+    for (int minute = 0; minute < 9; ++minute) {
+        rig.window->collection().schedule().minutePassed();
+    }
+    rig.click(control<CaptionButton>(rig.window, "Command1"));
 
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QCOMPARE(rig.form->ListView1->model()->rowCount(), 100);
-    QCOMPARE(rig.form->PanelText(2), QStringLiteral("100件みつかりました"));
+    QCOMPARE(control<RankingView>(rig.window, "ListView1")->model()->rowCount(), 100);
+    QCOMPARE(rig.window->panelText(2), QStringLiteral("100件みつかりました"));
     QCOMPARE(rig.dataFileRows(), 100);
     QCOMPARE(int(rig.sound->calls.size()), sounds);
     for (const auto& call : rig.sound->calls) {
         QCOMPARE(call.soundName, rig.path(QStringLiteral("alarm.wav")));
     }
-    QVERIFY(rig.form->Command1->isEnabled());
-    QVERIFY(!rig.form->Busy);
-    QCOMPARE(rig.form->ElapsedMinutes, 0);
+    QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
+    QVERIFY(!rig.window->lifecycle().collecting());
+    QCOMPARE(rig.window->collection().schedule().elapsedMinutes(), 0);
     QVERIFY(rig.platform.dialogs->messages.empty());
 }
 
-void Form1CollectionTest::aCloseDuringARunEndsTheProgramAfterThatPage() {
+void MainWindowCollectionTest::aCloseDuringARunEndsTheProgramAfterThatPage() {
     Rig rig;
     rig.writeSettings("");
-    rig.form->Form_Load();
-    QSignalSpy ended(rig.form.get(), &Form1::programEnded);
+    rig.window->start();
+    QSignalSpy ended(rig.window.get(), &MainWindow::programEnded);
     bool closeTried = false;
     bool closed = true;
     rig.platform.clock->onDoEvents = [&] {
-        if (!closeTried && rig.form->Busy) {
+        if (!closeTried && rig.window->lifecycle().collecting()) {
             closeTried = true;
-            closed = rig.form->close();
+            closed = rig.window->close();
         }
     };
-    rig.click(rig.form->Command1);
+    rig.click(control<CaptionButton>(rig.window, "Command1"));
 
     // The first page is collected and saved whole; the second is never asked for.
     QVERIFY(closeTried);
     QVERIFY(!closed);
     QCOMPARE(rig.requests(), QStringList{kPage1});
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!rig.form->isVisible());
-    QCOMPARE(rig.dataFileRows(), rig.form->ListView1->model()->rowCount());
+    QVERIFY(!rig.window->isVisible());
+    QCOMPARE(rig.dataFileRows(),
+             control<RankingView>(rig.window, "ListView1")->model()->rowCount());
     QVERIFY(rig.dataFileRows() > 0);
 }
 
-void Form1CollectionTest::noRunStartsWhileAFileIsBetweenRows() {
+void MainWindowCollectionTest::noRunStartsWhileAFileIsBetweenRows() {
     Rig rig;
     rig.writeSettings("WaitTime=1\r\n");
     QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
                 rig.path(QStringLiteral("zodadud_data.dat")));
-    rig.form->Form_Load();
-    QCOMPARE(rig.form->ranking().rowCount(), 12);
+    rig.window->start();
+    QCOMPARE(rig.window->ranking().rowCount(), 12);
 
     // A save between two rows, as a memo edit makes one: the button, a falling-due minute tick
     // and the start-up tick all find it.
     bool tried = false;
     qint32 elapsedAfterTick = -1;
     rig.platform.clock->onDoEvents = [&] {
-        if (!tried && rig.form->FilesBusy()) {
+        if (!tried && rig.window->lifecycle().filesBusy()) {
             tried = true;
-            QVERIFY(rig.form->Command1->isEnabled());
-            rig.click(rig.form->Command1);
-            rig.form->Timer1_Timer();
-            elapsedAfterTick = rig.form->ElapsedMinutes;
-            rig.form->Timer2->start();
-            rig.form->Timer2_Timer();
+            QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
+            rig.click(control<CaptionButton>(rig.window, "Command1"));
+            rig.window->collection().schedule().minutePassed();
+            elapsedAfterTick = rig.window->collection().schedule().elapsedMinutes();
+            control<QTimer>(rig.window, "Timer2")->start();
+            rig.window->collection().schedule().startupDelayPassed();
         }
     };
-    rig.form->SaveDataFile(rig.form->DataPath, false);
+    rig.window->saveDataFile(rig.window->dataPath(), false);
 
     QVERIFY(tried);
     QCOMPARE(rig.requests(), QStringList());
     QCOMPARE(elapsedAfterTick, 0);
-    QVERIFY(!rig.form->Timer2->isActive());
-    QCOMPARE(rig.form->ranking().rowCount(), 12);
+    QVERIFY(!control<QTimer>(rig.window, "Timer2")->isActive());
+    QCOMPARE(rig.window->ranking().rowCount(), 12);
 
     // Once the file is whole, the next tick that falls due runs.
-    rig.form->Timer1_Timer();
+    rig.window->collection().schedule().minutePassed();
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QVERIFY(rig.form->ranking().rowCount() > 12);
+    QVERIFY(rig.window->ranking().rowCount() > 12);
 }
 
-void Form1CollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoaded() {
+void MainWindowCollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoaded() {
     Rig rig;
     rig.writeSettings("");
     QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
                 rig.path(QStringLiteral("zodadud_data.dat")));
     bool clicked = false;
     rig.platform.clock->onDoEvents = [&] {
-        if (!clicked && rig.form->FilesBusy()) {
+        if (!clicked && rig.window->lifecycle().filesBusy()) {
             clicked = true;
-            QVERIFY(rig.form->isVisible());
-            rig.click(rig.form->Command1);
+            QVERIFY(rig.window->isVisible());
+            rig.click(control<CaptionButton>(rig.window, "Command1"));
         }
     };
-    rig.form->Form_Load();
+    rig.window->start();
     rig.platform.clock->onDoEvents = nullptr;
 
     // The run would sort and rewrite a half-loaded table: it waits for the whole one.
     QVERIFY(clicked);
     QCOMPARE(rig.requests(), QStringList());
-    QCOMPARE(rig.form->ranking().rowCount(), 12);
+    QCOMPARE(rig.window->ranking().rowCount(), 12);
     QTRY_COMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QTRY_VERIFY(rig.form->ranking().rowCount() > 12);
+    QTRY_VERIFY(rig.window->ranking().rowCount() > 12);
 }
 
-void Form1CollectionTest::scheduleStartsRunsAfterStartUpAndEveryInterval() {
+void MainWindowCollectionTest::scheduleStartsRunsAfterStartUpAndEveryInterval() {
     Rig rig;
     rig.writeSettings("WaitTime=3\r\nBootGet=1\r\n");
-    rig.form->Form_Load();
-    QCOMPARE(rig.form->WaitTime, 3);
-    QVERIFY(rig.form->Timer2->isActive());
+    rig.window->start();
+    QCOMPARE(rig.window->collection().schedule().waitTime(), 3);
+    QVERIFY(control<QTimer>(rig.window, "Timer2")->isActive());
 
     // The start-up run, once.
-    rig.form->Timer2_Timer();
-    QVERIFY(!rig.form->Timer2->isActive());
+    rig.window->collection().schedule().startupDelayPassed();
+    QVERIFY(!control<QTimer>(rig.window, "Timer2")->isActive());
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QCOMPARE(rig.form->ranking().rowCount(), 100);
+    QCOMPARE(rig.window->ranking().rowCount(), 100);
 
     // The arrows rewrite the box, and the box sets the interval the schedule counts down.
-    rig.form->UpDown1->stepDown();
-    QCOMPARE(rig.form->Text1->text(), QStringLiteral("2"));
-    QCOMPARE(rig.form->WaitTime, 2);
+    control<UpDown>(rig.window, "UpDown1")->stepDown();
+    QCOMPARE(control<QLineEdit>(rig.window, "Text1")->text(), QStringLiteral("2"));
+    QCOMPARE(rig.window->collection().schedule().waitTime(), 2);
 
-    rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->PanelText(1), QStringLiteral("次の巡回まで2分"));
-    QCOMPARE(rig.form->ElapsedMinutes, 1);
+    rig.window->collection().schedule().minutePassed();
+    QCOMPARE(rig.window->panelText(1), QStringLiteral("次の巡回まで2分"));
+    QCOMPARE(rig.window->collection().schedule().elapsedMinutes(), 1);
     QCOMPARE(rig.requests().size(), 2);
-    rig.form->Timer1_Timer();
+    rig.window->collection().schedule().minutePassed();
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2, kPage1, kPage2}));
-    QCOMPARE(rig.form->ElapsedMinutes, 0);
-    QCOMPARE(rig.form->PanelText(1), QStringLiteral("Ready"));
+    QCOMPARE(rig.window->collection().schedule().elapsedMinutes(), 0);
+    QCOMPARE(rig.window->panelText(1), QStringLiteral("Ready"));
 }
 
-void Form1CollectionTest::settingsAreReadAtStartAndWrittenOnlyAtExit() {
-    Form1Fixture f;
+void MainWindowCollectionTest::settingsAreReadAtStartAndWrittenOnlyAtExit() {
+    MainWindowFixture f;
     const QString ini = f.path(QStringLiteral("setting.ini"));
     const QByteArray before =
         "; mine\r\n[Setting]\r\nServiceUrl=http://127.0.0.1:9\r\nWaitTime=45\r\nIE=1\r\n"
         "GetOpt=0\r\nAlarm=1\r\nBatsu=1\r\nBootGet=2\r\n";
     writeBytes(ini, before);
-    f.form->Form_Load();
+    f.window->start();
 
-    QCOMPARE(f.form->Text1->text(), QStringLiteral("45"));
-    QCOMPARE(f.form->WaitTime, 45);
-    QCOMPARE(f.form->IEOpenChk->Value(), 1);
-    QVERIFY(!f.form->GetOpt[0]->isChecked());
-    QVERIFY(f.form->GetOpt[1]->isChecked());
-    QCOMPARE(f.form->AlarmChk->Value(), 1);
-    QCOMPARE(f.form->BatsuChk->Value(), 1);
-    QCOMPARE(f.form->BootGetChk->Value(), 2);
-    QVERIFY(!f.form->Timer2->isActive());  // a dimmed box is not ticked
+    QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("45"));
+    QCOMPARE(f.window->collection().schedule().waitTime(), 45);
+    QCOMPARE(control<CheckBox>(f.window, "IEOpenChk")->Value(), 1);
+    QVERIFY(!control<QRadioButton>(f.window, "GetOpt0")->isChecked());
+    QVERIFY(control<QRadioButton>(f.window, "GetOpt1")->isChecked());
+    QCOMPARE(control<CheckBox>(f.window, "AlarmChk")->Value(), 1);
+    QCOMPARE(control<CheckBox>(f.window, "BatsuChk")->Value(), 1);
+    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), 2);
+    QVERIFY(!control<QTimer>(f.window, "Timer2")->isActive());  // a dimmed box is not ticked
     // The visitor pages follow the same service address.
-    QCOMPARE(f.form->serviceBaseAddress(), QStringLiteral("http://127.0.0.1:9"));
+    QCOMPARE(f.window->listCommands().serviceBaseAddress(), QStringLiteral("http://127.0.0.1:9"));
 
-    f.form->Text1->setText(QStringLiteral("12"));
-    QVERIFY(f.form->AlarmChk->setValue(0));
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    QVERIFY(!f.form->close());  // ×で最小化: to the tray, nothing written
+    control<QLineEdit>(f.window, "Text1")->setText(QStringLiteral("12"));
+    QVERIFY(control<CheckBox>(f.window, "AlarmChk")->setValue(0));
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    QVERIFY(!f.window->close());  // ×で最小化: to the tray, nothing written
     QCOMPARE(ended.count(), 0);
     QCOMPARE(readBytes(ini), before);
 
-    f.form->QuitRequested = true;
-    QVERIFY(f.form->close());
+    f.window->trayHost()->exitProgram();
+    QVERIFY(f.window->ended());
     QCOMPARE(ended.count(), 1);
     QCOMPARE(readBytes(ini),
              QByteArray("; mine\r\n[Setting]\r\nServiceUrl=http://127.0.0.1:9\r\nWaitTime=12\r\n"
                         "IE=1\r\nGetOpt=0\r\nAlarm=0\r\nBatsu=1\r\nBootGet=2\r\n"));
 }
 
-void Form1CollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
-    Form1Fixture f;
+void MainWindowCollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
+    MainWindowFixture f;
     installNetworkServices(f.platform);
     f.platform->network.timeOutHost(QStringLiteral("silent.mixi.test"));
     f.platform->network.connectTimeoutMs = 300;
     writeBytes(f.path(QStringLiteral("setting.ini")),
                "[Setting]\r\nServiceUrl=http://silent.mixi.test:8080\r\n"
                "GetOpt=0\r\n");
-    f.form->Form_Load();
-    f.form->ElapsedMinutes = 5;
+    f.window->start();
+    for (int minute = 0; minute < 5; ++minute) {
+        f.window->collection().schedule().minutePassed();
+    }
 
     // The notice is modal and would close itself after 3 seconds; the test closes it sooner.
     QStringList notices;
@@ -268,46 +273,46 @@ void Form1CollectionTest::timeOutShowsTheNoticeAndKeepsTheCountdown() {
     closer.setInterval(10);
     QObject::connect(&closer, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* notice = qobject_cast<Form2*>(window);
+            auto* notice = qobject_cast<TimeoutNotice*>(window);
             if (notice && notice->isVisible()) {
-                notices << notice->Label1->text();
+                notices << control<QLabel>(notice, "Label1")->text();
                 modal = modal && notice->isModal();
                 notice->close();
             }
         }
     });
     closer.start();
-    QTest::mouseClick(f.form->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<CaptionButton>(f.window, "Command1"), Qt::LeftButton);
 
     const QString notice =
         QStringLiteral("タイムアウトしました\nファイアーウォール等は通すように設定してください。");
     QCOMPARE(notices, (QStringList{notice, notice}));
     QVERIFY(modal);
-    QCOMPARE(f.form->ElapsedMinutes, 5);
-    QCOMPARE(f.form->PanelText(1), QStringLiteral("取得に失敗しました (時間切れ)"));
-    QVERIFY(f.form->Command1->isEnabled());
-    QVERIFY(!f.form->Busy);
+    QCOMPARE(f.window->collection().schedule().elapsedMinutes(), 5);
+    QCOMPARE(f.window->panelText(1), QStringLiteral("取得に失敗しました (時間切れ)"));
+    QVERIFY(control<CaptionButton>(f.window, "Command1")->isEnabled());
+    QVERIFY(!f.window->lifecycle().collecting());
 }
 
-void Form1CollectionTest::expiredLoginIsToldEvenWhileTheWindowIsInTheTray() {
+void MainWindowCollectionTest::expiredLoginIsToldEvenWhileTheWindowIsInTheTray() {
     Rig rig;
     DemoOptions options;
     options.requireCookie = true;
     rig.demo.service().setOptions(options);
     rig.writeSettings("WaitTime=1\r\n");
-    rig.form->Form_Load();
-    rig.form->hide();
+    rig.window->start();
+    rig.window->hide();
 
-    rig.form->Timer1_Timer();
+    rig.window->collection().schedule().minutePassed();
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
     QCOMPARE(rig.platform.dialogs->messages.size(), size_t(1));
     QVERIFY(rig.platform.dialogs->messages[0].prompt.startsWith(
         QStringLiteral("ログインしていないため足あとを取得できませんでした。")));
-    QCOMPARE(rig.form->PanelText(1), QStringLiteral("ログインが必要です"));
-    QVERIFY(!QFileInfo::exists(rig.form->DataPath));
-    QVERIFY(rig.form->Command1->isEnabled());
-    QVERIFY(!rig.form->Busy);
+    QCOMPARE(rig.window->panelText(1), QStringLiteral("ログインが必要です"));
+    QVERIFY(!QFileInfo::exists(rig.window->dataPath()));
+    QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
+    QVERIFY(!rig.window->lifecycle().collecting());
 }
 
-QTEST_MAIN(Form1CollectionTest)
-#include "form1_collection_test.moc"
+QTEST_MAIN(MainWindowCollectionTest)
+#include "main_window_collection_test.moc"

@@ -4,13 +4,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 
 #include "app/caption_button.h"
 #include "app/check_box.h"
 #include "app/ranking_view.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/launch_sandbox.h"
 
 namespace {
@@ -26,8 +27,8 @@ void doubleClick(QWidget* widget, const QPoint& point) {
 }
 
 // The main window on a desktop of our own: a stand-in browser named as the https handler and a
-// stand-in opener on PATH, the real browser registry, autostart entry and command-line starter
-// over them.
+// stand-in opener on PATH, the real browser registry, autostart entry and command-line starter over
+// them.
 struct Desktop {
     Desktop() {
         f.platform->browserRegistry = createLinuxBrowserRegistry();
@@ -40,32 +41,33 @@ struct Desktop {
 
     // Visitors in table order (count descending); the window is loaded and shown.
     void load(int visitors) {
-        f.form->Form_Load();
+        f.window->start();
         const QStringList names = {"mika", "akira", "kenji", "yui"};
         for (int i = 0; i < visitors; ++i) {
-            f.form->table().SetVisitor(names[i], QString::number(100 + i),
-                                       QString::number(visitors - i), "2026年12月06日 22:19", {},
-                                       f.form->table().RowCount);
+            f.window->table().SetVisitor(names[i], QString::number(100 + i),
+                                         QString::number(visitors - i), "2026年12月06日 22:19", {},
+                                         f.window->table().RowCount);
         }
-        f.form->RefreshRanking();
+        f.window->refreshRanking();
     }
 
     QPoint rowPoint(int listRow) const {
-        const QModelIndex index = f.form->rankingSort().index(listRow, RankingModel::NameColumn);
-        return f.form->ListView1->visualRect(index).center();
+        const QModelIndex index = f.window->rankingSort().index(listRow, RankingModel::NameColumn);
+        return control<RankingView>(f.window, "ListView1")->visualRect(index).center();
     }
-    QWidget* list() const { return f.form->ListView1->viewport(); }
+    QWidget* list() const { return control<RankingView>(f.window, "ListView1")->viewport(); }
     int selectedListRow() const {
-        const QModelIndexList rows = f.form->ListView1->selectionModel()->selectedRows();
+        const QModelIndexList rows =
+            control<RankingView>(f.window, "ListView1")->selectionModel()->selectedRows();
         return rows.isEmpty() ? -1 : rows.first().row();
     }
-    QMenu* menu() const { return f.form->findChild<QMenu*>("MNU_POP"); }
+    QMenu* menu() const { return f.window->findChild<QMenu*>("MNU_POP"); }
     QString autostartEntry() const {
         return sandbox.configHome() + "/autostart/kestrelview.desktop";
     }
 
     LaunchSandbox sandbox;
-    Form1Fixture f;
+    MainWindowFixture f;
     QString browser;
     QString opener;
 };
@@ -74,7 +76,7 @@ struct Desktop {
 
 // The ranking list's pages in the browser, its pop-up menu, the maker's pages and the start-up
 // button, through the real window.
-class Form1WebTest : public QObject {
+class ListPagesTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void popupMenuHoldsEveryEntryInOrder() {
@@ -103,7 +105,8 @@ class Form1WebTest : public QObject {
                               "MNU_FAVORITE=お気に入りに追加(&F)",
                               "MNU_MYMIXIADD=マイミクシィに追加(&A)",
                           }));
-        QCOMPARE(d.f.form->findChild<QAction*>("MNU_MEMO"), d.f.form->MNU_MEMO);
+        QCOMPARE(d.f.window->findChild<QAction*>("MNU_MEMO"),
+                 control<QAction>(d.f.window, "MNU_MEMO"));
     }
 
     // Where the right button lands picks the row the menu acts on; elsewhere the selection stays.
@@ -127,7 +130,9 @@ class Form1WebTest : public QObject {
         QFETCH(int, selectedRow);
         Desktop d;
         d.load(visitors);
-        d.f.form->sortByColumn(RankingModel::NameColumn);  // yui, mika, kenji, akira
+        Q_EMIT control<RankingView>(d.f.window, "ListView1")
+            ->header()
+            ->sectionClicked(RankingModel::NameColumn);  // yui, mika, kenji, akira
         if (visitors > 0) {
             QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(0));
             QCOMPARE(d.selectedListRow(), 0);
@@ -140,7 +145,7 @@ class Form1WebTest : public QObject {
         QTest::mouseRelease(d.list(), button, {}, point);
         if (menuShown) {
             // The entry opens the page of the row selected now, through the header sort.
-            d.f.form->findChild<QAction*>("MNU_MESSAGE")->trigger();
+            d.f.window->findChild<QAction*>("MNU_MESSAGE")->trigger();
             QVERIFY(d.sandbox.waitForLaunches("browser", 1));
             const QString id = selectedRow == 2 ? "102" : "103";
             QCOMPARE(d.sandbox.launches("browser"),
@@ -171,11 +176,11 @@ class Form1WebTest : public QObject {
         if (selectedRow >= 0) {
             QTest::mouseClick(d.list(), Qt::LeftButton, {}, d.rowPoint(selectedRow));
         }
-        QTest::keyClick(d.f.form->ListView1, Qt::Key(key), modifiers);
+        QTest::keyClick(control<RankingView>(d.f.window, "ListView1"), Qt::Key(key), modifiers);
         QCOMPARE(d.menu()->isVisible(), menuShown);
         if (menuShown) {
-            const QModelIndex row = d.f.form->rankingSort().index(selectedRow, 0);
-            const QRect rect = d.f.form->ListView1->visualRect(row);
+            const QModelIndex row = d.f.window->rankingSort().index(selectedRow, 0);
+            const QRect rect = control<RankingView>(d.f.window, "ListView1")->visualRect(row);
             QCOMPARE(d.menu()->pos(), d.list()->mapToGlobal(rect.bottomLeft()));
             QCOMPARE(d.selectedListRow(), selectedRow);
         }
@@ -186,16 +191,19 @@ class Form1WebTest : public QObject {
     void doubleClickAndMenuEntriesOpenTheVisitorsPages() {
         Desktop d;
         d.load(4);
-        d.f.form->sortByColumn(RankingModel::NameColumn);  // yui, mika, kenji, akira
+        Q_EMIT control<RankingView>(d.f.window, "ListView1")
+            ->header()
+            ->sectionClicked(RankingModel::NameColumn);  // yui, mika, kenji, akira
         doubleClick(d.list(), d.rowPoint(1));
         QVERIFY(d.sandbox.waitForLaunches("browser", 1));
         QCOMPARE(d.sandbox.launches("browser"),
                  (QList<QStringList>{{d.browser, "https://mixi.jp/show_friend.pl?id=100"}}));
 
         d.sandbox.clearLaunches();
-        d.f.form->setServiceAddress("http://127.0.0.1:8080/show_log.pl");
-        QCOMPARE(d.f.form->serviceBaseAddress(), QStringLiteral("http://127.0.0.1:8080"));
-        d.f.form->findChild<QAction*>("MNU_MESSAGE")->trigger();
+        d.f.window->listCommands().setServiceAddress("http://127.0.0.1:8080/show_log.pl");
+        QCOMPARE(d.f.window->listCommands().serviceBaseAddress(),
+                 QStringLiteral("http://127.0.0.1:8080"));
+        d.f.window->findChild<QAction*>("MNU_MESSAGE")->trigger();
         QVERIFY(d.sandbox.waitForLaunches("browser", 1));
         QCOMPARE(d.sandbox.launches("browser"),
                  (QList<QStringList>{{d.browser, "http://127.0.0.1:8080/send_message.pl?id=100"}}));
@@ -205,7 +213,7 @@ class Form1WebTest : public QObject {
     void tickedIEOpenChkOpensThroughTheDesktopsOpener() {
         Desktop d;
         d.load(2);
-        QVERIFY(d.f.form->IEOpenChk->setValue(1));
+        QVERIFY(control<CheckBox>(d.f.window, "IEOpenChk")->setValue(1));
         doubleClick(d.list(), d.rowPoint(1));
         QVERIFY(d.sandbox.waitForLaunches("xdg-open", 1));
         QCOMPARE(d.sandbox.launches("xdg-open"),
@@ -226,9 +234,9 @@ class Form1WebTest : public QObject {
     void makerPagesGoToTheOpener() {
         Desktop d;
         d.load(0);
-        QTest::mouseClick(d.f.form->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command2"), Qt::LeftButton);
         QVERIFY(d.sandbox.waitForLaunches("xdg-open", 1));
-        QTest::mouseClick(d.f.form->Command3, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command3"), Qt::LeftButton);
         QVERIFY(d.sandbox.waitForLaunches("xdg-open", 2));
         QCOMPARE(d.sandbox.launches("xdg-open"),
                  (QList<QStringList>{{d.opener, "https://www.example.com/kestrelview/"},
@@ -241,25 +249,25 @@ class Form1WebTest : public QObject {
         Desktop d;
         d.sandbox.writeFile("config/autostart/kestrelview.desktop", "made elsewhere");
         d.load(0);
-        QCOMPARE(d.f.form->Command6->text(), kUnregister);
+        QCOMPARE(control<CaptionButton>(d.f.window, "Command6")->text(), kUnregister);
 
-        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command6"), Qt::LeftButton);
         QVERIFY(!QFile::exists(d.autostartEntry()));
-        QCOMPARE(d.f.form->Command6->text(), kRegister);
+        QCOMPARE(control<CaptionButton>(d.f.window, "Command6")->text(), kRegister);
 
-        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command6"), Qt::LeftButton);
         QFile entry(d.autostartEntry());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains(QDir(d.f.dir.path()).filePath("Kestrelview").toUtf8()));
-        QCOMPARE(d.f.form->Command6->text(), kUnregister);
+        QCOMPARE(control<CaptionButton>(d.f.window, "Command6")->text(), kUnregister);
         QVERIFY(d.f.platform.dialogs->messages.empty());
 
         // A file where the autostart folder belongs refuses the write.
-        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command6"), Qt::LeftButton);
         QVERIFY(QDir(d.sandbox.configHome()).rmdir("autostart"));
         d.sandbox.writeFile("config/autostart", "not a folder");
-        QTest::mouseClick(d.f.form->Command6, Qt::LeftButton);
-        QCOMPARE(d.f.form->Command6->text(), kRegister);
+        QTest::mouseClick(control<CaptionButton>(d.f.window, "Command6"), Qt::LeftButton);
+        QCOMPARE(control<CaptionButton>(d.f.window, "Command6")->text(), kRegister);
         QCOMPARE(d.f.platform.dialogs->messages.size(), size_t(1));
         QCOMPARE(d.f.platform.dialogs->messages[0].prompt,
                  QStringLiteral("スタートアップの設定を変更できませんでした。"));
@@ -267,5 +275,5 @@ class Form1WebTest : public QObject {
     }
 };
 
-QTEST_MAIN(Form1WebTest)
-#include "form1_web_test.moc"
+QTEST_MAIN(ListPagesTest)
+#include "list_pages_test.moc"

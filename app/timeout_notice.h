@@ -14,27 +14,23 @@ struct Platform;
 // The notice a collection run puts up when a page did not arrive because of the network. It looks
 // like a system message box drawn by itself, closes itself 3 seconds after it was made, and is
 // dragged by its face.
-class Form2 : public QDialog {
+class TimeoutNotice : public QDialog {
     Q_OBJECT
   public:
     static constexpr int kTwipsPerPixel = 15;
     static constexpr int kAutoCloseMs = 3000;
 
-    // Making the window is loading it: Timer1 starts here.
-    explicit Form2(Platform& platform, QWidget* parent = nullptr);
+    // The auto-close timer starts here.
+    explicit TimeoutNotice(Platform& platform, QWidget* parent = nullptr);
 
     // Shows `message` in a fresh notice, modally; returns when the notice has closed.
-    static void ShowNotice(Platform& platform, QWidget* parent, const QString& message);
+    static void showNotice(Platform& platform, QWidget* parent, const QString& message);
 
     // The face: 313 x 122 pixels, a blue title band with a red close mark at its right end, a
     // beige body and a yellow warning triangle at the left.
     static QPixmap facePicture();
 
-    QLabel* Label1;  // the message
-    QLabel* Label2;  // the title on the band
-    QPushButton* Command1;
-    QLabel* Label3;  // the invisible spot over the close mark
-    QTimer* Timer1;
+    void setMessage(const QString& message);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,4 +40,9 @@ class Form2 : public QDialog {
   private:
     Platform& m_platform;
     QPixmap m_face;
+    QLabel* m_message;
+    QLabel* m_title;  // on the band
+    QPushButton* m_confirmButton;
+    QLabel* m_closeSpot;  // invisible, over the close mark
+    QTimer* m_autoCloseTimer;
 };

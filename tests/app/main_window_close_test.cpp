@@ -10,10 +10,9 @@
 
 #include "app/check_box.h"
 #include "app/exit_signals.h"
-#include "app/form3.h"
 #include "app/ranking_view.h"
 #include "platform/text_codec.h"
-#include "tests/app/form1_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace {
 
@@ -26,37 +25,32 @@ struct Seen {
     bool minimised;
 };
 
-Seen seen(Form1& form, const QSignalSpy& ended) {
-    return {ended.count() > 0, form.isVisible(), form.isMinimized()};
+Seen seen(MainWindow& window, const QSignalSpy& ended) {
+    return {ended.count() > 0, window.isVisible(), window.isMinimized()};
 }
 
-bool trayIconRemoved(const FakeNotifyIcon& icon) {
-    for (const auto& call : icon.calls) {
-        if (call.message == NIM_DELETE) {
-            return true;
-        }
-    }
-    return false;
+bool trayIconRemoved(const FakeTrayIcon& icon) {
+    return icon.hideCount > 0 && !icon.shown;
 }
 
-void fillTable(Form1& form, int rows) {
+void fillTable(MainWindow& window, int rows) {
     for (int i = 0; i < rows; ++i) {
-        form.table().SetVisitor(QStringLiteral("訪問者%1").arg(i), QString::number(1000 + i),
-                                QString::number(rows - i), QStringLiteral("2026年12月06日 22:19"),
-                                QString(), form.table().RowCount);
+        window.table().SetVisitor(QStringLiteral("訪問者%1").arg(i), QString::number(1000 + i),
+                                  QString::number(rows - i), QStringLiteral("2026年12月06日 22:19"),
+                                  QString(), window.table().RowCount);
     }
-    form.RefreshRanking();
+    window.refreshRanking();
 }
 
 }  // namespace
 
 Q_DECLARE_METATYPE(Outcome)
 
-class Form1CloseTest : public QObject {
+class MainWindowCloseTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void closeRequestIsDecidedByTheFlags_data();
-    void closeRequestIsDecidedByTheFlags();
+    void closeRequestIsDecidedByWhatIsGoingOn_data();
+    void closeRequestIsDecidedByWhatIsGoingOn();
     void exitDuringARunIsCarriedOutWhenThePageEnds_data();
     void exitDuringARunIsCarriedOutWhenThePageEnds();
     void exitSignalsAndTheSessionEndWriteTheSettings_data();
@@ -69,8 +63,8 @@ class Form1CloseTest : public QObject {
     void exitRemovesTheIconAndStopsTheTimers();
 };
 
-void Form1CloseTest::closeRequestIsDecidedByTheFlags_data() {
-    QTest::addColumn<bool>("quitRequested");
+void MainWindowCloseTest::closeRequestIsDecidedByWhatIsGoingOn_data() {
+    QTest::addColumn<bool>("fromTray");
     QTest::addColumn<int>("batsu");
     QTest::addColumn<bool>("busy");
     QTest::addColumn<bool>("trayAvailable");
@@ -91,34 +85,35 @@ void Form1CloseTest::closeRequestIsDecidedByTheFlags_data() {
     QTest::newRow("tray quit, no tray") << true << 0 << false << false << Outcome::Ended;
 }
 
-void Form1CloseTest::closeRequestIsDecidedByTheFlags() {
-    QFETCH(bool, quitRequested);
+void MainWindowCloseTest::closeRequestIsDecidedByWhatIsGoingOn() {
+    QFETCH(bool, fromTray);
     QFETCH(int, batsu);
     QFETCH(bool, busy);
     QFETCH(bool, trayAvailable);
     QFETCH(Outcome, outcome);
 
-    Form1Fixture f;
-    f.platform.notifyIcon->isAvailable = trayAvailable;
-    f.form->Form_Load();
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    QVERIFY(f.form->BatsuChk->setValue(batsu));
-    f.form->setBusy(busy);
-    f.form->QuitRequested = quitRequested;
+    MainWindowFixture f;
+    f.platform.trayIcon->isAvailable = trayAvailable;
+    f.window->start();
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(batsu));
+    f.window->collection().setBusy(busy);
 
-    const bool accepted = f.form->close();
-    const Seen after = seen(*f.form, ended);
-    QCOMPARE(accepted, outcome == Outcome::Ended);
+    if (fromTray) {
+        f.window->trayHost()->exitProgram();
+    } else {
+        QCOMPARE(f.window->close(), outcome == Outcome::Ended);
+    }
+    const Seen after = seen(*f.window, ended);
     QCOMPARE(after.ended, outcome == Outcome::Ended);
     QCOMPARE(after.visible, outcome == Outcome::MinimisedOnTaskbar || outcome == Outcome::Waiting);
     QCOMPARE(after.minimised,
              outcome == Outcome::HiddenInTray || outcome == Outcome::MinimisedOnTaskbar);
-    QCOMPARE(trayIconRemoved(*f.platform.notifyIcon), outcome == Outcome::Ended);
-    // A minimise leaves the tray's request alone (there is none); everything else consumes it.
-    QVERIFY(!f.form->QuitRequested);
+    QCOMPARE(trayIconRemoved(*f.platform.trayIcon), outcome == Outcome::Ended);
+    QCOMPARE(f.window->lifecycle().endPending(), outcome == Outcome::Waiting);
 }
 
-void Form1CloseTest::exitDuringARunIsCarriedOutWhenThePageEnds_data() {
+void MainWindowCloseTest::exitDuringARunIsCarriedOutWhenThePageEnds_data() {
     QTest::addColumn<QString>("request");
     QTest::addColumn<QString>("logged");
     QTest::newRow("close button") << "close"
@@ -129,37 +124,37 @@ void Form1CloseTest::exitDuringARunIsCarriedOutWhenThePageEnds_data() {
                             << "終了 (SIGTERM)";
 }
 
-void Form1CloseTest::exitDuringARunIsCarriedOutWhenThePageEnds() {
+void MainWindowCloseTest::exitDuringARunIsCarriedOutWhenThePageEnds() {
     QFETCH(QString, request);
     QFETCH(QString, logged);
-    Form1Fixture f;
-    f.form->Form_Load();
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    f.form->setBusy(true);
+    MainWindowFixture f;
+    f.window->start();
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    f.window->collection().setBusy(true);
     if (request == u"close") {
-        QVERIFY(!f.form->close());
+        QVERIFY(!f.window->close());
     } else if (request == u"tray") {
-        f.form->form3()->MNU_END_Click();
+        f.window->trayHost()->exitProgram();
     } else {
-        f.form->requestExit(request);
+        f.window->requestExit(request);
     }
-    QVERIFY(f.form->isVisible());
+    QVERIFY(f.window->isVisible());
     QCOMPARE(ended.count(), 0);
-    QVERIFY(!f.form->QuitRequested);
+    QVERIFY(f.window->lifecycle().endPending());
 
     // The page's save in between does not end the run early.
-    fillTable(*f.form, 3);
-    f.form->SaveDataFile(f.form->DataPath, false);
+    fillTable(*f.window, 3);
+    f.window->saveDataFile(f.window->dataPath(), false);
     QCOMPARE(ended.count(), 0);
 
-    f.form->setBusy(false);
+    f.window->collection().setBusy(false);
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!f.form->isVisible());
-    QVERIFY(trayIconRemoved(*f.platform.notifyIcon));
+    QVERIFY(!f.window->isVisible());
+    QVERIFY(trayIconRemoved(*f.platform.trayIcon));
     QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
 }
 
-void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings_data() {
+void MainWindowCloseTest::exitSignalsAndTheSessionEndWriteTheSettings_data() {
     QTest::addColumn<int>("signalNumber");  // 0: the desktop session ends
     QTest::addColumn<bool>("duringARun");
     QTest::addColumn<QString>("logged");
@@ -170,21 +165,21 @@ void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings_data() {
     QTest::newRow("session end during a run") << 0 << true << "終了 (セッション終了)";
 }
 
-void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
+void MainWindowCloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
     QFETCH(int, signalNumber);
     QFETCH(bool, duringARun);
     QFETCH(QString, logged);
-    Form1Fixture f;
-    f.form->Form_Load();
+    MainWindowFixture f;
+    f.window->start();
     ExitSignals exitSignals;
-    connect(&exitSignals, &ExitSignals::received, f.form.get(), &Form1::requestExit);
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
+    connect(&exitSignals, &ExitSignals::received, f.window.get(), &MainWindow::requestExit);
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     // Changed since start-up, and the window waits in the tray, where a logout finds it.
-    f.form->Text1->setText(QStringLiteral("45"));
-    QVERIFY(f.form->BatsuChk->setValue(1));
-    f.form->form3()->MNU_VISIBLE_Click();
-    QVERIFY(!f.form->isVisible());
-    f.form->setBusy(duringARun);
+    control<QLineEdit>(f.window, "Text1")->setText(QStringLiteral("45"));
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    f.window->trayHost()->toggleWindow();
+    QVERIFY(!f.window->isVisible());
+    f.window->collection().setBusy(duringARun);
 
     const QString setting = f.path(QStringLiteral("setting.ini"));
     if (signalNumber != 0) {
@@ -192,13 +187,13 @@ void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
         QCOMPARE(::raise(signalNumber), 0);
         QTRY_COMPARE(received.count(), 1);
     } else {
-        f.form->endSession();
+        f.window->endSession();
         // The session may end the process before the run does.
         QVERIFY(readBytes(setting).contains("WaitTime=45\r\n"));
     }
     if (duringARun) {
         QCOMPARE(ended.count(), 0);
-        f.form->setBusy(false);
+        f.window->collection().setBusy(false);
     }
     QCOMPARE(ended.count(), 1);
     QVERIFY(readBytes(setting).contains("WaitTime=45\r\n"));
@@ -206,7 +201,7 @@ void Form1CloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
     QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
 }
 
-void Form1CloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne_data() {
+void MainWindowCloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne_data() {
     QTest::addColumn<bool>("trayAvailable");
     QTest::addColumn<int>("batsu");
     QTest::newRow("tray") << true << 0;
@@ -214,97 +209,90 @@ void Form1CloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne_data() {
     QTest::newRow("no tray") << false << 0;
 }
 
-void Form1CloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne() {
+void MainWindowCloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne() {
     QFETCH(bool, trayAvailable);
     QFETCH(int, batsu);
-    Form1Fixture f;
-    f.platform.notifyIcon->isAvailable = trayAvailable;
-    f.form->Form_Load();
-    QVERIFY(f.form->BatsuChk->setValue(batsu));
-    const QRect listBefore = f.form->ListView1->geometry();
+    MainWindowFixture f;
+    f.platform.trayIcon->isAvailable = trayAvailable;
+    f.window->start();
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(batsu));
+    const QRect listBefore = control<RankingView>(f.window, "ListView1")->geometry();
 
-    f.form->setWindowState(Qt::WindowMinimized);
-    QVERIFY(f.form->isMinimized());
-    QCOMPARE(f.form->isVisible(), !trayAvailable);
-    QCOMPARE(f.form->ListView1->geometry(), listBefore);
+    f.window->setWindowState(Qt::WindowMinimized);
+    QVERIFY(f.window->isMinimized());
+    QCOMPARE(f.window->isVisible(), !trayAvailable);
+    QCOMPARE(control<RankingView>(f.window, "ListView1")->geometry(), listBefore);
 }
 
-void Form1CloseTest::exitWaitsForASaveToFinish_data() {
+void MainWindowCloseTest::exitWaitsForASaveToFinish_data() {
     QTest::addColumn<bool>("fromTray");
     QTest::newRow("close button") << false;
     QTest::newRow("tray quit") << true;
 }
 
-void Form1CloseTest::exitWaitsForASaveToFinish() {
+void MainWindowCloseTest::exitWaitsForASaveToFinish() {
     QFETCH(bool, fromTray);
-    Form1Fixture f;
-    f.form->Form_Load();
-    fillTable(*f.form, 50);
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
+    MainWindowFixture f;
+    f.window->start();
+    fillTable(*f.window, 50);
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
 
     bool askedMidway = false;
     bool refusedMidway = false;
     f.platform.clock->onDoEvents = [&] {
-        if (!askedMidway && f.form->FilesBusy() && f.platform.clock->sleepCalls == 10) {
+        if (!askedMidway && f.window->lifecycle().filesBusy() &&
+            f.platform.clock->sleepCalls == 10) {
             askedMidway = true;
             if (fromTray) {
-                f.form->form3()->MNU_END_Click();
+                f.window->trayHost()->exitProgram();
             } else {
-                f.form->close();
+                f.window->close();
             }
-            refusedMidway = ended.isEmpty() && f.form->isVisible();
+            refusedMidway = ended.isEmpty() && f.window->isVisible();
         }
     };
-    f.form->SaveDataFile(f.form->DataPath, false);
+    f.window->saveDataFile(f.window->dataPath(), false);
 
     QVERIFY(askedMidway);
     QVERIFY(refusedMidway);
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!f.form->isVisible());
-    QVERIFY(trayIconRemoved(*f.platform.notifyIcon));
-    QFile saved(f.form->DataPath);
+    QVERIFY(!f.window->isVisible());
+    QVERIFY(trayIconRemoved(*f.platform.trayIcon));
+    QFile saved(f.window->dataPath());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().count("\r\n"), 50);
 }
 
-void Form1CloseTest::exitDuringASaveStillMinimisesWhenAsked() {
-    Form1Fixture f;
-    f.form->Form_Load();
-    fillTable(*f.form, 20);
-    QVERIFY(f.form->BatsuChk->setValue(1));
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
+void MainWindowCloseTest::exitDuringASaveStillMinimisesWhenAsked() {
+    MainWindowFixture f;
+    f.window->start();
+    fillTable(*f.window, 20);
+    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     f.platform.clock->onDoEvents = [&] {
-        if (f.platform.clock->sleepCalls == 5 && f.form->isVisible()) {
-            f.form->close();
+        if (f.platform.clock->sleepCalls == 5 && f.window->isVisible()) {
+            f.window->close();
         }
     };
-    f.form->SaveDataFile(f.form->DataPath, false);
-    QVERIFY(f.form->isMinimized());
-    QVERIFY(!f.form->isVisible());
+    f.window->saveDataFile(f.window->dataPath(), false);
+    QVERIFY(f.window->isMinimized());
+    QVERIFY(!f.window->isVisible());
     QCOMPARE(ended.count(), 0);
 }
 
-void Form1CloseTest::exitRemovesTheIconAndStopsTheTimers() {
-    Form1Fixture f;
+void MainWindowCloseTest::exitRemovesTheIconAndStopsTheTimers() {
+    MainWindowFixture f;
     writeBytes(f.path(QStringLiteral("setting.ini")), "[Setting]\r\nBootGet=1\r\n");
-    f.form->Form_Load();
-    QVERIFY(f.form->Timer2->isActive());
-    QSignalSpy ended(f.form.get(), &Form1::programEnded);
-    f.form->close();
+    f.window->start();
+    QVERIFY(control<QTimer>(f.window, "Timer2")->isActive());
+    QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
+    f.window->close();
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!f.form->Timer1->isActive());
-    QVERIFY(!f.form->Timer2->isActive());
+    QVERIFY(!control<QTimer>(f.window, "Timer1")->isActive());
+    QVERIFY(!control<QTimer>(f.window, "Timer2")->isActive());
 
-    const auto& last = f.platform.notifyIcon->calls.back();
-    QCOMPARE(last.message, NIM_DELETE);
-    QCOMPARE(last.data.cbSize, 88u);
-    QCOMPARE(last.data.hWnd, static_cast<QObject*>(f.form->form3()));
-    QCOMPARE(last.data.uID, 0u);
-    QCOMPARE(last.data.uFlags, 7u);
-    QCOMPARE(last.data.uCallbackMessage, 0u);
-    QVERIFY(last.data.hIcon.isNull());
-    QCOMPARE(last.data.szTip[0], '\0');
+    QVERIFY(trayIconRemoved(*f.platform.trayIcon));
 }
 
-QTEST_MAIN(Form1CloseTest)
-#include "form1_close_test.moc"
+QTEST_MAIN(MainWindowCloseTest)
+#include "main_window_close_test.moc"

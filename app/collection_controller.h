@@ -3,31 +3,42 @@
 
 #pragma once
 
+#include <QObject>
 #include <memory>
 
-#include "app/form1.h"
 #include "app/schedule.h"
-#include "app/settings.h"
 #include "collect/collection_host.h"
 #include "collect/collector.h"
 #include "platform/web_browser.h"
 
-// The main window as the collection run, the schedule and the settings see it. Every state it
-// reports lives in the window: Busy, WaitTime and ElapsedMinutes are the window's fields, the
-// method, the alarm and the options are its controls' states, and Command1's enabled state is the
-// button's own.
-class Form1::Collection final : public CollectionHost,
-                                public ScheduleHost,
-                                public SettingsControls {
+class MainWindow;
+class ProgramLifecycle;
+class QTimer;
+struct FootprintPages;
+
+// Collecting: the "足跡取得" button's action, the schedule with its minute timer and start-up
+// timer, the run over the collector and the timeout notice. A run starts only when the program
+// lifecycle allows it, and tells it while a page is being collected.
+class CollectionController final : public QObject, public CollectionHost, public ScheduleHost {
+    Q_OBJECT
   public:
-    explicit Collection(Form1& form);
-    ~Collection() override;
+    // A child of `window`, whose controls it reads and whose table and files it works on.
+    CollectionController(Platform& platform, MainWindow& window, ProgramLifecycle& lifecycle);
+    ~CollectionController() override;
 
     // The run fetches the footprint pages from `address`. Set once at start-up, before any run.
-    void setCollectionAddress(const FootprintPages& address);
+    void setServiceAddress(const FootprintPages& address);
     // Null until start-up has read where the service lives.
     Collector* collector() { return m_collector.get(); }
     Schedule& schedule() { return m_schedule; }
+    // The start-up run, 3 seconds from now.
+    void startStartupDelay();
+    // The program ends: no timer starts a run any more.
+    void stop();
+
+    // "足跡取得": a run of both footprint pages, when the program lifecycle allows one; a click
+    // during the start-up load runs once the load has ended.
+    void collectFootprints();
 
     // Both hosts
     void SetPanelText(int panel, const QString& text) override;
@@ -47,26 +58,20 @@ class Form1::Collection final : public CollectionHost,
     void SaveDataFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& message) override;
     WebBrowser& browser() override { return m_browser; }
-    bool programEnding() const override { return m_form.ended(); }
+    bool programEnding() const override;
 
     // ScheduleHost
-    bool command1Enabled() const override;
-    void collectFootprints() override;
-    void setTimer2Enabled(bool enabled) override;
-
-    // SettingsControls
-    QString text1() const override;
-    void setText1(const QString& text) override;
-    int checkState(SettingsCheckBox box) const override;
-    void setCheckState(SettingsCheckBox box, int state) override;
-    bool getOptSelected(int index) const override;
-    void setGetOptSelected(int index, bool selected) override;
+    bool runMayStart() const override;
+    void startRun() override;
+    void setStartupTimerActive(bool active) override;
 
   private:
-    CheckBox* checkBox(SettingsCheckBox box) const;
-
-    Form1& m_form;
+    Platform& m_platform;
+    MainWindow& m_window;
+    ProgramLifecycle& m_lifecycle;
     WebBrowser m_browser;
     Schedule m_schedule;
     std::unique_ptr<Collector> m_collector;
+    QTimer* m_minuteTimer;
+    QTimer* m_startupTimer;
 };

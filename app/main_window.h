@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "app/program_lifecycle.h"
+#include "app/settings.h"
+#include "app/startup_registration.h"
+#include "visitors/data_files.h"
+#include "visitors/ranking_model.h"
+#include "visitors/status_panels.h"
+#include "visitors/visitor_table.h"
+
+class CaptionButton;
+class CheckBox;
+class CollectionController;
+class ListCommands;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QRadioButton;
+class QStatusBar;
+class RankingView;
+class TrayHost;
+class UpDown;
+struct Platform;
+
+// The main window: its controls and their layout, the status bar and the ranking list over the
+// visitor table, which it loads and saves. What the controls do belongs to the roles it owns:
+// the collection controller, the list commands, the tray host and the start-up registration;
+// whether a run may start and whether the program may end, to the program lifecycle. Every
+// control has its legacy name as objectName.
+class MainWindow : public QWidget,
+                   public StatusPanels,
+                   public SettingsControls,
+                   public StartupButton {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    // With the lifecycle the program kept before the window existed, so that what it decided
+    // then still holds.
+    MainWindow(Platform& platform, ProgramLifecycle& lifecycle, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence: the settings, the tray and the window come first, the visitor table
+    // loads behind the shown window and the list fills when it ends. A click on "足跡取得"
+    // during that load starts the run once the load has ended.
+    void start();
+
+    Platform& platform() const { return m_platform; }
+    ProgramLifecycle& lifecycle() { return m_lifecycle; }
+    CollectionController& collection() { return *m_collection; }
+    ListCommands& listCommands() { return *m_listCommands; }
+    // Exists once start() has begun.
+    TrayHost* trayHost() const { return m_trayHost.get(); }
+
+    // --- The visitor table, its ranking and its files ---
+    VisitorTable& table() { return m_table; }
+    RankingModel& ranking() { return m_ranking; }
+    RankingSortProxy& rankingSort() { return m_rankingSort; }
+    // "\zodadud_data.dat" and "\output.csv" in the data folder; set by start().
+    const QString& dataPath() const { return m_dataPath; }
+    const QString& csvPath() const { return m_csvPath; }
+    // Refills the list from the table (disabled meanwhile) and shows its row count in panel 2.
+    void refreshRanking();
+    // The savers and loaders of the visitor files. An end asked for while one of them is
+    // between rows is carried out once it has finished.
+    void saveDataFile(const QString& path, bool isFallback);
+    void saveCsvFile(const QString& path, bool isFallback);
+    void loadDataFile(const QString& path);
+    void loadCsvFile(const QString& path);
+
+    // --- Status bar: panel 1 progress and results, panel 2 the ranking's row count ---
+    void SetPanelText(int panel, const QString& text) override;
+    QString panelText(int panel) const;
+
+    // --- The end of the program ---
+    // Asks the program lifecycle, and minimises, waits or ends as it decides. `reason` goes
+    // into the log.
+    void requestEnd(ProgramLifecycle::EndRequest request, const QString& reason = {});
+    // An ending signal: a real exit that no minimise setting turns into a trip to the tray.
+    void requestExit(const QString& signalName);
+    // The session is ending and may not wait for us: the settings are written now, then the
+    // program ends as soon as a page or a save in progress allows.
+    void endSession();
+    // The options into "setting.ini".
+    void saveSettings();
+    // A second start on this data folder: the window comes to the front, out of the tray.
+    void bringToFront();
+    bool ended() const { return m_lifecycle.ended(); }
+
+    // --- The controls the roles drive ---
+    CaptionButton* collectButton() const { return m_collectButton; }
+    CaptionButton* deleteButton() const { return m_deleteButton; }
+    CaptionButton* exportButton() const { return m_exportButton; }
+    RankingView* rankingList() const { return m_rankingList; }
+
+    // SettingsControls
+    QString intervalText() const override;
+    void setIntervalText(const QString& text) override;
+    int checkState(SettingsCheckBox box) const override;
+    void setCheckState(SettingsCheckBox box, int state) override;
+    bool retrievalMethodSelected(int index) const override;
+    void setRetrievalMethodSelected(int index, bool selected) override;
+
+    // StartupButton
+    QString caption() const override;
+    void setCaption(const QString& caption) override;
+    QWidget* dialogParent() const override;
+
+  Q_SIGNALS:
+    // The program has ended; main() leaves its event loop on it.
+    void programEnded();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget* parent);
+    void createControls();
+    void createStatusBar();
+    // Accessible names and the Tab order.
+    void describeControls();
+    // Follows the window's size; a minimised window goes to the tray where there is one.
+    void layOut();
+    void layOutNotes();
+    CheckBox* checkBox(SettingsCheckBox box) const;
+    void startFileWork();
+    void showFileProgress(qsizetype done, qsizetype total);
+    void finishFileWork();
+    void endProgram(const QString& reason);
+
+    Platform& m_platform;
+    VisitorTable m_table;
+    RankingModel m_ranking;
+    RankingSortProxy m_rankingSort;
+    VisitorFiles m_files;
+    QString m_dataPath;
+    QString m_csvPath;
+    quint32 m_fileWorkStart = 0;  // the clock's count when the outermost load or save began
+
+    std::unique_ptr<ProgramLifecycle> m_ownLifecycle;
+    ProgramLifecycle& m_lifecycle;
+    // Children of the window, made before its controls so that the controls connect to them.
+    CollectionController* m_collection = nullptr;
+    ListCommands* m_listCommands = nullptr;
+    StartupRegistration m_startup;
+    std::unique_ptr<TrayHost> m_trayHost;
+
+    RankingView* m_rankingList = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    std::array<QLabel*, 2> m_panels{};
+    QProgressBar* m_fileProgress = nullptr;
+    QFrame* m_commandFrame = nullptr;
+    CaptionButton* m_collectButton = nullptr;
+    QGroupBox* m_methodFrame = nullptr;
+    std::array<QRadioButton*, 2> m_methodOptions{};
+    QLabel* m_intervalLabel = nullptr;
+    QLineEdit* m_intervalBox = nullptr;
+    UpDown* m_intervalUpDown = nullptr;
+    QLabel* m_minutesLabel = nullptr;
+    CheckBox* m_openInIeBox = nullptr;
+    CheckBox* m_minimiseOnCloseBox = nullptr;
+    CheckBox* m_alarmBox = nullptr;
+    CheckBox* m_collectAtStartBox = nullptr;
+    CaptionButton* m_exportButton = nullptr;
+    CaptionButton* m_deleteButton = nullptr;
+    CaptionButton* m_reportButton = nullptr;
+    CaptionButton* m_latestVersionButton = nullptr;
+    CaptionButton* m_startupButton = nullptr;
+    QFrame* m_notesFrame = nullptr;
+    QLabel* m_loginNote = nullptr;
+    QLabel* m_listNote = nullptr;
+    QLabel* m_trayNote = nullptr;
+};

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
+#include "app/tray_host.h"
+
+#include <QCursor>
+#include <QMenu>
+
+#include "app/appearance.h"
+#include "app/main_window.h"
+#include "platform/platform.h"
+#include "platform/text_codec.h"
+
+namespace {
+constexpr qsizetype kTipBytes = 63;
+}  // namespace
+
+TrayHost::TrayHost(Platform& platform, MainWindow& window)
+    : QWidget(nullptr, Qt::Tool), m_platform(platform), m_window(window) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("起動中..."));
+    setFont(ProgramFont());
+    resize(TwipsToPixels(3000), TwipsToPixels(900));
+
+    m_menu = new QMenu(QStringLiteral("ポップアップメニュー"), this);
+    m_menu->setObjectName(QStringLiteral("MNU_POPUP"));
+    m_menu->setFont(ProgramFont());
+    m_visibilityAction = m_menu->addAction(QStringLiteral("非表示(&V)"));
+    m_visibilityAction->setObjectName(QStringLiteral("MNU_VISIBLE"));
+    connect(m_visibilityAction, &QAction::triggered, this, &TrayHost::toggleWindow);
+    QAction* exitAction = m_menu->addAction(QStringLiteral("終了(&E)"));
+    exitAction->setObjectName(QStringLiteral("MNU_END"));
+    connect(exitAction, &QAction::triggered, this, &TrayHost::exitProgram);
+
+    connect(m_platform.trayIcon.get(), &TrayIcon::activated, this, &TrayHost::onActivated);
+}
+
+TrayHost::~TrayHost() = default;
+
+QString TrayHost::tipFor(const QString& caption) {
+    return TruncateToCp932Bytes(caption, kTipBytes);
+}
+
+void TrayHost::showIcon() {
+    // Nobody acts on the outcome: a desktop without a notification area simply shows no icon.
+    m_platform.trayIcon->show(m_window.windowIcon(), tipFor(m_window.windowTitle()));
+}
+
+void TrayHost::removeIcon() {
+    m_platform.trayIcon->hide();
+}
+
+void TrayHost::onActivated(TrayIcon::Activation activation) {
+    switch (activation) {
+        case TrayIcon::Activation::LeftPress:
+            toggleWindow();
+            break;
+        case TrayIcon::Activation::RightPress:
+            m_menu->popup(QCursor::pos());
+            break;
+        case TrayIcon::Activation::DoubleClick:
+        case TrayIcon::Activation::MiddlePress:
+            break;
+    }
+}
+
+void TrayHost::toggleWindow() {
+    if (!m_window.isVisible()) {
+        m_window.setWindowState(Qt::WindowNoState);
+    }
+    m_platform.clock->DoEvents();
+    m_window.setVisible(!m_window.isVisible());
+    m_visibilityAction->setText(m_window.isVisible() ? QStringLiteral("非表示")
+                                                     : QStringLiteral("表示"));
+}
+
+void TrayHost::exitProgram() {
+    m_window.requestEnd(ProgramLifecycle::EndRequest::TrayExit);
+}
+
+void TrayHost::windowBroughtToFront() {
+    m_visibilityAction->setText(QStringLiteral("非表示"));
+}
