@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/caption_button.h"
+#include "app/history_commands.h"
 #include "app/main_window.h"
 #include "app/program_lifecycle.h"
 #include "app/timeout_notice.h"
@@ -53,7 +54,16 @@ void CollectionController::collectFootprints() {
     if (m_lifecycle.requestRun(ProgramLifecycle::RunRequest::Button) ==
             ProgramLifecycle::RunDecision::Start &&
         m_collector) {
-        m_collector->collectFootprints();
+        runCollector();
+    }
+}
+
+void CollectionController::runCollector() {
+    m_collector->collectFootprints();
+    // One desktop notice for the run, and only for a window the user cannot see.
+    if (!m_lifecycle.ended()) {
+        m_window.history().runEnded(m_collector->runNotice(),
+                                    !m_window.isVisible() || m_window.isMinimized());
     }
 }
 
@@ -127,7 +137,7 @@ void CollectionController::startRun() {
     if (m_lifecycle.requestRun(ProgramLifecycle::RunRequest::Schedule) ==
             ProgramLifecycle::RunDecision::Start &&
         m_collector) {
-        m_collector->collectFootprints();
+        runCollector();
     }
 }
 

@@ -66,6 +66,9 @@ class CollectionController final : public QObject, public CollectionHost, public
     void setStartupTimerActive(bool active) override;
 
   private:
+    // The run of both pages, then the history's notice of it.
+    void runCollector();
+
     Platform& m_platform;
     MainWindow& m_window;
     ProgramLifecycle& m_lifecycle;

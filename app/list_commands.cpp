@@ -11,9 +11,12 @@
 #include <QMouseEvent>
 
 #include "app/caption_button.h"
+#include "app/history_commands.h"
 #include "app/main_window.h"
 #include "app/program_lifecycle.h"
 #include "app/ranking_view.h"
+#include "visitors/ranking_model.h"
+#include "visitors/visitor_table.h"
 
 namespace {
 
@@ -66,6 +69,10 @@ void ListCommands::createMenu() {
         if (entry.key == u"memo") {
             m_memoAction = action;
             connect(action, &QAction::triggered, this, &ListCommands::editMemo);
+            // Reads only what the runs have kept, so it stays available during a run.
+            QAction* history = m_menu->addAction(QStringLiteral("足あと履歴(&H)"));
+            history->setObjectName(QStringLiteral("MNU_HISTORY"));
+            connect(history, &QAction::triggered, this, &ListCommands::openVisitorHistory);
         } else if (!entry.isSeparator()) {
             connect(action, &QAction::triggered, this,
                     [this, key = entry.key] { m_pages.openMenuEntry(key); });
@@ -114,6 +121,20 @@ void ListCommands::setAvailable(bool available) {
 
 void ListCommands::onListDoubleClicked() {
     m_pages.openVisitorPage();
+}
+
+void ListCommands::openVisitorHistory() {
+    const std::optional<qint32> id = IdFromColumnText(selectedIdText());
+    if (!id || *id == 0) {
+        return;
+    }
+    const VisitorTable& table = m_window.table();
+    for (qsizetype i = 0; i < table.slotCount() && table[i].Id != 0; ++i) {
+        if (table[i].Id == *id) {
+            m_window.history().openVisitorHistory(*id, table[i].Name, table[i].AccessCount);
+            return;
+        }
+    }
 }
 
 void ListCommands::onListPressed(int button, const QPoint& pointer) {
@@ -210,7 +231,11 @@ bool ListCommands::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type == QEvent::MouseButtonDblClick && button == 1) {
         // The first press of the pair has selected the row already.
-        onListDoubleClicked();
+        if (mouse->modifiers() & Qt::ControlModifier) {
+            openVisitorHistory();
+        } else {
+            onListDoubleClicked();
+        }
         return false;
     }
     if (button == 2) {

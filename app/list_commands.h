@@ -52,6 +52,8 @@ class ListCommands final : public QObject, public MaintenanceHost, public WebHos
     void openReportPage();
     // The selected visitor's page.
     void onListDoubleClicked();
+    // "足あと履歴(&H)", or a double click with Ctrl held: the selected visitor's history window.
+    void openVisitorHistory();
     // A mouse button pressed over the list: 1 left, 2 right, 4 middle; `pointer` on the screen.
     void onListPressed(int button, const QPoint& pointer);
     // The Menu key or Shift+F10 in the list: the pop-up menu for the selected row, at that row.

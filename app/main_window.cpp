@@ -16,12 +16,14 @@
 #include "app/caption_button.h"
 #include "app/check_box.h"
 #include "app/collection_controller.h"
+#include "app/history_commands.h"
 #include "app/list_commands.h"
 #include "app/ranking_view.h"
 #include "app/tray_host.h"
 #include "collect/footprint_pages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "visitors/visit_history.h"
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : MainWindow(platform, nullptr, parent) {}
@@ -43,6 +45,9 @@ MainWindow::MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget*
     m_files.setDialogParent(this);
     m_files.setProgress([this](qsizetype done, qsizetype total) { showFileProgress(done, total); });
     connect(&m_lifecycle, &ProgramLifecycle::endDue, this, &MainWindow::endProgram);
+    // Reads nothing until a history window first asks.
+    m_history =
+        new HistoryCommands(HistoryFilePath(platform.applicationDirectory), *platform.clock, this);
     m_collection = new CollectionController(platform, *this, m_lifecycle);
     m_listCommands = new ListCommands(platform, *this, m_lifecycle);
     createControls();
@@ -275,6 +280,14 @@ int MainWindow::checkState(SettingsCheckBox box) const {
 
 void MainWindow::setCheckState(SettingsCheckBox box, int state) {
     checkBox(box)->setValue(state);
+}
+
+bool MainWindow::newVisitNotices() const {
+    return m_history->notifyAction()->isChecked();
+}
+
+void MainWindow::setNewVisitNotices(bool on) {
+    m_history->notifyAction()->setChecked(on);
 }
 
 bool MainWindow::retrievalMethodSelected(int index) const {

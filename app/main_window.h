@@ -19,6 +19,7 @@
 class CaptionButton;
 class CheckBox;
 class CollectionController;
+class HistoryCommands;
 class ListCommands;
 class QFrame;
 class QGroupBox;
@@ -58,6 +59,7 @@ class MainWindow : public QWidget,
     ProgramLifecycle& lifecycle() { return m_lifecycle; }
     CollectionController& collection() { return *m_collection; }
     ListCommands& listCommands() { return *m_listCommands; }
+    HistoryCommands& history() { return *m_history; }
     // Exists once start() has begun.
     TrayHost* trayHost() const { return m_trayHost.get(); }
 
@@ -109,6 +111,8 @@ class MainWindow : public QWidget,
     void setCheckState(SettingsCheckBox box, int state) override;
     bool retrievalMethodSelected(int index) const override;
     void setRetrievalMethodSelected(int index, bool selected) override;
+    bool newVisitNotices() const override;
+    void setNewVisitNotices(bool on) override;
 
     // StartupButton
     QString caption() const override;
@@ -153,6 +157,7 @@ class MainWindow : public QWidget,
     // Children of the window, made before its controls so that the controls connect to them.
     CollectionController* m_collection = nullptr;
     ListCommands* m_listCommands = nullptr;
+    HistoryCommands* m_history = nullptr;
     StartupRegistration m_startup;
     std::unique_ptr<TrayHost> m_trayHost;
 

@@ -10,6 +10,8 @@
 namespace {
 
 const QString kSection = QStringLiteral("Setting");
+// The desktop notice of new visits: 1 on, anything else off.
+const QString kNotify = QStringLiteral("Notify");
 
 struct CheckKey {
     SettingsCheckBox box;
@@ -62,6 +64,7 @@ void LoadSettings(const Platform& platform, SettingsControls& controls) {
     for (const CheckKey& check : kAfterMethod) {
         loadCheck(controls, check, file);
     }
+    controls.setNewVisitNotices(GetIniInt(kNotify, 0, file) == 1);
 }
 
 void SaveSettings(Platform& platform, const SettingsControls& controls) {
@@ -73,6 +76,12 @@ void SaveSettings(Platform& platform, const SettingsControls& controls) {
                    file);
     for (const CheckKey& check : kAfterMethod) {
         saveCheck(platform, controls, check, file);
+    }
+    // Written only once it means something: a file of a user who never ticked it stays as it was.
+    const bool notify = controls.newVisitNotices();
+    if (notify || GetIniInt(kNotify, 0, file) != 0) {
+        WriteIniString(*platform.files, kNotify, notify ? QStringLiteral("1") : QStringLiteral("0"),
+                       file);
     }
 }
 

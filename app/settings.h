@@ -26,6 +26,9 @@ class SettingsControls {
     // The retrieval method: 0 "方法1", 1 "方法2". Clearing one does not select the other.
     virtual bool retrievalMethodSelected(int index) const = 0;
     virtual void setRetrievalMethodSelected(int index, bool selected) = 0;
+    // The tray menu's tick "新しい足あとを通知(&N)".
+    virtual bool newVisitNotices() const = 0;
+    virtual void setNewVisitNotices(bool on) = 0;
 };
 
 // The application directory + "\setting.ini".

@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include "app/appearance.h"
+#include "app/history_commands.h"
 #include "app/main_window.h"
 #include "platform/platform.h"
 #include "platform/text_codec.h"
@@ -28,11 +29,18 @@ TrayHost::TrayHost(Platform& platform, MainWindow& window)
     m_visibilityAction = m_menu->addAction(QStringLiteral("非表示(&V)"));
     m_visibilityAction->setObjectName(QStringLiteral("MNU_VISIBLE"));
     connect(m_visibilityAction, &QAction::triggered, this, &TrayHost::toggleWindow);
+    // "足あとグラフ(&G)" and the tick "新しい足あとを通知(&N)" belong to the history's commands.
+    m_menu->addAction(m_window.history().chartAction());
+    m_menu->addAction(m_window.history().notifyAction());
+    m_menu->addSeparator();
     QAction* exitAction = m_menu->addAction(QStringLiteral("終了(&E)"));
     exitAction->setObjectName(QStringLiteral("MNU_END"));
     connect(exitAction, &QAction::triggered, this, &TrayHost::exitProgram);
 
     connect(m_platform.trayIcon.get(), &TrayIcon::activated, this, &TrayHost::onActivated);
+    m_window.history().setNoticeShower([this](const QString& text) {
+        m_platform.trayIcon->showMessage(QStringLiteral("Kestrelview"), text);
+    });
 }
 
 TrayHost::~TrayHost() = default;

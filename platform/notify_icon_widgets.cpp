@@ -58,6 +58,12 @@ class QtTrayIcon final : public TrayIcon {
 
     bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
+    void showMessage(const QString& title, const QString& text) override {
+        if (m_icon) {
+            m_icon->showMessage(title, text, QSystemTrayIcon::Information);
+        }
+    }
+
   private:
     QSystemTrayIcon* m_icon = nullptr;
 };

@@ -92,6 +92,7 @@ class ListPagesTest : public QObject {
                               "MNU_VIEW=ページ表示(&V)",
                               "separator1=-",
                               "MNU_MEMO=メモを編集",
+                              "MNU_HISTORY=足あと履歴(&H)",
                               "separator5=-",
                               "MNU_MYMIXI=マイミクシィ一覧(&M)",
                               "MNU_COMMUNITY=コミュニティ一覧(&C)",

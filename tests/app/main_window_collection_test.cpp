@@ -68,6 +68,8 @@ class MainWindowCollectionTest : public QObject {
     void settingsAreReadAtStartAndWrittenOnlyAtExit();
     void timeOutShowsTheNoticeAndKeepsTheCountdown();
     void expiredLoginIsToldEvenWhileTheWindowIsInTheTray();
+    void newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray_data();
+    void newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray();
 };
 
 void MainWindowCollectionTest::buttonCollectsBothPagesIntoTheWindow_data() {
@@ -312,6 +314,36 @@ void MainWindowCollectionTest::expiredLoginIsToldEvenWhileTheWindowIsInTheTray()
     QVERIFY(!QFileInfo::exists(rig.window->dataPath()));
     QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
     QVERIFY(!rig.window->lifecycle().collecting());
+}
+
+void MainWindowCollectionTest::newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray_data() {
+    QTest::addColumn<QByteArray>("notify");
+    QTest::addColumn<bool>("inTray");
+    QTest::addColumn<int>("notices");  // over two runs, the second of which counts nothing
+    QTest::newRow("ticked, in the tray") << QByteArray("Notify=1\r\n") << true << 1;
+    QTest::newRow("ticked, window shown") << QByteArray("Notify=1\r\n") << false << 0;
+    QTest::newRow("not ticked") << QByteArray() << true << 0;
+}
+
+void MainWindowCollectionTest::newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray() {
+    QFETCH(QByteArray, notify);
+    QFETCH(bool, inTray);
+    QFETCH(int, notices);
+    Rig rig;
+    rig.writeSettings("WaitTime=1\r\n" + notify);
+    rig.window->start();
+    rig.window->setVisible(!inTray);
+
+    rig.window->collection().schedule().minutePassed();
+    rig.window->collection().schedule().minutePassed();
+    QCOMPARE(rig.requests().size(), 4);
+    const auto& messages = rig.platform.trayIcon->messages;
+    QCOMPARE(int(messages.size()), notices);
+    for (const QString& message : messages) {
+        QVERIFY2(message.startsWith(QStringLiteral("Kestrelview:新しい足あと: ")) &&
+                     message.contains(QStringLiteral(" さん ほか")),
+                 qPrintable(message));
+    }
 }
 
 QTEST_MAIN(MainWindowCollectionTest)

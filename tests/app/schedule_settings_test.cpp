@@ -52,6 +52,9 @@ class Window final : public ScheduleHost, public SettingsControls {
         }
     }
 
+    bool newVisitNotices() const override { return notify; }
+    void setNewVisitNotices(bool on) override { notify = on; }
+
     Schedule schedule;
     QString text = QStringLiteral("30");
     std::map<SettingsCheckBox, int> checks{{SettingsCheckBox::OpenInIe, 0},
@@ -59,6 +62,7 @@ class Window final : public ScheduleHost, public SettingsControls {
                                            {SettingsCheckBox::MinimiseOnClose, 0},
                                            {SettingsCheckBox::CollectAtStart, 0}};
     bool getOpt[2] = {true, false};
+    bool notify = false;
     bool enabled = true;
     bool runFinishes = true;
     bool timer2 = true;
@@ -91,6 +95,8 @@ class ScheduleSettingsTest : public QObject {
     void settingsRoundTripKeepsTheTypedText();
     void keyThatCannotBeWrittenIsSkipped();
     void serviceUrlIsReadButNeverWritten();
+    void noticeTickIsKeptOnceUsed_data();
+    void noticeTickIsKeptOnceUsed();
 
   private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -345,6 +351,36 @@ void ScheduleSettingsTest::serviceUrlIsReadButNeverWritten() {
     QCOMPARE(ReadServiceUrl(**m_platform), QStringLiteral("http://127.0.0.1:8080"));
     SaveSettings(**m_platform, *m_window);
     QVERIFY(readBytes(m_ini).startsWith("[Setting]\r\nServiceUrl=http://127.0.0.1:8080\r\n"));
+}
+
+void ScheduleSettingsTest::noticeTickIsKeptOnceUsed_data() {
+    QTest::addColumn<QByteArray>("notifyLine");  // in the file before the start
+    QTest::addColumn<bool>("ticked");            // as read
+    QTest::addColumn<bool>("tickTo");            // as the user leaves it
+    QTest::addColumn<QByteArray>("written");     // the line after the exit
+    QTest::newRow("never used") << QByteArray() << false << false << QByteArray();
+    QTest::newRow("ticked now") << QByteArray() << false << true << QByteArray("Notify=1\r\n");
+    QTest::newRow("on") << QByteArray("Notify=1\r\n") << true << true << QByteArray("Notify=1\r\n");
+    QTest::newRow("turned off") << QByteArray("Notify=1\r\n") << true << false
+                                << QByteArray("Notify=0\r\n");
+    QTest::newRow("only 1 is on") << QByteArray("Notify=2\r\n") << false << false
+                                  << QByteArray("Notify=0\r\n");
+}
+
+void ScheduleSettingsTest::noticeTickIsKeptOnceUsed() {
+    QFETCH(QByteArray, notifyLine);
+    QFETCH(bool, ticked);
+    QFETCH(bool, tickTo);
+    QFETCH(QByteArray, written);
+    const QByteArray others =
+        "WaitTime=30\r\nIE=0\r\nGetOpt=-1\r\nAlarm=0\r\nBatsu=0\r\nBootGet=0\r\n";
+    writeBytes(m_ini, "[Setting]\r\n" + notifyLine);
+    LoadSettings(**m_platform, *m_window);
+    QCOMPARE(m_window->notify, ticked);
+    m_window->notify = tickTo;
+    SaveSettings(**m_platform, *m_window);
+    QCOMPARE(readBytes(m_ini),
+             "[Setting]\r\n" + (notifyLine.isEmpty() ? others + written : written + others));
 }
 
 QTEST_GUILESS_MAIN(ScheduleSettingsTest)

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <vector>
+
 #include "platform/notify_icon.h"
 
 // A tray icon that only remembers what it shows; the notification area exists unless the test
@@ -24,6 +26,11 @@ class FakeTrayIcon final : public TrayIcon {
         shown = false;
     }
     bool available() const override { return isAvailable; }
+    void showMessage(const QString& title, const QString& text) override {
+        if (shown) {
+            messages.push_back(title + u':' + text);
+        }
+    }
 
     bool isAvailable = true;
     bool shown = false;
@@ -31,4 +38,5 @@ class FakeTrayIcon final : public TrayIcon {
     QString tip;
     int showCount = 0;
     int hideCount = 0;
+    std::vector<QString> messages;
 };
