@@ -24,8 +24,7 @@ HistoryChartWindow::HistoryChartWindow(HistoryLoader& loader, Clock& clock, QWid
     resize(1000, 680);
 
     auto* layout = new QVBoxLayout(this);
-    m_status = new QLabel(QStringLiteral("読み込み中…"));
-    m_status->setObjectName(QStringLiteral("status"));
+    m_status = MakeLoadStatus();
     layout->addWidget(m_status);
 
     m_chart = MakeBarChartView(this, QStringLiteral("dailyChart"));
@@ -52,12 +51,7 @@ void HistoryChartWindow::showHistory() {
     if (!index) {
         return;
     }
-    if (m_loader.error().isEmpty()) {
-        m_status->hide();
-    } else {
-        m_status->setText(QStringLiteral("足あと履歴を読み込めませんでした: ") + m_loader.error());
-        m_status->show();
-    }
+    ShowLoadStatus(m_status, m_loader);
     const EveryoneFigures figures = FiguresOfEveryone(*index, m_clock.Now());
     // A label a week, on the weekday of today.
     ShowBars(m_chart, QStringLiteral("1日の足あと"), figures.perDay, 7,

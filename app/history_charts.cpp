@@ -8,10 +8,12 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QLabel>
 #include <QValueAxis>
 #include <algorithm>
 
 #include "app/appearance.h"
+#include "visitors/history_loader.h"
 
 QChartView* MakeBarChartView(QWidget* parent, const QString& objectName) {
     auto* chart = new QChart;
@@ -69,4 +71,19 @@ void ShowBars(QChartView* view, const QString& setName, std::span<const int> val
     valueAxis->setRange(0, std::max(step, (highest + step - 1) / step * step));
     chart->addAxis(valueAxis, Qt::AlignLeft);
     series->attachAxis(valueAxis);
+}
+
+QLabel* MakeLoadStatus() {
+    auto* status = new QLabel(QStringLiteral("読み込み中…"));
+    status->setObjectName(QStringLiteral("status"));
+    return status;
+}
+
+void ShowLoadStatus(QLabel* status, const HistoryLoader& loader) {
+    if (loader.error().isEmpty()) {
+        status->hide();
+    } else {
+        status->setText(QStringLiteral("足あと履歴を読み込めませんでした: ") + loader.error());
+        status->show();
+    }
 }

@@ -7,8 +7,15 @@
 #include <functional>
 #include <span>
 
+class HistoryLoader;
 class QChartView;
+class QLabel;
 class QWidget;
+
+// The line above a history window's figures: "読み込み中…" until the history has been read, then
+// hidden, or why it could not be read.
+QLabel* MakeLoadStatus();
+void ShowLoadStatus(QLabel* status, const HistoryLoader& loader);
 
 // The history windows' bar charts: one bar set, a value axis in whole visits, in the program's
 // font.

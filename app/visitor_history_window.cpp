@@ -71,8 +71,7 @@ VisitorHistoryWindow::VisitorHistoryWindow(HistoryLoader& loader, Clock& clock, 
     resize(720, 640);
 
     auto* layout = new QVBoxLayout(this);
-    m_status = new QLabel(QStringLiteral("読み込み中…"));
-    m_status->setObjectName(QStringLiteral("status"));
+    m_status = MakeLoadStatus();
     layout->addWidget(m_status);
 
     auto* grid = new QGridLayout;
@@ -104,12 +103,7 @@ void VisitorHistoryWindow::showHistory() {
     if (!index) {
         return;
     }
-    if (m_loader.error().isEmpty()) {
-        m_status->hide();
-    } else {
-        m_status->setText(QStringLiteral("足あと履歴を読み込めませんでした: ") + m_loader.error());
-        m_status->show();
-    }
+    ShowLoadStatus(m_status, m_loader);
     VisitorFigures figures = FiguresOfVisitor(*index, m_id, m_countedVisits, m_clock.Now());
     m_first->setText(QStringLiteral("最初の記録: ") + stampText(figures.first));
     m_latest->setText(QStringLiteral("最新の記録: ") + stampText(figures.latest));
