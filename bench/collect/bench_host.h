@@ -4,12 +4,17 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 #include "collect/collection_host.h"
+#include "collect/collector.h"
+#include "collect/footprint_pages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/web_browser.h"
+#include "tools/demo_service.h"
 #include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
@@ -59,4 +64,26 @@ class BenchHost final : public CollectionHost {
     QString path;
     int savedRows = 0;
     bool failed = false;
+};
+
+// A collection against the demo service on 127.0.0.1: its folder, services, host and run.
+struct BenchCollection {
+    // False, having said why, when the demo service finds no port.
+    bool start() {
+        if (!service.start()) {
+            std::fprintf(stderr, "no port for the demo service\n");
+            return false;
+        }
+        platform = benchPlatform(dir.path());
+        host = std::make_unique<BenchHost>(*platform);
+        collector = std::make_unique<Collector>(*platform, *host,
+                                                FootprintPages::fromServiceUrl(service.baseUrl()));
+        return true;
+    }
+
+    DemoServiceThread service;
+    QTemporaryDir dir;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<BenchHost> host;
+    std::unique_ptr<Collector> collector;
 };

@@ -97,16 +97,14 @@ int main(int argc, char** argv) {
                 bigEntries, megabytes / seconds);
 
     // A whole run by method 1 over two 50-entry pages.
-    DemoServiceThread service;
-    if (!service.start()) {
-        std::fprintf(stderr, "no port for the demo service\n");
+    BenchCollection run;
+    if (!run.start()) {
         return 1;
     }
-    QTemporaryDir dir;
-    const std::unique_ptr<Platform> services = benchPlatform(dir.path());
-    Platform& platform = *services;
-    BenchHost host(platform);
-    Collector collector(platform, host, FootprintPages::fromServiceUrl(service.baseUrl()));
+    DemoServiceThread& service = run.service;
+    Platform& platform = *run.platform;
+    BenchHost& host = *run.host;
+    Collector& collector = *run.collector;
 
     // The pacing alone: one 1 ms pause per line read and per row saved.
     const int samples = 300;

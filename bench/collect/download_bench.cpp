@@ -24,20 +24,16 @@
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
-namespace {}  // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    DemoServiceThread service;
-    if (!service.start()) {
-        std::fprintf(stderr, "no port for the demo service\n");
+    BenchCollection run;
+    if (!run.start()) {
         return 1;
     }
-    QTemporaryDir dir;
-    const std::unique_ptr<Platform> services = benchPlatform(dir.path());
-    Platform& platform = *services;
-    BenchHost host(platform);
-    Collector collector(platform, host, FootprintPages::fromServiceUrl(service.baseUrl()));
+    DemoServiceThread& service = run.service;
+    Platform& platform = *run.platform;
+    BenchHost& host = *run.host;
+    Collector& collector = *run.collector;
 
     // Resident memory: a whole run over both pages, against the figure before it. The service
     // lives in this process; it answers once first, so that its own memory is not counted.
@@ -68,7 +64,7 @@ int main(int argc, char** argv) {
     DemoOptions options;
     options.padToBytes = 2 * 1024 * 1024;
     service.service().setOptions(options);
-    const QString target = AppFilePath(dir.path(), QStringLiteral("\\page.tmp"));
+    const QString target = AppFilePath(run.dir.path(), QStringLiteral("\\page.tmp"));
     const QString url = service.baseUrl() + QStringLiteral("/show_log.pl");
     QElapsedTimer clock;
     qint64 lastTick = 0;
