@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "visitors/history_figures.h"
 #include "visitors/history_loader.h"
+#include "visitors/ranking_model.h"
 
 HistoryChartWindow::HistoryChartWindow(HistoryLoader& loader, Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window), m_loader(loader), m_clock(clock) {
@@ -63,8 +64,9 @@ void HistoryChartWindow::showHistory() {
     int rank = 0;
     for (const FrequentVisitor& visitor : figures.mostFrequent) {
         auto* item = new QTreeWidgetItem(
-            m_frequent, {QString::number(++rank), visitor.name, QString::number(visitor.id),
-                         QString::number(visitor.visits), FormatVisitStamp(visitor.latest)});
+            m_frequent, {QString::number(++rank), DecodeCharacterReferences(visitor.name),
+                         QString::number(visitor.id), QString::number(visitor.visits),
+                         FormatVisitStamp(visitor.latest)});
         for (int column : {0, 2, 3}) {
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         }

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "visitors/history_figures.h"
 #include "visitors/history_loader.h"
+#include "visitors/ranking_model.h"
 
 // The visits as rows, formatted only when a row is drawn: a visitor may have a million of them.
 class VisitListModel : public QAbstractListModel {
@@ -66,7 +67,7 @@ VisitorHistoryWindow::VisitorHistoryWindow(HistoryLoader& loader, Clock& clock, 
       m_countedVisits(countedVisits) {
     setObjectName(QStringLiteral("VisitorHistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(name);
+    setWindowTitle(DecodeCharacterReferences(name));
     setFont(ProgramFont());
     resize(720, 640);
 

@@ -90,7 +90,8 @@ void HistoryWindowsTest::init() {
     // Monday 7 December 2026, noon.
     m_clock.wall = QDateTime(QDate(2026, 12, 7), QTime(12, 0));
     const auto visit = [](qint32 id, const char* time) {
-        return CountedVisit{id, id == 7 ? QStringLiteral("山田花子") : QStringLiteral("佐藤"),
+        return CountedVisit{id,
+                            id == 7 ? QStringLiteral("山田花子") : QStringLiteral("佐藤&amp;Co"),
                             QString::fromUtf8(time)};
     };
     QVERIFY(AppendHistory(historyPath(),
@@ -210,7 +211,7 @@ void HistoryWindowsTest::chartWindowShowsEveryonesDaysAndMostFrequentVisitors() 
     }
     // The last 30 days are 8 November to today; member 9's visit of 1 October is older.
     QCOMPARE(rows, (QStringList{QStringLiteral("1|山田花子|7|4|2026年12月07日 09:00"),
-                                QStringLiteral("2|佐藤|9|2|2026年12月07日 08:00")}));
+                                QStringLiteral("2|佐藤&Co|9|2|2026年12月07日 08:00")}));
 }
 
 void HistoryWindowsTest::showsLoadingUntilTheHistoryArrivesAndWhenItCannot() {
@@ -249,8 +250,14 @@ void HistoryWindowsTest::openingAHistoryAgainBringsItsWindowForward() {
     commands.openVisitorHistory(7, QStringLiteral("山田花子"), 5);
     commands.openVisitorHistory(7, QStringLiteral("山田花子"), 5);
     QCOMPARE(windows(), 1);
-    commands.openVisitorHistory(9, QStringLiteral("佐藤"), 3);
+    commands.openVisitorHistory(9, QStringLiteral("佐藤&amp;Co"), 3);
     QCOMPARE(windows(), 2);
+    // Named as the list shows the name.
+    QStringList titles;
+    for (const VisitorHistoryWindow* window : owner.findChildren<VisitorHistoryWindow*>()) {
+        titles << window->windowTitle();
+    }
+    QVERIFY(titles.contains(QStringLiteral("佐藤&Co")));
     QCOMPARE(commands.chartAction()->text(), QStringLiteral("足あとグラフ(&G)"));
     commands.chartAction()->trigger();
     commands.chartAction()->trigger();

@@ -434,6 +434,9 @@ void VisitHistoryTest::noticeNamesTheFirstAndCountsTheOthers_data() {
     QTest::newRow("one visitor on both pages is one")
         << QList<CountedVisit>{v(1, "山田花子"), v(2, "佐藤"), v(1, "山田花子")}
         << QStringLiteral("新しい足あと: 山田花子 さん ほか1人");
+    QTest::newRow("character references as the list shows them")
+        << QList<CountedVisit>{v(1, "ゆう&amp;まい")}
+        << QStringLiteral("新しい足あと: ゆう&まい さん");
 }
 
 void VisitHistoryTest::noticeNamesTheFirstAndCountsTheOthers() {
