@@ -6,10 +6,30 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cstdio>
 
 #include "platform/clock.h"
-#include "platform/text_codec.h"
+
+namespace {
+
+void printLine(const QByteArray& line) {
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+bool isUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+}  // namespace
+
+void EventLog::setFile(const QString& path) {
+    m_path = path;
+    m_checked = false;
+}
 
 void EventLog::write(const QString& event) {
     const QDateTime now = m_clock ? m_clock->Now() : QDateTime::currentDateTime();
@@ -17,22 +37,48 @@ void EventLog::write(const QString& event) {
     for (const QChar c : event) {
         line += (c == u'\r' || c == u'\n' || c == u'\t') ? QChar(u' ') : c;
     }
+    const QByteArray bytes = line.toUtf8() + '\n';
     if (m_echo) {
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-        std::fflush(stderr);
+        printLine(bytes);
     }
     if (m_path.isEmpty()) {
         return;
     }
-    const QByteArray bytes = EncodeCp932(line) + "\r\n";
+    if (!m_checked) {
+        m_checked = true;
+        // A log in another encoding is kept whole as the previous file rather than mixed with.
+        QFile existing(m_path);
+        if (existing.open(QIODevice::ReadOnly) && !isUtf8(existing.read(kLimitBytes + 1))) {
+            existing.close();
+            rotate();
+        }
+    }
     const QFileInfo current(m_path);
     if (current.isFile() && current.size() + bytes.size() > kLimitBytes) {
-        const QString previous = m_path + QStringLiteral(".1");
-        QFile::remove(previous);
-        QFile::rename(m_path, previous);
+        rotate();
     }
+    if (!append(bytes) && !m_echo) {
+        printLine(bytes);
+    }
+}
+
+void EventLog::rotate() const {
+    const QString previous = m_path + QStringLiteral(".1");
+    QFile::remove(previous);
+    QFile::rename(m_path, previous);
+}
+
+bool EventLog::append(const QByteArray& bytes) const {
     QFile file(m_path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        file.write(bytes);
+    // Unbuffered, so that bytes a full disk refused are not written again when the file closes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        return false;
     }
+    const qint64 before = file.size();
+    if (file.write(bytes) == bytes.size() && file.flush()) {
+        return true;
+    }
+    // No half line stays behind for the next line to run into.
+    file.resize(before);
+    return false;
 }

@@ -11,7 +11,6 @@
 #include "app/check_box.h"
 #include "app/exit_signals.h"
 #include "app/ranking_view.h"
-#include "platform/text_codec.h"
 #include "tests/app/main_window_fixture.h"
 
 namespace {
@@ -151,7 +150,7 @@ void MainWindowCloseTest::exitDuringARunIsCarriedOutWhenThePageEnds() {
     QCOMPARE(ended.count(), 1);
     QVERIFY(!f.window->isVisible());
     QVERIFY(trayIconRemoved(*f.platform.trayIcon));
-    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
+    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(logged.toUtf8()));
 }
 
 void MainWindowCloseTest::exitSignalsAndTheSessionEndWriteTheSettings_data() {
@@ -198,7 +197,7 @@ void MainWindowCloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
     QCOMPARE(ended.count(), 1);
     QVERIFY(readBytes(setting).contains("WaitTime=45\r\n"));
     QVERIFY(readBytes(setting).contains("Batsu=1\r\n"));
-    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(EncodeCp932(logged)));
+    QVERIFY(readBytes(f.path(QStringLiteral("kestrelview.log"))).contains(logged.toUtf8()));
 }
 
 void MainWindowCloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne_data() {

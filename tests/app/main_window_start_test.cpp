@@ -317,8 +317,7 @@ void MainWindowStartTest::unreadableFileIsToldAndNeverReplaced() {
     QCOMPARE(messages[1].title, QStringLiteral("書き込みエラー"));
     QVERIFY(messages[1].prompt.contains(QDir::toNativeSeparators(path)));
     const QByteArray log = readBytes(f.path(QStringLiteral("kestrelview.log")));
-    QVERIFY(
-        log.contains(EncodeCp932(QStringLiteral("保存失敗 ") + QDir::toNativeSeparators(path))));
+    QVERIFY(log.contains((QStringLiteral("保存失敗 ") + QDir::toNativeSeparators(path)).toUtf8()));
     QVERIFY(log.contains("setting.bak"));
 }
 

@@ -171,7 +171,7 @@ void ProgramTest::copyWithoutItsFilesKeepsThemPrivately() {
     QProcess& running = copy.start(arguments);
     const QString data = root.filePath(dataFolder);
     const QString log = data + QStringLiteral("/kestrelview.log");
-    QTRY_VERIFY_WITH_TIMEOUT(readBytes(log).contains(EncodeCp932(kStarted)), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(readBytes(log).contains(kStarted.toUtf8()), 20000);
     running.terminate();
     QVERIFY(endedWell(running));
 

@@ -7,7 +7,6 @@
 #include <future>
 
 #include "app/single_instance.h"
-#include "platform/text_codec.h"
 #include "tests/app/main_window_fixture.h"
 
 Q_DECLARE_METATYPE(SingleInstance::Claim)
@@ -74,7 +73,7 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
     QTRY_COMPARE(f.window->isVisible(), raised);
     QVERIFY(!f.window->isMinimized());
     QCOMPARE(readBytes(f.path(QStringLiteral("kestrelview.log")))
-                 .contains(EncodeCp932(QStringLiteral("前面に表示"))),
+                 .contains(QStringLiteral("前面に表示").toUtf8()),
              raised);
 }
 

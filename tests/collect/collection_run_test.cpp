@@ -70,8 +70,8 @@ struct Rig {
     // The events of the program's log, without their times.
     QStringList logEvents() const {
         QStringList events;
-        const QString text = DecodeCp932(readBytes(file("\\kestrelview.log")));
-        for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        const QString text = QString::fromUtf8(readBytes(file("\\kestrelview.log")));
+        for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
             events << line.section(u'\t', 1);
         }
         return events;

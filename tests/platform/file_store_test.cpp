@@ -85,8 +85,13 @@ void FileStoreTest::theLogKeepsOneLineAnEventAndOnePreviousFile() {
     log.setClock(&clock);
     const QString path = m_dir->filePath("kestrelview.log");
     log.setFile(path);
+    // A log of another encoding is kept whole as the previous file; the new one is UTF-8.
+    const QByteArray cp932Log("2025/12/31 23:59:59\t\x8b\x4e\x93\xae\r\n");
+    writeBytes(path, cp932Log);
     log.write(QString::fromUtf8("起動\tline\r\nbreak"));
-    QCOMPARE(readBytes(path), QByteArray("2026/01/02 03:04:05\t\x8b\x4e\x93\xae line  break\r\n"));
+    QCOMPARE(readBytes(path), QString("2026/01/02 03:04:05\t起動 line  break\n").toUtf8());
+    QCOMPARE(readBytes(path + ".1"), cp932Log);
+    QFile::remove(path + ".1");
 
     // Past the limit the file starts afresh; only the one before it is kept.
     const QString filler(1000, u'x');

@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/text_codec.h"
-
 // GLib's hook for tests (exported since GLib 2.60, declared in a header it does not install):
 // GLib reads the XDG folders once per process, and GIO looks for the default browser there.
 extern "C" void g_set_user_dirs(const char* firstDirType, ...);
@@ -206,7 +204,7 @@ QString ProgramCopy::log() const {
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return DecodeCp932(file.readAll());
+    return QString::fromUtf8(file.readAll());
 }
 
 bool ProgramCopy::waitForLog(const QString& text, int count, int timeoutMs) const {
