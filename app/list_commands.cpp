@@ -50,7 +50,7 @@ ListCommands::ListCommands(Platform& platform, MainWindow& window, ProgramLifecy
 void ListCommands::createMenu() {
     m_menu = new QMenu(PopupMenuCaption(), &m_window);
     m_menu->setObjectName(QStringLiteral("MNU_POP"));
-    // The entries' legacy object names, in the menu's order.
+    // The entries' object names, in the menu's order.
     static const QStringList objectNames = {
         QStringLiteral("MNU_VIEW"),      QStringLiteral("separator1"),
         QStringLiteral("MNU_MEMO"),      QStringLiteral("separator5"),
@@ -200,8 +200,8 @@ void ListCommands::SaveDataFile(const QString& path, bool IsFallback) {
     m_window.saveDataFile(path, IsFallback);
 }
 
-void ListCommands::SaveCsvFile(const QString& path, bool IsFallback) {
-    m_window.saveCsvFile(path, IsFallback);
+bool ListCommands::SaveCsvFile(const QString& path, bool IsFallback) {
+    return m_window.saveCsvFile(path, IsFallback);
 }
 
 void ListCommands::watchList(RankingView* list) {

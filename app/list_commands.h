@@ -71,7 +71,7 @@ class ListCommands final : public QObject, public MaintenanceHost, public WebHos
     bool collecting() const override;
     bool filesBusy() const override;
     void SaveDataFile(const QString& path, bool IsFallback) override;
-    void SaveCsvFile(const QString& path, bool IsFallback) override;
+    bool SaveCsvFile(const QString& path, bool IsFallback) override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

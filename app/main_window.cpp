@@ -143,10 +143,11 @@ void MainWindow::saveDataFile(const QString& path, bool isFallback) {
     finishFileWork();
 }
 
-void MainWindow::saveCsvFile(const QString& path, bool isFallback) {
+bool MainWindow::saveCsvFile(const QString& path, bool isFallback) {
     startFileWork();
-    m_files.SaveCsvFile(path, isFallback);
+    const bool saved = m_files.SaveCsvFile(path, isFallback);
     finishFileWork();
+    return saved;
 }
 
 void MainWindow::loadDataFile(const QString& path) {

@@ -37,7 +37,7 @@ struct Platform;
 // visitor table, which it loads and saves. What the controls do belongs to the roles it owns:
 // the collection controller, the list commands, the tray host and the start-up registration;
 // whether a run may start and whether the program may end, to the program lifecycle. Every
-// control has its legacy name as objectName.
+// control has an object name by which tests and screenshots find it.
 class MainWindow : public QWidget,
                    public StatusPanels,
                    public SettingsControls,
@@ -75,7 +75,7 @@ class MainWindow : public QWidget,
     // The savers and loaders of the visitor files. An end asked for while one of them is
     // between rows is carried out once it has finished.
     void saveDataFile(const QString& path, bool isFallback);
-    void saveCsvFile(const QString& path, bool isFallback);
+    bool saveCsvFile(const QString& path, bool isFallback);
     void loadDataFile(const QString& path);
     void loadCsvFile(const QString& path);
 

@@ -31,10 +31,10 @@ void loadCheck(SettingsControls& controls, const CheckKey& check, const QString&
     }
 }
 
-void saveCheck(Platform& platform, const SettingsControls& controls, const CheckKey& check,
+bool saveCheck(Platform& platform, const SettingsControls& controls, const CheckKey& check,
                const QString& file) {
-    WriteIniString(*platform.files, QString::fromUtf16(check.key),
-                   QString::number(controls.checkState(check.box)), file);
+    return WriteIniString(*platform.files, QString::fromUtf16(check.key),
+                          QString::number(controls.checkState(check.box)), file);
 }
 
 }  // namespace
@@ -67,22 +67,30 @@ void LoadSettings(const Platform& platform, SettingsControls& controls) {
     controls.setNewVisitNotices(GetIniInt(kNotify, 0, file) == 1);
 }
 
-void SaveSettings(Platform& platform, const SettingsControls& controls) {
+bool SaveSettings(Platform& platform, const SettingsControls& controls) {
     const QString file = SettingFilePath(platform);
-    WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.intervalText(), file);
-    saveCheck(platform, controls, kIE, file);
-    WriteIniString(*platform.files, QStringLiteral("GetOpt"),
-                   controls.retrievalMethodSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"),
-                   file);
+    bool saved =
+        WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.intervalText(), file);
+    saved &= saveCheck(platform, controls, kIE, file);
+    saved &= WriteIniString(
+        *platform.files, QStringLiteral("GetOpt"),
+        controls.retrievalMethodSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"), file);
     for (const CheckKey& check : kAfterMethod) {
-        saveCheck(platform, controls, check, file);
+        saved &= saveCheck(platform, controls, check, file);
     }
     // Written only once it means something: a file of a user who never ticked it stays as it was.
     const bool notify = controls.newVisitNotices();
     if (notify || GetIniInt(kNotify, 0, file) != 0) {
-        WriteIniString(*platform.files, kNotify, notify ? QStringLiteral("1") : QStringLiteral("0"),
-                       file);
+        saved &= WriteIniString(*platform.files, kNotify,
+                                notify ? QStringLiteral("1") : QStringLiteral("0"), file);
     }
+    // Said in the log alone: the program is ending, perhaps with the session, and no message box
+    // may hold it.
+    if (!saved) {
+        platform.log.write(QStringLiteral("設定の保存失敗 ") + DisplayPath(file) +
+                           QStringLiteral(" (前の設定のまま)"));
+    }
+    return saved;
 }
 
 QString ReadServiceUrl(const Platform& platform) {

@@ -44,8 +44,9 @@ bool WriteIniString(FileStore& files, const QString& key, const QString& value,
 void LoadSettings(const Platform& platform, SettingsControls& controls);
 
 // Writes the controls into the file, key by key, in a fixed order; a key that cannot be written
-// is skipped. Called once, at exit.
-void SaveSettings(Platform& platform, const SettingsControls& controls);
+// is skipped and keeps its value in the file, and the log says so. Called once, at exit. False
+// when a key could not be written.
+bool SaveSettings(Platform& platform, const SettingsControls& controls);
 
 // "ServiceUrl" of the settings file: where the service lives, for the demo service and tests.
 // Read at start-up and never written; empty when absent.

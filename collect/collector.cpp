@@ -159,7 +159,11 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
         if (!fetched.complete()) {
             return failed(fetched, url, bufPath);
         }
-        ConvertCharset(*m_platform.files, bufPath, bufPath);
+        // A page the disk could not take whole is a failed page, not an empty one.
+        if (!ConvertCharset(*m_platform.files, bufPath, bufPath)) {
+            fetched.outcome = FetchResult::Outcome::WriteFailed;
+            return failed(fetched, url, bufPath);
+        }
     } else {
         WebBrowser& browser = m_host.browser();
         PageLoaded = false;

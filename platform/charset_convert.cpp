@@ -10,7 +10,7 @@
 #include "platform/runtime_error.h"
 #include "platform/text_codec.h"
 
-void ConvertCharset(FileStore& files, const QString& source, const QString& target) {
+bool ConvertCharset(FileStore& files, const QString& source, const QString& target) {
     const QFileInfo info(source);
     if (!info.exists()) {
         throw RuntimeError::fileNotFound();
@@ -26,7 +26,5 @@ void ConvertCharset(FileStore& files, const QString& source, const QString& targ
     in.close();
     const QByteArray converted = EncodeCp932(DecodeEucJp(bytes));
     std::unique_ptr<OutputFile> out = files.create(target);
-    if (!out || !out->write(converted) || !out->commit()) {
-        throw RuntimeError::badFileName();
-    }
+    return out && out->write(converted) && out->commit();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -17,9 +19,35 @@ class SaveFile final : public OutputFile {
         return !QFileInfo(m_file.fileName()).isDir() && m_file.open(QIODevice::WriteOnly);
     }
     bool write(const QByteArray& bytes) override { return m_file.write(bytes) == bytes.size(); }
-    bool commit() override { return m_file.commit(); }
+
+    // QSaveFile::commit() reports success when only its last flush failed and does not look at
+    // the sync at all, so a full disk would put an empty file in place of the old one. The bytes
+    // are flushed and synced here first, and the rename happens only when both worked.
+    bool commit() override {
+        if (m_file.error() != QFileDevice::NoError || !m_file.flush() ||
+            ::fsync(m_file.handle()) != 0) {
+            // The temporary file goes with the object; the old file stays as it was.
+            m_file.cancelWriting();
+            return false;
+        }
+        if (!m_file.commit()) {
+            return false;
+        }
+        syncFolder();
+        return true;
+    }
 
   private:
+    // The rename itself reaches the disk with the folder's entry.
+    void syncFolder() const {
+        const QByteArray folder = QFile::encodeName(QFileInfo(m_file.fileName()).absolutePath());
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
     QSaveFile m_file;
 };
 

@@ -75,16 +75,8 @@ bool sameName(QStringView a, QStringView b) {
     return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
-// Lines of the file; CR LF, a lone LF and a lone CR each end one. nullopt when it cannot be read.
-std::optional<Profile> readProfile(const QString& fileName) {
-    QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
+// Lines of a file's bytes; CR LF, a lone LF and a lone CR each end one.
+Profile parseProfile(QByteArray bytes) {
     Profile profile;
     if (bytes.startsWith(kUtf8Mark)) {
         profile.encoding = Encoding::Utf8;
@@ -118,6 +110,19 @@ std::optional<Profile> readProfile(const QString& fileName) {
         line.text = decodeLine(profile.encoding, line.bytes);
     }
     return profile;
+}
+
+// The file's lines; nullopt when it cannot be read.
+std::optional<Profile> readProfile(const QString& fileName) {
+    QFile file(fileName);
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return parseProfile(std::move(bytes));
 }
 
 // The section's name when `text` is a section line.
@@ -183,18 +188,22 @@ Found find(const std::vector<Line>& lines, const QString& section, const QString
     return found;
 }
 
+std::optional<QString> valueIn(const Profile& profile, const QString& section, const QString& key) {
+    const Found found = find(profile.lines, section, key);
+    if (found.keyLine < 0) {
+        return std::nullopt;
+    }
+    const QString& text = profile.lines[size_t(found.keyLine)].text;
+    return TrimBlanks(QStringView(text).sliced(text.indexOf(u'=') + 1)).toString();
+}
+
 std::optional<QString> readValue(const QString& section, const QString& key,
                                  const QString& fileName) {
     const auto profile = readProfile(fileName);
     if (!profile) {
         return std::nullopt;
     }
-    const Found found = find(profile->lines, section, key);
-    if (found.keyLine < 0) {
-        return std::nullopt;
-    }
-    const QString& text = profile->lines[size_t(found.keyLine)].text;
-    return TrimBlanks(QStringView(text).sliced(text.indexOf(u'=') + 1)).toString();
+    return valueIn(*profile, section, key);
 }
 
 }  // namespace
@@ -262,7 +271,16 @@ bool WritePrivateProfileString(FileStore& files, const QString& section, const Q
     QByteArray bytes = markOf(encoding);
     for (const Line& line : lines) {
         bytes += line.bytes;
+        // A UTF-16 file of odd length ends in half a character: completed, it keeps its byte and
+        // the lines after it stay whole characters.
+        if (encoding == Encoding::Utf16Le && line.bytes.size() % 2 != 0) {
+            bytes += '\0';
+        }
         bytes += lineEnd;
+    }
+    // What is written must read back as written, or the write has failed.
+    if (valueIn(parseProfile(bytes), section, key) != TrimBlanks(oneLine).toString()) {
+        return false;
     }
     std::unique_ptr<OutputFile> out = files.create(fileName);
     return out && out->write(bytes) && out->commit();

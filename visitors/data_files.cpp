@@ -65,12 +65,12 @@ VisitorFiles::VisitorFiles(Platform& platform, VisitorTable& table, const Rankin
                            StatusPanels& panels)
     : m_platform(platform), m_table(table), m_ranking(ranking), m_panels(panels) {}
 
-void VisitorFiles::SaveDataFile(const QString& path, bool IsFallback) {
-    save(path, IsFallback, kTab);
+bool VisitorFiles::SaveDataFile(const QString& path, bool IsFallback) {
+    return save(path, IsFallback, kTab);
 }
 
-void VisitorFiles::SaveCsvFile(const QString& path, bool IsFallback) {
-    save(path, IsFallback, kComma);
+bool VisitorFiles::SaveCsvFile(const QString& path, bool IsFallback) {
+    return save(path, IsFallback, kComma);
 }
 
 void VisitorFiles::TAB_FileLoad(const QString& path) {
@@ -81,7 +81,7 @@ void VisitorFiles::CSV_FileLoad(const QString& path) {
     load(path, kComma);
 }
 
-void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
+bool VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     BusyScope busy(m_busyDepth);
     m_panels.SetPanelText(1, QStringLiteral("保存中です..."));
 
@@ -127,12 +127,21 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
             AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\setting.bak"));
         m_platform.log.write(QStringLiteral("保存失敗 ") + DisplayPath(path) +
                              QStringLiteral(" → 代わりに ") + DisplayPath(fallback));
-        save(fallback, true, separator);
+        const bool keptInFallback = save(fallback, true, separator);
         m_platform.dialogs->MsgBox(
             m_dialogParent,
             QStringLiteral("ファイルの書き出しに失敗しました。\r\n") + DisplayPath(path) +
                 QStringLiteral("をExcel等で開いたままでプログラムを実行しないでください"),
             MsgBoxIcon::None, QStringLiteral("書き込みエラー"));
+        // The rows are then only in memory: the user must not believe them kept in the fallback.
+        if (!keptInFallback) {
+            m_platform.dialogs->MsgBox(
+                m_dialogParent,
+                QStringLiteral("代わりの保存先にも書き出せませんでした。\r\n") +
+                    DisplayPath(fallback) +
+                    QStringLiteral("\r\nディスクの空きを確認してください。"),
+                MsgBoxIcon::None, QStringLiteral("書き込みエラー"));
+        }
     }
     m_panels.SetPanelText(1, QStringLiteral("Ready"));
 
@@ -145,6 +154,7 @@ void VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
                 copyName + QStringLiteral("」として保存しました。"),
             MsgBoxIcon::None, QStringLiteral("Kestrelview"));
     }
+    return ok;
 }
 
 void VisitorFiles::report(qsizetype done, qsizetype total) const {

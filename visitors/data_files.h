@@ -31,9 +31,10 @@ class VisitorFiles {
 
     // Writes as many leading slots as the ranking shows rows. A failed save leaves the old file
     // as it was, writes the rows to "\setting.bak" instead (unless this save is that fallback)
-    // and tells the user. Never reports a failure to the caller.
-    void SaveDataFile(const QString& path, bool IsFallback);
-    void SaveCsvFile(const QString& path, bool IsFallback);
+    // and tells the user, once more when the fallback fails too. True when the rows reached
+    // `path`; the user has been told of anything else.
+    bool SaveDataFile(const QString& path, bool IsFallback);
+    bool SaveCsvFile(const QString& path, bool IsFallback);
 
     // Loads the table from the start of the file until the end or the first line that does not
     // load; the rows before it stay. A file that exists but cannot be opened is reported and is
@@ -49,7 +50,7 @@ class VisitorFiles {
     bool lastLoadInexact() const { return !m_inexactSource.isEmpty(); }
 
   private:
-    void save(const QString& path, bool isFallback, QChar separator);
+    bool save(const QString& path, bool isFallback, QChar separator);
     void load(const QString& path, QChar separator);
     // Copies the inexactly loaded file before it is replaced; false when that failed.
     bool keepUnreadCopy(const QString& path, QString* copyName);

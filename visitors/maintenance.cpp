@@ -134,7 +134,10 @@ void ListMaintenance::exportCsv() {
     if (!commandsAvailable()) {
         return;
     }
-    m_host.SaveCsvFile(m_csvPath, false);
+    // A failed export has told its own failure; only a file that is there is confirmed.
+    if (!m_host.SaveCsvFile(m_csvPath, false)) {
+        return;
+    }
     m_platform.dialogs->MsgBox(m_host.dialogParent(), QString::fromUtf16(kCsvExportMessage),
                                MsgBoxIcon::None, QStringLiteral("Kestrelview"));
 }

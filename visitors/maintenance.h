@@ -51,7 +51,8 @@ class MaintenanceHost {
     // The savers of the visitor files; the window brackets every file's work, so the commands
     // save through it.
     virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
-    virtual void SaveCsvFile(const QString& path, bool IsFallback) = 0;
+    // True when the rows reached `path`.
+    virtual bool SaveCsvFile(const QString& path, bool IsFallback) = 0;
 };
 
 class ListMaintenance {

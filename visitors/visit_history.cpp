@@ -9,6 +9,7 @@
 
 #include "platform/paths.h"
 #include "platform/text_codec.h"
+#include "visitors/ranking_model.h"
 
 QString HistoryFilePath(const QString& dataFolder) {
     return AppFilePath(dataFolder, QStringLiteral("\\zodadud_history.dat"));
@@ -55,8 +56,9 @@ bool AppendHistory(const QString& path, const QList<CountedVisit>& visits, QStri
         return true;
     }
     QFile file(path);
-    // ReadWrite rather than Append: the last byte has to be looked at first.
-    if (!file.open(QIODevice::ReadWrite)) {
+    // ReadWrite rather than Append: the last byte has to be looked at first. Unbuffered, so that
+    // bytes a full disk refused are not written again when the file closes.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         if (error) {
             *error = file.errorString();
         }
@@ -69,10 +71,16 @@ bool AppendHistory(const QString& path, const QList<CountedVisit>& visits, QStri
     for (const CountedVisit& visit : visits) {
         bytes += FormatHistoryLine(visit);
     }
-    const bool written = file.seek(file.size()) && file.write(bytes) == bytes.size() &&
-                         file.flush() && ::fsync(file.handle()) == 0;
-    if (!written && error) {
-        *error = file.errorString();
+    const qint64 before = file.size();
+    const bool written = file.seek(before) && file.write(bytes) == bytes.size() && file.flush() &&
+                         ::fsync(file.handle()) == 0;
+    if (!written) {
+        if (error) {
+            *error = file.errorString();
+        }
+        // A full disk takes part of the lines: cut them off, so the file ends where it did and
+        // the visits wait whole for the next append.
+        file.resize(before);
     }
     return written;
 }
@@ -114,7 +122,8 @@ QString NewVisitNotice(const QList<CountedVisit>& visits) {
     for (const CountedVisit& visit : visits) {
         visitors.insert(visit.id);
     }
-    QString text = QStringLiteral("新しい足あと: ") + visits.first().name + QStringLiteral(" さん");
+    QString text = QStringLiteral("新しい足あと: ") +
+                   DecodeCharacterReferences(visits.first().name) + QStringLiteral(" さん");
     if (visitors.size() > 1) {
         text +=
             QStringLiteral(" ほか") + QString::number(visitors.size() - 1) + QStringLiteral("人");

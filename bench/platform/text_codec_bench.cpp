@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
         {"read CP932", [&] { DecodeCp932(cp932); }, [&] { DecodeCp932(badCp932); }},
         {"write CP932", [&] { EncodeCp932(text); }, [&] { EncodeCp932(unmappable); }},
         {"read EUC-JP", [&] { DecodeEucJp(eucJp); }, [&] { DecodeEucJp(badEucJp); }},
-        {"EUC-JP file to CP932", [&] { ConvertCharset(*files, cleanEuc, target); },
-         [&] { ConvertCharset(*files, badEuc, target); }},
+        {"EUC-JP file to CP932", [&] { (void)ConvertCharset(*files, cleanEuc, target); },
+         [&] { (void)ConvertCharset(*files, badEuc, target); }},
     };
 
     std::printf("%.1f MB of text, one bad character in %d\n", double(cp932.size()) / 1048576.0,

@@ -27,7 +27,7 @@ struct MainWindowFixture {
     std::unique_ptr<MainWindow> window;
 };
 
-// The control, menu, action or timer under `root` whose objectName is its legacy `name`; a test
+// The control, menu, action or timer under `root` whose objectName is `name`; a test
 // that names one the window lacks stops at once.
 template <typename T, typename Root>
 T* control(const Root& root, const char* name) {

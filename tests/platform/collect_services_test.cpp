@@ -53,7 +53,7 @@ void CollectServicesTest::pageIsRewrittenFromEucJpToCp932InPlace() {
     const QString path = dir.filePath(QStringLiteral("buf.tmp"));
     writeBytes(path, euc);
     FaultyFileStore files;
-    ConvertCharset(files, path, path);
+    QVERIFY(ConvertCharset(files, path, path));
     QCOMPARE(readBytes(path), cp932);
 }
 
@@ -62,13 +62,13 @@ void CollectServicesTest::conversionFailuresAreReportedAndKeepTheFile() {
     FaultyFileStore files;
     const QString missing = dir.filePath(QStringLiteral("missing.tmp"));
     try {
-        ConvertCharset(files, missing, missing);
+        (void)ConvertCharset(files, missing, missing);
         QFAIL("no failure");
     } catch (const RuntimeError& error) {
         QCOMPARE(error.number(), 53);
     }
     try {
-        ConvertCharset(files, dir.path(), dir.filePath(QStringLiteral("x")));
+        (void)ConvertCharset(files, dir.path(), dir.filePath(QStringLiteral("x")));
         QFAIL("no failure");
     } catch (const RuntimeError& error) {
         QCOMPARE(error.number(), 75);
@@ -76,12 +76,7 @@ void CollectServicesTest::conversionFailuresAreReportedAndKeepTheFile() {
     const QString path = dir.filePath(QStringLiteral("buf.tmp"));
     writeBytes(path, "\xC2\xAD");
     files.failCommit = [](const QString&) { return true; };
-    try {
-        ConvertCharset(files, path, path);
-        QFAIL("no failure");
-    } catch (const RuntimeError& error) {
-        QCOMPARE(error.number(), 75);
-    }
+    QVERIFY(!ConvertCharset(files, path, path));
     QCOMPARE(readBytes(path), QByteArray("\xC2\xAD"));
 }
 

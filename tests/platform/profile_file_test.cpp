@@ -163,6 +163,12 @@ void ProfileFileTest::writeKeepsEveryOtherLine_data() {
         << QStringLiteral("WaitTime") << QStringLiteral("三十")
         << utf16LeWithMark(
                QStringLiteral("[Other]\r\nX=三\r\n[Setting]\r\nIE=1\r\nWaitTime=三十\r\n"));
+    // Half a character at the end is completed, so the new section after it reads back.
+    const QByteArray oddHead = utf16LeWithMark(QStringLiteral("[Other]\r\nX=三")) + 'A';
+    QTest::newRow("UTF-16LE file of odd length without the section")
+        << oddHead << QStringLiteral("WaitTime") << QStringLiteral("30")
+        << oddHead + '\0' +
+               utf16LeWithMark(QStringLiteral("\r\n[Setting]\r\nWaitTime=30\r\n")).mid(2);
 }
 
 void ProfileFileTest::writeKeepsEveryOtherLine() {

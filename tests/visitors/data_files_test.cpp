@@ -51,7 +51,7 @@ class DataFilesTest : public QObject {
 
     void aFailedSaveWritesTheFallbackAndKeepsTheOldFile_data();
     void aFailedSaveWritesTheFallbackAndKeepsTheOldFile();
-    void aFailedFallbackIsNotReported();
+    void aFailedFallbackIsToldOnceMore();
     void aFailedSaveKeepsTheCopyForTheNextOne();
 
   private:
@@ -289,8 +289,9 @@ void DataFilesTest::keepsACopyBeforeReplacingAFileThatDidNotLoadWhole() {
     QCOMPARE(readBytes(path("zodadud_data.dat.unread")), original);
     QCOMPARE(readBytes(path("zodadud_data.dat")), QByteArray("a\t1\t2\tt\tm\r\n"));
     QVERIFY(readBytes(path("kestrelview.log"))
-                .contains(EncodeCp932("複写 " + path("zodadud_data.dat") + " → " +
-                                      path("zodadud_data.dat.unread"))));
+                .contains(QString("複写 " + path("zodadud_data.dat") + " → " +
+                                  path("zodadud_data.dat.unread"))
+                              .toUtf8()));
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
     const auto& message = m_platform->dialogs->messages.front();
     QCOMPARE(message.title, QStringLiteral("Kestrelview"));
@@ -388,7 +389,8 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
     // The log says which file failed and where its rows went.
     QVERIFY(
         readBytes(path("kestrelview.log"))
-            .contains(EncodeCp932("保存失敗 " + dataPath + " → 代わりに " + path("setting.bak"))));
+            .contains(
+                QString("保存失敗 " + dataPath + " → 代わりに " + path("setting.bak")).toUtf8()));
     QStringList leftovers = QDir(m_dir->path()).entryList(QDir::Files);
     leftovers.removeAll("setting.bak");
     leftovers.removeAll("zodadud_data.dat");
@@ -396,12 +398,15 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
     QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(",")));
 }
 
-void DataFilesTest::aFailedFallbackIsNotReported() {
+// The rows are then on no disk at all, and the user must not think them kept in the fallback.
+void DataFilesTest::aFailedFallbackIsToldOnceMore() {
     m_platform->files->failCreate = [](const QString&) { return true; };
     addRows({1});
     refresh();
-    m_files->SaveCsvFile(path("output.csv"), false);
-    QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
+    QVERIFY(!m_files->SaveCsvFile(path("output.csv"), false));
+    QCOMPARE(m_platform->dialogs->messages.size(), size_t(2));
+    QCOMPARE(m_platform->dialogs->messages[1].title, QStringLiteral("書き込みエラー"));
+    QVERIFY(m_platform->dialogs->messages[1].prompt.contains(path("setting.bak")));
     QVERIFY(!QFile::exists(path("setting.bak")));
     QCOMPARE(m_panels->texts.last(), QStringLiteral("1:Ready"));
     QCOMPARE(m_platform->files->createdPaths,
