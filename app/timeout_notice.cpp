@@ -3,6 +3,7 @@
 
 #include "app/timeout_notice.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -72,8 +73,22 @@ void TimeoutNotice::setMessage(const QString& message) {
     m_message->setText(DisplayText(message));
 }
 
-void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& message) {
+void TimeoutNotice::setTitle(const QString& title) {
+    setWindowTitle(title);
+    const QRect band = twips(240, 120, 1095, 255);
+    // Up to a few pixels short of the close spot.
+    const int widest = twips(4320, 0, 0, 0).left() - 4 - band.left();
+    const QFontMetrics metrics(m_title->font());
+    const int wanted = metrics.horizontalAdvance(title);
+    m_title->setGeometry(band.left(), band.top(), qBound(band.width(), wanted, widest),
+                         band.height());
+    m_title->setText(wanted > widest ? metrics.elidedText(title, Qt::ElideRight, widest) : title);
+}
+
+void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& title,
+                               const QString& message) {
     TimeoutNotice notice(platform, parent);
+    notice.setTitle(title);
     notice.setMessage(message);
     notice.exec();
 }
