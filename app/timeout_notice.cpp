@@ -3,6 +3,7 @@
 
 #include "app/timeout_notice.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
@@ -78,11 +79,20 @@ void TimeoutNotice::setTitle(const QString& title) {
     const QRect band = twips(240, 120, 1095, 255);
     // Up to a few pixels short of the close spot.
     const int widest = twips(4320, 0, 0, 0).left() - 4 - band.left();
-    const QFontMetrics metrics(m_title->font());
-    const int wanted = metrics.horizontalAdvance(title);
+    // A long title takes a smaller letter, down to one still readable, before it is cut short.
+    constexpr int kSmallestPixels = 9;
+    QFont font = this->font();
+    int wanted = QFontMetrics(font).horizontalAdvance(title);
+    for (int pixels = QFontInfo(font).pixelSize() - 1; wanted > widest && pixels >= kSmallestPixels;
+         --pixels) {
+        font.setPixelSize(pixels);
+        wanted = QFontMetrics(font).horizontalAdvance(title);
+    }
+    m_title->setFont(font);
     m_title->setGeometry(band.left(), band.top(), qBound(band.width(), wanted, widest),
                          band.height());
-    m_title->setText(wanted > widest ? metrics.elidedText(title, Qt::ElideRight, widest) : title);
+    m_title->setText(wanted > widest ? QFontMetrics(font).elidedText(title, Qt::ElideRight, widest)
+                                     : title);
 }
 
 void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& title,

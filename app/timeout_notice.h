@@ -33,7 +33,8 @@ class TimeoutNotice : public QDialog {
 
     void setMessage(const QString& message);
     // The band's text and the window's title. A title wider than the band's label reaches on
-    // towards the close mark, and is cut short with "…" where it would pass under it.
+    // towards the close mark, in smaller letters where it would pass under it, and is cut short
+    // with "…" where even those do not fit.
     void setTitle(const QString& title);
 
   protected:
