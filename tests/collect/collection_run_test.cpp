@@ -663,7 +663,7 @@ void CollectionRunTest::whichPagesAreNotLoggedIn_data() {
         {"password field in single quotes", false,
          QStringLiteral("<form><input type='Password' name='p'></form>"), false},
         {"password field with its attributes on other lines", false,
-         QStringLiteral("<form><input\n name=\"p\"\n type=\"password\"\n></form>"), false},
+         QStringLiteral("<form><input\ntype=\"password\"\nname=\"p\"></form>"), false},
         {"footprint page with scripts and a login form of its own", true,
          script("if (top != self) top.location = self.location;\n"
                 "function next() { location.href = 'show_log.pl?page=2'; }") +
