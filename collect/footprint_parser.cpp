@@ -99,8 +99,8 @@ void ParseFootprintPage(const QString& text, const std::function<int()>& selecte
         entry.Id = ToInt32(QStringView(text).sliced(idStart, quote - idStart));
 
         const qsizetype nameTag = text.indexOf(u'>', idStart + 1);
-        // Without a ">" after the id, the old reading took the name from the top of the page and
-        // searched again from there, forever; the entry is cut off, like one without its "<".
+        // Without a ">" after the id there is no name to read: the entry is cut off, like one
+        // without its "<".
         if (nameTag < 0) {
             throw RuntimeError::invalidCall();
         }
