@@ -105,10 +105,6 @@ VisitorTable& CollectionController::visitorTable() {
     return m_window.table();
 }
 
-int CollectionController::rankingRowCount() const {
-    return m_window.ranking().rowCount();
-}
-
 void CollectionController::RefreshRanking() {
     m_window.refreshRanking();
 }
@@ -121,8 +117,8 @@ void CollectionController::SaveDataFile(const QString& path, bool IsFallback) {
     m_window.saveDataFile(path, IsFallback);
 }
 
-void CollectionController::showNotice(const QString& message) {
-    TimeoutNotice::showNotice(m_platform, &m_window, message);
+void CollectionController::showNotice(const QString& title, const QString& message) {
+    TimeoutNotice::showNotice(m_platform, &m_window, title, message);
 }
 
 bool CollectionController::programEnding() const {

@@ -52,11 +52,10 @@ class CollectionController final : public QObject, public CollectionHost, public
     void setRetrievalMethod(int index) override;
     int alarmOption() const override;
     VisitorTable& visitorTable() override;
-    int rankingRowCount() const override;
     void RefreshRanking() override;
     QString dataPath() const override;
     void SaveDataFile(const QString& path, bool IsFallback) override;
-    void showNotice(const QString& message) override;
+    void showNotice(const QString& title, const QString& message) override;
     WebBrowser& browser() override { return m_browser; }
     bool programEnding() const override;
 

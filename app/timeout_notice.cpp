@@ -3,6 +3,8 @@
 
 #include "app/timeout_notice.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -72,8 +74,31 @@ void TimeoutNotice::setMessage(const QString& message) {
     m_message->setText(DisplayText(message));
 }
 
-void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& message) {
+void TimeoutNotice::setTitle(const QString& title) {
+    setWindowTitle(title);
+    const QRect band = twips(240, 120, 1095, 255);
+    // Up to a few pixels short of the close spot.
+    const int widest = twips(4320, 0, 0, 0).left() - 4 - band.left();
+    // A long title takes a smaller letter, down to one still readable, before it is cut short.
+    constexpr int kSmallestPixels = 9;
+    QFont font = this->font();
+    int wanted = QFontMetrics(font).horizontalAdvance(title);
+    for (int pixels = QFontInfo(font).pixelSize() - 1; wanted > widest && pixels >= kSmallestPixels;
+         --pixels) {
+        font.setPixelSize(pixels);
+        wanted = QFontMetrics(font).horizontalAdvance(title);
+    }
+    m_title->setFont(font);
+    m_title->setGeometry(band.left(), band.top(), qBound(band.width(), wanted, widest),
+                         band.height());
+    m_title->setText(wanted > widest ? QFontMetrics(font).elidedText(title, Qt::ElideRight, widest)
+                                     : title);
+}
+
+void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& title,
+                               const QString& message) {
     TimeoutNotice notice(platform, parent);
+    notice.setTitle(title);
     notice.setMessage(message);
     notice.exec();
 }

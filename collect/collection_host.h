@@ -29,16 +29,15 @@ class CollectionHost : public StatusPanels {
     virtual int alarmOption() const = 0;
 
     virtual VisitorTable& visitorTable() = 0;
-    // The number of rows the ranking list shows now.
-    virtual int rankingRowCount() const = 0;
     // Refills the ranking list from the table, with its row count in status panel 2.
     virtual void RefreshRanking() = 0;
     // DataPath, the visitor data file.
     virtual QString dataPath() const = 0;
     virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
 
-    // Shows the notice window with `message` as its text, modally; returns when it has closed.
-    virtual void showNotice(const QString& message) = 0;
+    // Shows the notice window modally, `title` on its band (what happened: "タイムアウト" or the
+    // failure as status panel 1 shows it) and `message` as its text; returns when it has closed.
+    virtual void showNotice(const QString& title, const QString& message) = 0;
     // A modal message box with an OK button.
     virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
 

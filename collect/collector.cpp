@@ -96,23 +96,29 @@ void Collector::collectPage(const QString& url) {
         m_host.SetPanelText(1, QStringLiteral("取得中です..."));
         const Retrieved page = retrieve(url, bufPath);
         if (page.kind == Retrieved::Kind::NotLoggedIn) {
+            logPage(url, QStringLiteral("failed: ") + kLoginNeeded);
             m_host.SetPanelText(1, kLoginNeeded);
             // Once until a page comes in again: a run every few minutes must not pile them up.
             if (!m_loginReported) {
                 m_loginReported = true;
                 m_host.MsgBox(kLoginMessage, MsgBoxIcon::Exclamation, kTitle);
             }
-            pageNotCollected(url, kLoginNeeded);
+            pageNotCollected();
             return;
         }
         if (page.kind == Retrieved::Kind::Failed) {
+            logPage(url, QStringLiteral("failed: ") +
+                             (page.detail.isEmpty()
+                                  ? page.failure
+                                  : page.failure + QStringLiteral(": ") + page.detail));
             m_host.SetPanelText(1, page.failure);
             if (!page.notice.isEmpty()) {
-                m_host.showNotice(page.notice);
+                m_host.showNotice(page.noticeTitle, page.notice);
             }
-            pageNotCollected(url, page.detail.isEmpty()
-                                      ? page.failure
-                                      : page.failure + QStringLiteral(": ") + page.detail);
+            if (!page.message.isEmpty()) {
+                m_host.MsgBox(page.message, MsgBoxIcon::Critical, kTitle);
+            }
+            pageNotCollected();
             return;
         }
         m_host.SetPanelText(1, QStringLiteral("取得に成功"));
@@ -120,11 +126,18 @@ void Collector::collectPage(const QString& url) {
         const qint64 before = visitsCounted(table);
         ParseFootprintPage(
             page.text, [this] { return m_host.retrievalMethod(); }, *m_platform.clock,
-            [this, &table, &entries](const FootprintEntry& entry) {
+            [this, &table, &entries, &url](const FootprintEntry& entry) {
                 ++entries;
-                if (NewVisitStep(table, m_host.rankingRowCount(), entry.Name, entry.Id,
-                                 entry.LastAccess)) {
-                    m_history.add(entry.Id, entry.Name, entry.LastAccess);
+                switch (NewVisitStep(table, entry.Name, entry.Id, entry.LastAccess)) {
+                    case VisitStep::Counted:
+                        m_history.add(entry.Id, entry.Name, entry.LastAccess);
+                        break;
+                    case VisitStep::NotAVisitor:
+                        logPage(url, QStringLiteral("entry without a member id passed over: ") +
+                                         entry.LastAccess + u' ' + entry.Name);
+                        break;
+                    case VisitStep::AlreadyCounted:
+                        break;
                 }
             });
         const qint64 counted = visitsCounted(table) - before;
@@ -136,10 +149,6 @@ void Collector::collectPage(const QString& url) {
         finishPage();
     } catch (const FormatChanged&) {
         // No failure is pending when the format check fails: number 0, no description.
-        m_host.MsgBox(
-            failureText(QStringLiteral("足跡ページに仕様の変更があった可能性があります。"), 0,
-                        QString()),
-            MsgBoxIcon::Critical, kTitle);
         showErrorTrap(url, 0, QString(),
                       QStringLiteral("足跡ページに仕様の変更があった可能性があります。"));
     } catch (const RuntimeError& error) {
@@ -190,13 +199,16 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
     }
     m_platform.clock->DoEvents();
     Retrieved page;
-    page.text = ReadWholeFile(*m_platform.clock, bufPath);
+    page.text = ReadWholeFile(*m_platform.clock, bufPath, &page.asSent);
     m_platform.clock->DoEvents();
     deletePageFile(bufPath);
     // The service sends a visitor without a valid login to its login page, or shows it in place.
+    // Entries make a footprint page whatever else it holds; the login check reads the page as it
+    // was sent, line by line, since the joined text runs tags and attributes together.
     const bool redirectedAway =
         !fetched.finalUrl.isEmpty() && fetched.finalUrl.path() != QUrl(url).path();
-    if (redirectedAway || AsksForLogin(page.text)) {
+    if (redirectedAway || (!HoldsEntryMarker(page.text, m_host.retrievalMethod()) &&
+                           AsksForLogin(page.asSent, QUrl(url), m_host.retrievalMethod()))) {
         page.kind = Retrieved::Kind::NotLoggedIn;
         return page;
     }
@@ -218,12 +230,14 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
         return page;
     }
     page.failure = FetchFailureText(result);
+    page.noticeTitle = page.failure;
     switch (result.outcome) {
         case FetchResult::Outcome::HostNotFound:
             page.notice = QStringLiteral("サーバーが見つからないか、DNS エラーです。") +
                           kMessageLineBreak + kFirewallHint;
             break;
         case FetchResult::Outcome::TimedOut:
+            page.noticeTitle = QStringLiteral("タイムアウト");
             page.notice =
                 QStringLiteral("タイムアウトしました") + kMessageLineBreak + kFirewallHint;
             break;
@@ -234,12 +248,12 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
             break;
         case FetchResult::Outcome::WriteFailed: {
             const QString reason = PageFileProblem(bufPath);
-            m_host.MsgBox(QStringLiteral("一時ファイル buf.tmp を作成できないため、足あとを取得でき"
-                                         "ませんでした。") +
-                              kMessageLineBreak + kMessageLineBreak + QStringLiteral("フォルダ: ") +
-                              DisplayPath(m_platform.applicationDirectory) + kMessageLineBreak +
-                              QStringLiteral("理由: ") + reason,
-                          MsgBoxIcon::Critical, kTitle);
+            page.message = QStringLiteral(
+                               "一時ファイル buf.tmp を作成できないため、足あとを取得できません"
+                               "でした。") +
+                           kMessageLineBreak + kMessageLineBreak + QStringLiteral("フォルダ: ") +
+                           DisplayPath(m_platform.applicationDirectory) + kMessageLineBreak +
+                           QStringLiteral("理由: ") + reason;
             page.detail = reason;
             break;
         }
@@ -250,8 +264,7 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
     return page;
 }
 
-void Collector::pageNotCollected(const QString& url, const QString& outcome) {
-    logPage(url, QStringLiteral("failed: ") + outcome);
+void Collector::pageNotCollected() {
     m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }
@@ -285,13 +298,16 @@ void Collector::finishPage() {
 }
 
 void Collector::showErrorTrap(const QString& url, int number, const QString& description,
-                              const QString& logText) {
+                              const QString& formatHeadline) {
+    logPage(url, QStringLiteral("failed: ") +
+                     (formatHeadline.isEmpty() ? QStringLiteral("エラー番号:") +
+                                                     QString::number(number) + u' ' + description
+                                               : formatHeadline));
+    if (!formatHeadline.isEmpty()) {
+        m_host.MsgBox(failureText(formatHeadline, 0, QString()), MsgBoxIcon::Critical, kTitle);
+    }
     m_host.MsgBox(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
                   MsgBoxIcon::Critical, kTitle);
-    logPage(url, QStringLiteral("failed: ") +
-                     (logText.isEmpty() ? QStringLiteral("エラー番号:") + QString::number(number) +
-                                              u' ' + description
-                                        : logText));
     m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }

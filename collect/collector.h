@@ -47,18 +47,25 @@ class Collector {
         QString text;
         // What failed, as status panel 1 shows it.
         QString failure;
-        // The notice shown for the failure; empty when a message box says it instead.
+        // The notice shown for the failure and its title; empty when a message box says it instead.
         QString notice;
+        QString noticeTitle;
+        // The message box shown for the failure instead of a notice.
+        QString message;
+        // The page file's text as it was written, its lines apart.
+        QString asSent;
         // The network layer's own words, for the log.
         QString detail;
     };
     Retrieved retrieve(const QString& url, const QString& bufPath);
     Retrieved failed(const FetchResult& result, const QString& url, const QString& bufPath);
-    void pageNotCollected(const QString& url, const QString& outcome);
+    // A page that was not collected ends: the button and Busy, after its messages.
+    void pageNotCollected();
     void finishPage();
-    // `logText`, when given, is what the log says instead of the number and description.
+    // The page's log line, then the trap's message; `formatHeadline`, when given, is a message
+    // of its own before the trap's and what the log says instead of the number and description.
     void showErrorTrap(const QString& url, int number, const QString& description,
-                       const QString& logText = {});
+                       const QString& formatHeadline = {});
     void logPage(const QString& url, const QString& rest);
 
     Platform& m_platform;

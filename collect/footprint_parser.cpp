@@ -9,11 +9,54 @@
 #include "visitors/visit_time.h"
 
 namespace {
+
 constexpr qint64 kYearBackMargin = 24 * 60 * 60;
+
+// The text of the member's link from `start`, right after its start tag, to its end tag: tags
+// inside it (a bold name, an icon) are left out, everything else stays as written. A link that
+// is not closed before the next entry (`nextEntry`, -1 for none) ends at the next tag.
+QString linkText(const QString& text, qsizetype start, qsizetype nextEntry) {
+    const QStringView entry =
+        QStringView(text).sliced(start, (nextEntry < 0 ? text.size() : nextEntry) - start);
+    qsizetype end = -1;
+    for (qsizetype at = entry.indexOf(u"</a", 0, Qt::CaseInsensitive); at >= 0;
+         at = entry.indexOf(u"</a", at + 1, Qt::CaseInsensitive)) {
+        // Not "</abbr>" and the like.
+        if (at + 3 == entry.size() || entry[at + 3] == u'>' || entry[at + 3].isSpace()) {
+            end = start + at;
+            break;
+        }
+    }
+    if (end < 0) {
+        end = text.indexOf(u'<', start);
+        if (end < 0) {
+            throw RuntimeError::invalidCall();
+        }
+        return text.sliced(start, end - start);
+    }
+    QString name;
+    qsizetype from = start;
+    while (from < end) {
+        const qsizetype tag = text.indexOf(u'<', from);
+        if (tag < 0 || tag >= end) {
+            name += QStringView(text).sliced(from, end - from);
+            break;
+        }
+        name += QStringView(text).sliced(from, tag - from);
+        const qsizetype tagEnd = text.indexOf(u'>', tag);
+        from = tagEnd < 0 || tagEnd >= end ? end : tagEnd + 1;
+    }
+    return name;
+}
+
 }  // namespace
 
 const QString& EntryMarker(int method) {
     return method == 1 ? kMethod2Marker : kMethod1Marker;
+}
+
+bool HoldsEntryMarker(const QString& text, int method) {
+    return text.contains(EntryMarker(method), Qt::CaseSensitive);
 }
 
 void ParseFootprintPage(const QString& text, const std::function<int()>& selectedMethod,
@@ -56,17 +99,13 @@ void ParseFootprintPage(const QString& text, const std::function<int()>& selecte
         entry.Id = ToInt32(QStringView(text).sliced(idStart, quote - idStart));
 
         const qsizetype nameTag = text.indexOf(u'>', idStart + 1);
-        // Without a ">" after the id, the old reading took the name from the top of the page and
-        // searched again from there, forever; the entry is cut off, like one without its "<".
+        // Without a ">" after the id there is no name to read: the entry is cut off, like one
+        // without its "<".
         if (nameTag < 0) {
             throw RuntimeError::invalidCall();
         }
         const qsizetype nameStart = nameTag + 1;
-        const qsizetype nameEnd = text.indexOf(u'<', nameStart + 1);
-        if (nameEnd < 0) {
-            throw RuntimeError::invalidCall();
-        }
-        entry.Name = text.sliced(nameStart, nameEnd - nameStart);
+        entry.Name = linkText(text, nameStart, text.indexOf(marker, nameStart, Qt::CaseSensitive));
         onEntry(entry);
         from = nameStart;
     }

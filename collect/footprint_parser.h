@@ -20,6 +20,9 @@ inline const QString kMethod2Marker =
 // The marker for a retrieval method (0 or 1).
 const QString& EntryMarker(int method);
 
+// Whether the page holds an entry for `method`, without reading any: the page would yield one.
+bool HoldsEntryMarker(const QString& text, int method);
+
 // The page's entries no longer look as expected: the visit time holds markup.
 class FormatChanged : public std::exception {
   public:
@@ -27,7 +30,9 @@ class FormatChanged : public std::exception {
 };
 
 struct FootprintEntry {
-    QString Name;  // exactly as the page writes it
+    // The text of the member's link as the page writes it, character references and blanks
+    // kept, without the tags inside the link: an empty link gives an empty name.
+    QString Name;
     qint32 Id = 0;
     QString LastAccess;  // year, "年" and the page's time text
 };

@@ -6,18 +6,21 @@
 #include "visitors/visit_time.h"
 #include "visitors/visitor_table.h"
 
-bool NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qint32 id,
-                  const QString& visitTime) {
+VisitStep NewVisitStep(VisitorTable& table, const QString& name, qint32 id,
+                       const QString& visitTime) {
+    // Id 0 would find the first free slot, whose empty time does not read, and end the page.
+    if (id == 0) {
+        return VisitStep::NotAVisitor;
+    }
     const qsizetype upper = table.upperBound();
     qsizetype target = table.RowCount;
     for (qsizetype k = 0; k <= upper; ++k) {
         const VisitorRecord& slot = table[k];
-        // Ids are compared before freeness, so an entry with id 0 finds the first free slot.
         if (slot.Id == id) {
             const QDateTime visit = ParseVisitTime(visitTime);
             const QDateTime stored = ParseVisitTime(slot.LastAccess);
-            if (stored >= visit && rankingRows >= 1) {
-                return false;
+            if (stored >= visit) {
+                return VisitStep::AlreadyCounted;
             }
             target = k;
             break;
@@ -27,5 +30,5 @@ bool NewVisitStep(VisitorTable& table, int rankingRows, const QString& name, qin
         }
     }
     table.MergeVisit(name, QString::number(id), visitTime, target);
-    return true;
+    return VisitStep::Counted;
 }

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include "platform/clock.h"
@@ -13,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/text_codec.h"
 #include "platform/url_download.h"
+#include "platform/web_browser.h"
 
 FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path) {
     FetchResult result = platform.download->URLDownloadToFile(url, path);
@@ -79,12 +79,12 @@ QString PageFileProblem(const QString& path) {
         "ファイルを書き込めませんでした (ディスクがいっぱいか、書き込みが禁止されています)。");
 }
 
-bool AsksForLogin(const QString& pageText) {
-    // type="password", type=password (the browser's form) or type=""password"".
-    static const QRegularExpression passwordField(
-        QStringLiteral("<input\\s[^>]*\\btype\\s*=\\s*[\"']*password\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    return pageText.contains(passwordField);
+bool AsksForLogin(const QString& pageAsSent, const QUrl& address, int method) {
+    QString page = pageAsSent;
+    if (method == 1) {
+        page.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    }
+    return HoldsPasswordField(page) || NavigationOnLoad(page, address).has_value();
 }
 
 bool ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path) {
@@ -100,8 +100,11 @@ bool ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString&
     return file->write(record) && file->commit();
 }
 
-QString ReadWholeFile(Clock& clock, const QString& path) {
+QString ReadWholeFile(Clock& clock, const QString& path, QString* asSent) {
     QFile file(path);
+    if (asSent != nullptr) {
+        asSent->clear();
+    }
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         return {};
     }
@@ -109,6 +112,9 @@ QString ReadWholeFile(Clock& clock, const QString& path) {
     const QByteArray bytes = file.readAll();
     file.close();
     const QString text = DecodeCp932(bytes);
+    if (asSent != nullptr) {
+        *asSent = text;
+    }
 
     QString joined;
     joined.reserve(text.size());

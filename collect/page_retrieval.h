@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include "platform/http_fetch.h"
 
@@ -26,8 +27,11 @@ QString FetchFailureText(const FetchResult& result);
 // Why the page file at `path` cannot be written, in words for the user.
 QString PageFileProblem(const QString& path);
 
-// A page that asks for the login: it holds a password field, however the markup writes it.
-bool AsksForLogin(const QString& pageText);
+// A page that asks for the login, read as it was written (`method` 1 for the browser's markup of
+// the body, whose attribute values stand between doubled quotes): it holds a password field, or
+// it sends the browser elsewhere as it loads (NavigationOnLoad, against `address`). Only a page
+// without entries is asked: a footprint page may carry forms and scripts of its own.
+bool AsksForLogin(const QString& pageAsSent, const QUrl& address, int method);
 
 // Writes `bodyMarkup` into a new file at `path` as one quoted text record: a double quote, the
 // text, a double quote, CR LF, in CP932. False when the file could not be written; whatever
@@ -35,5 +39,6 @@ bool AsksForLogin(const QString& pageText);
 bool ReadBrowserPage(FileStore& files, const QString& bodyMarkup, const QString& path);
 
 // The file's lines joined with nothing between them, pausing 1 ms after each line so the window
-// keeps handling its events. A file that cannot be opened gives an empty text.
-QString ReadWholeFile(Clock& clock, const QString& path);
+// keeps handling its events. A file that cannot be opened gives an empty text. `asSent`, when
+// given, receives the file's text with its lines apart.
+QString ReadWholeFile(Clock& clock, const QString& path, QString* asSent = nullptr);

@@ -21,6 +21,12 @@ const char* const kCannotDisplayPage =
     "<p>接続できませんでした。<br>"
     "Internet Explorer ではこのページを表示できません。</p></body></html>";
 
+bool sameServer(const QUrl& a, const QUrl& b) {
+    return !a.isEmpty() && a.scheme() == b.scheme() &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(a.scheme() == u"https" ? 443 : 80) == b.port(b.scheme() == u"https" ? 443 : 80);
+}
+
 }  // namespace
 
 WebBrowser::WebBrowser(const Platform& platform, QObject* parent)
@@ -31,12 +37,17 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::Navigate(const QString& url) {
+    start(QUrl(url), 0);
+}
+
+void WebBrowser::start(const QUrl& url, int followed) {
     auto* fetch = new HttpFetch(m_platform, this);
     auto body = std::make_shared<QByteArray>();
     m_loads.push_back(fetch);
-    connect(fetch, &HttpFetch::finished, this,
-            [this, fetch, body](const FetchResult& result) { loaded(fetch, *body, result); });
-    fetch->start(QUrl(url), [body](const QByteArray& chunk) {
+    connect(fetch, &HttpFetch::finished, this, [this, fetch, body, followed](const FetchResult& r) {
+        loaded(fetch, *body, r, followed);
+    });
+    fetch->start(url, [body](const QByteArray& chunk) {
         body->append(chunk);
         return true;
     });
@@ -50,16 +61,30 @@ void WebBrowser::Stop() {
     m_loads.clear();
 }
 
-void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result) {
+void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result,
+                        int followed) {
     m_loads.erase(std::remove(m_loads.begin(), m_loads.end(), fetch), m_loads.end());
     fetch->deleteLater();
     m_result = result;
-    if (result.complete()) {
-        m_body = BrowserBodyMarkup(DecodePage(bytes, result.contentType));
-    } else {
+    if (!result.complete()) {
         const bool notFound = result.outcome == FetchResult::Outcome::HostNotFound;
         m_body = BrowserBodyMarkup(
             QString::fromUtf8(notFound ? kServerNotFoundPage : kCannotDisplayPage));
+        Q_EMIT DocumentComplete(result.finalUrl.toString());
+        return;
     }
-    Q_EMIT DocumentComplete(result.finalUrl.toString());
+    const QString html = DecodePage(bytes, result.contentType);
+    const std::optional<QUrl> next = NavigationOnLoad(html, result.finalUrl);
+    if (next && followed < kMaxFollowedNavigations) {
+        if (sameServer(*next, result.finalUrl)) {
+            start(*next, followed + 1);
+            return;
+        }
+        // Somewhere this browser does not go: another server, or an address a script computes.
+        m_result.finalUrl = next->isEmpty() ? QUrl(QStringLiteral("about:blank")) : *next;
+        m_body.clear();
+    } else {
+        m_body = BrowserBodyMarkup(html);
+    }
+    Q_EMIT DocumentComplete(m_result.finalUrl.toString());
 }

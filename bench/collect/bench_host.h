@@ -45,14 +45,13 @@ class BenchHost final : public CollectionHost {
     void setRetrievalMethod(int) override {}
     int alarmOption() const override { return 0; }
     VisitorTable& visitorTable() override { return table; }
-    int rankingRowCount() const override { return ranking.rowCount(); }
     void RefreshRanking() override { ranking.RefreshRanking(table); }
     QString dataPath() const override { return path; }
     void SaveDataFile(const QString& p, bool IsFallback) override {
         savedRows += ranking.rowCount();
         files.SaveDataFile(p, IsFallback);
     }
-    void showNotice(const QString&) override { failed = true; }
+    void showNotice(const QString&, const QString&) override { failed = true; }
     void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
     WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }

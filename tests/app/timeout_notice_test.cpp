@@ -25,6 +25,8 @@ class TimeoutNoticeTest : public QObject {
     void cleanup();
     void looksLikeAMessageBoxOfItsOwn();
     void faceHasTheBandTheCloseMarkAndTheTriangle();
+    void bandNamesWhatHappened_data();
+    void bandNamesWhatHappened();
     void closesByItselfThreeSecondsAfterLoading();
     void closesAtOnce_data();
     void closesAtOnce();
@@ -94,10 +96,42 @@ void TimeoutNoticeTest::faceHasTheBandTheCloseMarkAndTheTriangle() {
     QCOMPARE(shown.pixelColor(28, 68), triangle);
 }
 
+void TimeoutNoticeTest::bandNamesWhatHappened_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("whole");  // the band shows all of it
+    QTest::newRow("time-out") << QStringLiteral("タイムアウト") << true;
+    QTest::newRow("failed load") << QStringLiteral("取得に失敗しました (HTTP 503)") << true;
+    QTest::newRow("server not found")
+        << QStringLiteral("取得に失敗しました (サーバーが見つかりません)") << true;
+    QTest::newRow("longer than the band") << QStringLiteral("取得に失敗しました (") +
+                                                 QStringLiteral("接続できません").repeated(6) + u')'
+                                          << false;
+}
+
+void TimeoutNoticeTest::bandNamesWhatHappened() {
+    QFETCH(QString, title);
+    QFETCH(bool, whole);
+    TimeoutNotice form(**m_platform);
+    form.setTitle(title);
+    const auto* band = form.findChild<QLabel*>(QStringLiteral("Label2"));
+    const auto* closeSpot = form.findChild<QLabel*>(QStringLiteral("Label3"));
+    QCOMPARE(form.windowTitle(), title);
+    QCOMPARE(band->text() == title, whole);
+    if (!whole) {
+        QVERIFY(band->text().endsWith(QChar(0x2026)));
+    }
+    // Readable on the band, clear of the close mark.
+    QVERIFY(band->fontMetrics().horizontalAdvance(band->text()) <= band->width());
+    QVERIFY(band->geometry().right() < closeSpot->geometry().left());
+    QCOMPARE(band->geometry().topLeft(), QPoint(16, 8));
+    QVERIFY(QFontInfo(band->font()).pixelSize() >= 9);
+}
+
 void TimeoutNoticeTest::closesByItselfThreeSecondsAfterLoading() {
     QElapsedTimer timer;
     timer.start();
     TimeoutNotice::showNotice(**m_platform, nullptr,
+                              QStringLiteral("取得に失敗しました (サーバーが見つかりません)"),
                               QStringLiteral("サーバーが見つからないか、DNS エラーです。"));
     QVERIFY2(timer.elapsed() >= 2900 && timer.elapsed() < 8000,
              qPrintable(QString::number(timer.elapsed())));

@@ -31,7 +31,8 @@ void TestCollectionHost::SaveDataFile(const QString& path, bool IsFallback) {
     files.SaveDataFile(path, IsFallback);
 }
 
-void TestCollectionHost::showNotice(const QString& message) {
+void TestCollectionHost::showNotice(const QString& title, const QString& message) {
+    noticeTitles.push_back(title);
     notices.push_back(message);
     if (whileNoticeShown) {
         whileNoticeShown(message);

@@ -30,11 +30,10 @@ class TestCollectionHost final : public CollectionHost {
     void setRetrievalMethod(int index) override { getOpt = index; }
     int alarmOption() const override { return alarmChk; }
     VisitorTable& visitorTable() override { return table; }
-    int rankingRowCount() const override { return ranking.rowCount(); }
     void RefreshRanking() override;
     QString dataPath() const override { return DataPath; }
     void SaveDataFile(const QString& path, bool IsFallback) override;
-    void showNotice(const QString& message) override;
+    void showNotice(const QString& title, const QString& message) override;
     void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
     WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }
@@ -55,6 +54,7 @@ class TestCollectionHost final : public CollectionHost {
     std::vector<QString> panel1;  // every text panel 1 showed
     QString panel2;
     std::vector<QString> notices;
+    std::vector<QString> noticeTitles;
     int saves = 0;
     int refreshes = 0;
     // Runs while a notice is shown, before it closes.

@@ -119,6 +119,14 @@ class CollectionRunTest : public QObject {
     void completionDuringTheTenthWaitIsStillAccepted();
     void dnsPageShowsTheNotice_data();
     void dnsPageShowsTheNotice();
+    void whichPagesAreNotLoggedIn_data();
+    void whichPagesAreNotLoggedIn();
+    void visitsSeenAgainAfterAnErrorTrapCountOnce_data();
+    void visitsSeenAgainAfterAnErrorTrapCountOnce();
+    void entryWithoutMemberIdIsPassedOver_data();
+    void entryWithoutMemberIdIsPassedOver();
+    void pageIsLoggedBeforeItsMessage_data();
+    void pageIsLoggedBeforeItsMessage();
     void pagesWithoutEntriesStillCount_data();
     void pagesWithoutEntriesStillCount();
     void alarmSoundsOncePerCollectedPage_data();
@@ -378,6 +386,9 @@ void CollectionRunTest::failedPagesCountNothingAndSayWhatFailed() {
     rig.collector->collectFootprints();
 
     QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
+    // The notice's band names what happened.
+    const QString title = failure == u"slow" ? QStringLiteral("タイムアウト") : panel;
+    QCOMPARE(rig.host->noticeTitles, (std::vector<QString>{title, title}));
     QCOMPARE(rig.host->panel1.back(), panel);
     QCOMPARE(
         std::count(rig.host->panel1.begin(), rig.host->panel1.end(), QStringLiteral("取得に成功")),
@@ -537,6 +548,7 @@ void CollectionRunTest::browserTimeOutShowsTheNoticeAndKeepsTheCountdown() {
 
     const QString notice = QStringLiteral("タイムアウトしました\r\n") + kFirewall;
     QCOMPARE(rig.host->notices, (std::vector<QString>{notice, notice}));
+    QCOMPARE(rig.host->noticeTitles, std::vector<QString>(2, QStringLiteral("タイムアウト")));
     QVERIFY(guarded);
     // Ten waits of just over a second per page.
     QVERIFY(rig.platform.clock->counter - start >= 2 * 10 * 1001);
@@ -604,12 +616,238 @@ void CollectionRunTest::dnsPageShowsTheNotice() {
     const QString notice =
         QStringLiteral("サーバーが見つからないか、DNS エラーです。\r\n") + kFirewall;
     QCOMPARE(rig.host->notices, std::vector<QString>(size_t(notices), notice));
+    QCOMPARE(rig.host->noticeTitles,
+             std::vector<QString>(size_t(notices),
+                                  QStringLiteral("取得に失敗しました (サーバーが見つかりません)")));
     QCOMPARE(rig.host->ElapsedMinutes, 7);
     QCOMPARE(rig.host->saves, 0);
     QCOMPARE(rig.host->table.RowCount, 0);
     QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
     QVERIFY(rig.host->command1Enabled);
     QVERIFY(!rig.host->Busy);
+}
+
+void CollectionRunTest::whichPagesAreNotLoggedIn_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("entries");  // the page lists the visitors
+    QTest::addColumn<QString>("extra");
+    QTest::addColumn<bool>("loggedIn");
+    const auto script = [](const char* code) {
+        return QStringLiteral("<script type=\"text/javascript\">\n") + QString::fromUtf8(code) +
+               QStringLiteral("\n</script>\n");
+    };
+    struct Page {
+        const char* name;
+        bool entries;
+        QString extra;
+        bool loggedIn;
+    };
+    const Page pages[] = {
+        {"refresh to the login page", false,
+         QStringLiteral("<meta http-equiv=\"refresh\" content=\"0;url=/login.pl\">"), false},
+        {"refresh to the top page", false,
+         QStringLiteral("<META HTTP-EQUIV=REFRESH CONTENT=\"0; URL=/\">"), false},
+        {"script assigns location", false, script("location = \"/login.pl\";"), false},
+        {"script assigns location.href", false, script("location.href='/login.pl'"), false},
+        {"script assigns window.location", false, script("window.location = '/login.pl';"), false},
+        {"script calls location.replace", false, script("location.replace(\"/login.pl\");"), false},
+        {"script calls location.assign", false, script("location.assign('/login.pl');"), false},
+        {"script computes the address", false, script("location.href = '/login' + '.pl';"), false},
+        {"frame-buster", false, script("if (top != self) top.location = self.location;"), true},
+        {"location set in a function", false,
+         script("function login() {\n  location.href = '/login.pl';\n}"), true},
+        {"location set by a click", false,
+         QStringLiteral("<a href=\"#\" onclick=\"location.href='/login.pl'\">ログイン</a>"), true},
+        {"password field in capitals", false,
+         QStringLiteral("<FORM><INPUT TYPE=PASSWORD NAME=p></FORM>"), false},
+        {"password field in single quotes", false,
+         QStringLiteral("<form><input type='Password' name='p'></form>"), false},
+        {"password field with its attributes on other lines", false,
+         QStringLiteral("<form><input\ntype=\"password\"\nname=\"p\"></form>"), false},
+        {"footprint page with scripts and a login form of its own", true,
+         script("if (top != self) top.location = self.location;\n"
+                "function next() { location.href = 'show_log.pl?page=2'; }") +
+             QStringLiteral("<form action=\"login.pl\"><input\ntype=\"password\" name=\"p\">"
+                            "</form><a onclick=\"location.href='/login.pl'\">ログイン</a>"),
+         true},
+    };
+    for (int method : {0, 1}) {
+        for (const Page& page : pages) {
+            QTest::newRow(qPrintable(
+                QStringLiteral("method %1, %2").arg(method + 1).arg(QString::fromUtf8(page.name))))
+                << method << page.entries << page.extra << page.loggedIn;
+        }
+    }
+}
+
+void CollectionRunTest::whichPagesAreNotLoggedIn() {
+    QFETCH(int, method);
+    QFETCH(bool, entries);
+    QFETCH(QString, extra);
+    QFETCH(bool, loggedIn);
+    Rig rig(method);
+    rig.host->alarmChk = 1;
+    DemoOptions options;
+    options.empty = !entries;
+    options.extraBodyHtml = extra;
+    rig.demo.service().setOptions(options);
+    rig.collector->collectFootprints();
+
+    const auto& messages = rig.platform.dialogs->messages;
+    if (loggedIn) {
+        QVERIFY(messages.empty());
+        QCOMPARE(rig.host->saves, 2);
+        QCOMPARE(rig.host->table.RowCount, entries ? 100 : 0);
+        QCOMPARE(rig.host->panel1.back(), QStringLiteral("Ready"));
+        QCOMPARE(int(rig.sound->calls.size()), 2);
+    } else {
+        QCOMPARE(messages.size(), size_t(1));
+        QVERIFY(messages[0].prompt.startsWith(QStringLiteral("ログインしていないため")));
+        QCOMPARE(rig.host->panel1.back(), QStringLiteral("ログインが必要です"));
+        QCOMPARE(rig.host->saves, 0);
+        QCOMPARE(rig.host->table.RowCount, 0);
+        QCOMPARE(rig.host->ElapsedMinutes, 7);
+        QVERIFY(rig.sound->calls.empty());
+        QVERIFY(!QFileInfo::exists(rig.host->DataPath));
+    }
+    QVERIFY(rig.host->notices.empty());
+    QVERIFY(!QFileInfo::exists(rig.file("\\buf.tmp")));
+    QVERIFY(rig.host->command1Enabled);
+    QVERIFY(!rig.host->Busy);
+}
+
+void CollectionRunTest::visitsSeenAgainAfterAnErrorTrapCountOnce_data() {
+    QTest::addColumn<int>("method");
+    QTest::newRow("method 1") << 0;
+    QTest::newRow("method 2") << 1;
+}
+
+void CollectionRunTest::visitsSeenAgainAfterAnErrorTrapCountOnce() {
+    QFETCH(int, method);
+    // A new user's first run: each page counts its visitors, then ends in the error trap on an
+    // entry it cannot read, so the ranking list stays empty.
+    Rig rig(method);
+    DemoOptions broken;
+    broken.extraBodyHtml = QStringLiteral(
+        "<ul><li><span class=\"date\">12月07日 11:00</span><span class=\"name\"><a "
+        "href=\"show_friend.pl?id=12a\">読めない</a></span></li></ul>");
+    rig.demo.service().setOptions(broken);
+    rig.collector->collectFootprints();
+    QCOMPARE(rig.platform.dialogs->messages.size(), size_t(2));
+    QCOMPARE(rig.host->ranking.rowCount(), 0);
+    QCOMPARE(rig.host->table.RowCount, 100);
+
+    // The pages list the same visits again.
+    rig.demo.service().setOptions(DemoOptions());
+    rig.collector->collectFootprints();
+    const auto rows = rig.byId();
+    QCOMPARE(rows.size(), size_t(100));
+    for (const auto& [id, row] : rows) {
+        QCOMPARE(row->AccessCount, 1);
+    }
+    QCOMPARE(rig.dataFileLines().size(), 100);
+    for (const QString& line : rig.dataFileLines()) {
+        QCOMPARE(line.section(u'\t', 2, 2), QStringLiteral("1"));
+    }
+    const QStringList history = DecodeCp932(readBytes(rig.file("\\zodadud_history.dat")))
+                                    .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(history.size(), 100);
+}
+
+void CollectionRunTest::entryWithoutMemberIdIsPassedOver_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("id");
+    for (int method : {0, 1}) {
+        for (const char* id : {"0", "000"}) {
+            QTest::newRow(qPrintable(QStringLiteral("method %1, id %2").arg(method + 1).arg(id)))
+                << method << QString::fromLatin1(id);
+        }
+    }
+}
+
+void CollectionRunTest::entryWithoutMemberIdIsPassedOver() {
+    QFETCH(int, method);
+    QFETCH(QString, id);
+    Rig rig(method);
+    const auto entry = [](const QString& memberId, const QString& name) {
+        return QStringLiteral(
+                   "<li><span class=\"date\">12月07日 11:00</span><span class=\"name\">"
+                   "<a href=\"show_friend.pl?id=") +
+               memberId + QStringLiteral("\">") + name + QStringLiteral("</a></span></li>");
+    };
+    DemoOptions options;
+    options.extraBodyHtml = QStringLiteral("<ul>") + entry(id, QStringLiteral("退会者")) +
+                            entry(QStringLiteral("987654"), QStringLiteral("新顔")) +
+                            QStringLiteral("</ul>");
+    rig.demo.service().setOptions(options);
+    rig.collector->collectFootprints();
+
+    QVERIFY(rig.platform.dialogs->messages.empty());
+    QCOMPARE(rig.host->saves, 2);
+    // The entries after it count: the newcomer once, though both pages list the same visit.
+    const auto rows = rig.byId();
+    QCOMPARE(rows.size(), size_t(101));
+    QCOMPARE(rows.count(0), size_t(0));
+    QCOMPARE(rows.at(987654)->AccessCount, 1);
+    QCOMPARE(rows.at(987654)->Name, QStringLiteral("新顔"));
+    QCOMPARE(rig.dataFileLines().size(), 101);
+    const QString m = QString::number(method + 1);
+    const QStringList events = rig.logEvents();
+    const QString passedOver = QStringLiteral(
+        " HTTP 200 entry without a member id passed over: 2026年12月07日 11:00 退会者");
+    QCOMPARE(events,
+             (QStringList{
+                 QStringLiteral("page /show_log.pl method ") + m + passedOver,
+                 QStringLiteral("page /show_log.pl method %1 HTTP 200 entries 52 counted 51 "
+                                "collected")
+                     .arg(m),
+                 QStringLiteral("page /show_log.pl?page=2 method ") + m + passedOver,
+                 QStringLiteral("page /show_log.pl?page=2 method %1 HTTP 200 entries 52 counted 50 "
+                                "collected")
+                     .arg(m)}));
+}
+
+void CollectionRunTest::pageIsLoggedBeforeItsMessage_data() {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("shown");  // message boxes and notices about the page
+    QTest::newRow("not logged in") << QStringLiteral("login") << 1;
+    QTest::newRow("error trap") << QStringLiteral("trap") << 1;
+    QTest::newRow("notice of a failed load") << QStringLiteral("503") << 1;
+    QTest::newRow("page file that cannot be made") << QStringLiteral("page file") << 1;
+}
+
+void CollectionRunTest::pageIsLoggedBeforeItsMessage() {
+    QFETCH(QString, failure);
+    QFETCH(int, shown);
+    Rig rig(0);
+    DemoOptions options;
+    options.requireCookie = failure == u"login";
+    options.errorStatus = failure == u"503" ? 503 : 0;
+    if (failure == u"trap") {
+        options.extraBodyHtml = QStringLiteral(
+            "<span class=\"date\">12月07日 11:00</span><span class=\"name\"><a "
+            "href=\"show_friend.pl?id=x\">x</a></span>");
+    }
+    if (failure == u"page file") {
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("buf.tmp")));
+    }
+    rig.demo.service().setOptions(options);
+    QStringList logWhileShown;
+    const auto record = [&] {
+        const QStringList events = rig.logEvents();
+        logWhileShown << (events.isEmpty() ? QString() : events.last());
+    };
+    rig.platform.dialogs->whileMessageShown = [&](const auto&) { record(); };
+    rig.host->whileNoticeShown = [&](const QString&) { record(); };
+    rig.collector->collectPage(rig.collector->pages().page1);
+
+    QCOMPARE(logWhileShown.size(), shown);
+    for (const QString& event : logWhileShown) {
+        QVERIFY2(event.startsWith(QStringLiteral("page /show_log.pl method 1 ")) &&
+                     event.contains(QStringLiteral(" failed: ")),
+                 qPrintable(event));
+    }
+    QCOMPARE(rig.logEvents().size(), 1);
 }
 
 void CollectionRunTest::pagesWithoutEntriesStillCount_data() {

@@ -59,6 +59,8 @@ class FootprintParserTest : public QObject {
   private Q_SLOTS:
     void pagesYieldEntriesOrFail_data();
     void pagesYieldEntriesOrFail();
+    void nameIsTheTextOfTheLink_data();
+    void nameIsTheTextOfTheLink();
     void yearComesFromTheClock_data();
     void yearComesFromTheClock();
     void markerFollowsTheMethodChosenBeforeEachEntry();
@@ -164,6 +166,54 @@ void FootprintParserTest::pagesYieldEntriesOrFail() {
     const Outcome outcome = parse(text, method, kNoon);
     QCOMPARE(outcome.entries, entries);
     QCOMPARE(outcome.error, error);
+}
+
+void FootprintParserTest::nameIsTheTextOfTheLink_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>(
+        "link");  // what stands between the link's start tag and the next entry
+    QTest::addColumn<QStringList>("names");  // of this entry and of the plain one after it
+
+    const QString after = QStringLiteral("次の人");
+    for (int method : {0, 1}) {
+        const QByteArray m = method == 0 ? "server markup: " : "browser markup: ";
+        const auto row = [&](const char* name, const QString& link, const QString& first) {
+            QTest::newRow((m + name).constData()) << method << link << QStringList{first, after};
+        };
+        const QString a = method == 0 ? QStringLiteral("a") : QStringLiteral("A");
+        const QString b = method == 0 ? QStringLiteral("b") : QStringLiteral("B");
+        const QString end = QStringLiteral("</") + a + u'>';
+        row("plain", QStringLiteral("山田太郎") + end, QStringLiteral("山田太郎"));
+        row("empty link", end, QString());
+        row("name in bold",
+            u'<' + b + u'>' + QStringLiteral("太字") + QStringLiteral("</") + b + u'>' + end,
+            QStringLiteral("太字"));
+        row("icon before the name, blanks kept", QStringLiteral(" <IMG src=i.gif> 花子 ") + end,
+            QStringLiteral("  花子 "));
+        row("character references kept", QStringLiteral("ゆう&amp;まい&#9829;") + end,
+            QStringLiteral("ゆう&amp;まい&#9829;"));
+        row("abbreviation inside the link", QStringLiteral("<abbr title=x>たろ</abbr>う") + end,
+            QStringLiteral("たろう"));
+        row("end tag in the other case", QStringLiteral("名前</A >"), QStringLiteral("名前"));
+        row("link not closed before the next entry ends at its next tag",
+            QStringLiteral("閉じない<br>"), QStringLiteral("閉じない"));
+    }
+}
+
+void FootprintParserTest::nameIsTheTextOfTheLink() {
+    QFETCH(int, method);
+    QFETCH(QString, link);
+    QFETCH(QStringList, names);
+    const auto entry = method == 0 ? entry1 : entry2;
+    QString first = entry(QStringLiteral("12月07日 11:58"), QStringLiteral("1"), QString());
+    const QString linkEnd = method == 0 ? QStringLiteral("</a>") : QStringLiteral("</A>");
+    first.replace(first.indexOf(linkEnd), linkEnd.size(), link);
+    const QString text =
+        page({first, entry(QStringLiteral("12月07日 11:00"), QStringLiteral("2"), names[1])});
+    const Outcome outcome = parse(text, method, kNoon);
+    QCOMPARE(outcome.error, 0);
+    QCOMPARE(outcome.entries, (QStringList{names[0] + QStringLiteral("|1|2026年12月07日 11:58"),
+                                           names[1] + QStringLiteral("|2|2026年12月07日 11:00")}));
 }
 
 void FootprintParserTest::yearComesFromTheClock_data() {

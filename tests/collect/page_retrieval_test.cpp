@@ -95,24 +95,31 @@ void PageRetrievalTest::dnsPatternStopsInsideTheBrowserName() {
 
 void PageRetrievalTest::loginFormIsRecognisedInEitherMarkup_data() {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("method");
     QTest::addColumn<bool>("login");
     QTest::newRow("as the service sends it")
-        << QStringLiteral("<p>パスワード <input type=\"password\" name=\"password\" /></p>")
+        << QStringLiteral("<p>パスワード <input type=\"password\" name=\"password\" /></p>") << 0
         << true;
     QTest::newRow("as the browser writes it")
-        << QStringLiteral("<P>パスワード <INPUT type=password name=password></P>") << true;
+        << QStringLiteral("\"<P>パスワード <INPUT type=password name=password></P>\"") << 1 << true;
     QTest::newRow("type after other attributes, quoted the browser's way")
-        << QStringLiteral("<INPUT class=\"\"a b\"\" TYPE=\"\"PASSWORD\"\">") << true;
+        << QStringLiteral("\"<INPUT class=\"\"a b\"\" TYPE=\"\"PASSWORD\"\">\"") << 1 << true;
     QTest::newRow("a text field named password")
-        << QStringLiteral("<input type=\"text\" name=\"password\">") << false;
+        << QStringLiteral("<input type=\"text\" name=\"password\">") << 0 << false;
     QTest::newRow("the word outside a field")
-        << QStringLiteral("<p>type=password を忘れた方</p>") << false;
+        << QStringLiteral("<p>type=password を忘れた方</p>") << 0 << false;
+    QTest::newRow("sent on to the login page")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;url=/login.pl\">") << 0 << true;
+    QTest::newRow("sent back to the page itself")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;url=/show_log.pl\">") << 0 << false;
 }
 
 void PageRetrievalTest::loginFormIsRecognisedInEitherMarkup() {
     QFETCH(QString, text);
+    QFETCH(int, method);
     QFETCH(bool, login);
-    QCOMPARE(AsksForLogin(text), login);
+    QCOMPARE(AsksForLogin(text, QUrl(QStringLiteral("http://mixi.test/show_log.pl")), method),
+             login);
 }
 
 QTEST_GUILESS_MAIN(PageRetrievalTest)

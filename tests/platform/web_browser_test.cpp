@@ -34,6 +34,12 @@ class WebBrowserTest : public QObject {
     void bodyIsWrittenTheWayTheBrowserControlWritesIt();
     void pageIsDecodedByItsDeclaredCharset_data();
     void pageIsDecodedByItsDeclaredCharset();
+    void documentSendsTheBrowserElsewhereAsItLoads_data();
+    void documentSendsTheBrowserElsewhereAsItLoads();
+    void passwordFieldIsFoundHoweverItIsWritten_data();
+    void passwordFieldIsFoundHoweverItIsWritten();
+    void browserGoesWhereTheDocumentSendsIt_data();
+    void browserGoesWhereTheDocumentSendsIt();
     void footprintPageLoadsWithTheLoginOfTheName();
     void unresolvableNameShowsTheServerNotFoundPage();
     void refusedConnectionShowsAPageAndCompletes();
@@ -112,6 +118,153 @@ void WebBrowserTest::pageIsDecodedByItsDeclaredCharset() {
     QFETCH(QByteArray, contentType);
     QFETCH(QString, text);
     QCOMPARE(DecodePage(bytes, contentType), text);
+}
+
+void WebBrowserTest::documentSendsTheBrowserElsewhereAsItLoads_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("target");  // "-" when the document stays; "" for a computed one
+    const QString login = QStringLiteral("http://mixi.test/login.pl");
+    const auto script = [](const char* code) {
+        return QStringLiteral("<html><head><script>") + QString::fromUtf8(code) +
+               QStringLiteral("</script></head><body>ログイン</body></html>");
+    };
+    QTest::newRow("refresh at once")
+        << QStringLiteral("<meta http-equiv=\"refresh\" content=\"0;url=/login.pl\">") << login;
+    QTest::newRow("refresh in capitals, blanks and quotes")
+        << QStringLiteral("<META HTTP-EQUIV=Refresh CONTENT=\"1 ; URL = 'login.pl?r=1'\">")
+        << login + QStringLiteral("?r=1");
+    QTest::newRow("refresh inside the body")
+        << QStringLiteral(
+               "<body><p>移動します</p><meta http-equiv=refresh content=\"0; /login.pl\">")
+        << login;
+    QTest::newRow("refresh to another server")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;URL=https://login.test/\">")
+        << QStringLiteral("https://login.test/");
+    QTest::newRow("refresh due later stays")
+        << QStringLiteral("<meta http-equiv=refresh content=\"300;url=/login.pl\">") << "-";
+    QTest::newRow("refresh of the page itself stays")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0\">") << "-";
+    QTest::newRow("refresh to the page's own address stays")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;url=show_log.pl#top\">") << "-";
+    QTest::newRow("location assigned") << script("location = '/login.pl';") << login;
+    QTest::newRow("location.href assigned, no semicolon")
+        << script("var n = 1\nlocation.href = \"/login.pl\"\n") << login;
+    QTest::newRow("window.location assigned")
+        << script("window.location = \"/login.pl\";") << login;
+    QTest::newRow("window.location.href assigned")
+        << script("window.location.href='/login.pl'") << login;
+    QTest::newRow("location.replace") << script("location.replace(\"/login.pl\");") << login;
+    QTest::newRow("location.assign after other statements")
+        << script("var a = [1, 2]; if (a) { a.pop(); } location.assign('/login.pl');") << login;
+    QTest::newRow("inside comment marks")
+        << script("<!--\nlocation.href = '/login.pl';\n//-->") << login;
+    QTest::newRow("computed address") << script("location.href = '/log' + 'in.pl';") << QString();
+    QTest::newRow("after a regular expression with a brace")
+        << script("var re = /[{]/; location.href = '/login.pl';") << login;
+    QTest::newRow("frame-buster") << script("if (top != self) top.location = self.location;")
+                                  << "-";
+    QTest::newRow("under a condition on the next line")
+        << script("if (!window.loggedIn)\n  location.href = '/login.pl';") << "-";
+    QTest::newRow("in the else branch")
+        << script("if (a) b(); else location.href = '/login.pl';") << "-";
+    QTest::newRow("inside a function")
+        << script("function go() { location.href = '/login.pl'; }") << "-";
+    QTest::newRow("inside a callback")
+        << script("setTimeout(function () { location.href = '/login.pl'; }, 9000);") << "-";
+    QTest::newRow("in a string") << script("var s = \"location.href = '/login.pl'\";") << "-";
+    QTest::newRow("in a comment") << script("// location.href = '/login.pl';\n") << "-";
+    QTest::newRow("a comparison") << script("location.href == '/login.pl';") << "-";
+    QTest::newRow("event handler")
+        << QStringLiteral("<a href=# onclick=\"location.href='/login.pl'\">ログイン</a>") << "-";
+    QTest::newRow("script with a source of its own")
+        << QStringLiteral("<script src=\"a.js\">location.href='/login.pl'</script>") << "-";
+    QTest::newRow("a template's script")
+        << QStringLiteral("<template><script>location.href='/login.pl'</script></template>") << "-";
+    QTest::newRow("a script of another language")
+        << QStringLiteral("<script type=\"text/x-template\">location.href='/login.pl'</script>")
+        << "-";
+}
+
+void WebBrowserTest::documentSendsTheBrowserElsewhereAsItLoads() {
+    QFETCH(QString, html);
+    QFETCH(QString, target);
+    const std::optional<QUrl> next =
+        NavigationOnLoad(html, QUrl(QStringLiteral("http://mixi.test/show_log.pl")));
+    QCOMPARE(next.has_value() ? next->toString() : QStringLiteral("-"), target);
+}
+
+void WebBrowserTest::passwordFieldIsFoundHoweverItIsWritten_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("as the service sends it")
+        << QStringLiteral("<p>パスワード <input type=\"password\" name=\"password\" /></p>")
+        << true;
+    QTest::newRow("capitals, unquoted") << QStringLiteral("<INPUT TYPE=PassWord NAME=p>") << true;
+    QTest::newRow("attributes on lines of their own")
+        << QStringLiteral("<input\n  name='p'\n  type='password'\n>") << true;
+    QTest::newRow("a text field named password")
+        << QStringLiteral("<input type=\"text\" name=\"password\">") << false;
+    QTest::newRow("another attribute saying password")
+        << QStringLiteral("<input data-type=\"password\">") << false;
+    QTest::newRow("the words outside a field")
+        << QStringLiteral("<p>&lt;input type=password&gt; を忘れた方</p>") << false;
+    QTest::newRow("inside a script")
+        << QStringLiteral("<script>document.write('<input type=password>')</script>") << false;
+}
+
+void WebBrowserTest::passwordFieldIsFoundHoweverItIsWritten() {
+    QFETCH(QString, html);
+    QFETCH(bool, found);
+    QCOMPARE(HoldsPasswordField(html), found);
+}
+
+void WebBrowserTest::browserGoesWhereTheDocumentSendsIt_data() {
+    QTest::addColumn<QString>("extra");
+    QTest::addColumn<QString>("finalPath");  // of the address the browser ends on
+    QTest::addColumn<bool>("loginForm");
+    QTest::newRow("refresh to the login page")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;url=/login.pl\">")
+        << QStringLiteral("/login.pl") << true;
+    QTest::newRow("script to the login page")
+        << QStringLiteral("<script>location.replace('login.pl')</script>")
+        << QStringLiteral("/login.pl") << true;
+    QTest::newRow("script to a computed address")
+        << QStringLiteral("<script>location.href = '/login' + '.pl'</script>")
+        << QStringLiteral("blank") << false;
+    // Each round: the refresh, then a redirect back to the page itself.
+    QTest::newRow("a refresh loop ends after a few loads")
+        << QStringLiteral("<meta http-equiv=refresh content=\"0;url=/go?to=/show_log.pl\">")
+        << QStringLiteral("/show_log.pl") << false;
+    QTest::newRow("a page that stays")
+        << QStringLiteral("<script>if (top != self) top.location = self.location;</script>")
+        << QStringLiteral("/show_log.pl") << false;
+}
+
+void WebBrowserTest::browserGoesWhereTheDocumentSendsIt() {
+    QFETCH(QString, extra);
+    QFETCH(QString, finalPath);
+    QFETCH(bool, loginForm);
+    QTemporaryDir dir;
+    TestPlatform platform(dir.path());
+    installNetworkServices(platform);
+    DemoServiceThread demo;
+    QVERIFY(demo.start());
+    DemoOptions options;
+    options.empty = true;
+    options.extraBodyHtml = extra;
+    demo.service().setOptions(options);
+
+    WebBrowser browser(*platform);
+    QSignalSpy completed(&browser, &WebBrowser::DocumentComplete);
+    const QString body = load(browser, demo.baseUrl() + QStringLiteral("/show_log.pl"));
+    QCOMPARE(browser.lastResult().finalUrl.path(), finalPath);
+    QCOMPARE(HoldsPasswordField(body), loginForm);
+    // One document completes, the one the browser ended on.
+    QTest::qWait(50);
+    QCOMPARE(completed.size(), 1);
+    QCOMPARE(browser.pendingNavigations(), 0);
+    QVERIFY(demo.service().requests().size() <=
+            size_t(1 + 2 * WebBrowser::kMaxFollowedNavigations));
 }
 
 void WebBrowserTest::footprintPageLoadsWithTheLoginOfTheName() {
