@@ -21,6 +21,12 @@ struct BrowserHome {
     QString effectiveConfigHome() const;
 };
 
+// One cookie as a browser keeps it, with the time it was last set.
+struct StoredCookie {
+    QNetworkCookie cookie;
+    QDateTime set;
+};
+
 // The login one browser profile (or the data folder's cookies.txt) lends to a page.
 struct BrowserLogin {
     QString browser;                // "cookies.txt", "Firefox", "Chromium", "Google Chrome",

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
 
 struct Platform;
@@ -16,9 +17,9 @@ struct Platform;
 // The embedded browser: navigates to an address, reports the document complete, and hands out the
 // markup of the document's body the way the Windows browser control writes it (tag names in
 // capitals, simple attribute values unquoted, others between doubled double quotes). It loads
-// through HttpFetch, with the login the user's browser holds. A host name that cannot be resolved
-// shows the browser's server-not-found page; any other failure shows its cannot-display page; both
-// complete like any page, and the load's own result says what happened.
+// through HttpFetch, with the login it is given or the one the user's browser holds. A host name
+// that cannot be resolved shows the browser's server-not-found page; any other failure shows its
+// cannot-display page; both complete like any page, and the load's own result says what happened.
 class WebBrowser : public QObject {
     Q_OBJECT
   public:
@@ -28,6 +29,8 @@ class WebBrowser : public QObject {
 
     // Starts loading `url` and returns at once; DocumentComplete follows when it has loaded. An
     // earlier navigation that is still loading goes on and completes too.
+    void Navigate(const QString& url, const BrowserLogin& login);
+    // The same with the first login FindBrowserLogins finds for `url`, or none.
     void Navigate(const QString& url);
     // Stops every navigation under way; none of them completes.
     void Stop();

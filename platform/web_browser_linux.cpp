@@ -31,12 +31,18 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::Navigate(const QString& url) {
+    const QList<BrowserLogin> logins = FindBrowserLogins(
+        m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), nullptr);
+    Navigate(url, logins.isEmpty() ? BrowserLogin() : logins.first());
+}
+
+void WebBrowser::Navigate(const QString& url, const BrowserLogin& login) {
     auto* fetch = new HttpFetch(m_platform, this);
     auto body = std::make_shared<QByteArray>();
     m_loads.push_back(fetch);
     connect(fetch, &HttpFetch::finished, this,
             [this, fetch, body](const FetchResult& result) { loaded(fetch, *body, result); });
-    fetch->start(QUrl(url), [body](const QByteArray& chunk) {
+    fetch->start(QUrl(url), login.cookies, [body](const QByteArray& chunk) {
         body->append(chunk);
         return true;
     });
