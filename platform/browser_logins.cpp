@@ -175,7 +175,8 @@ void addChromiumLogins(const BrowserHome& where, const QUrl& page, const QDateTi
 }  // namespace
 
 QString BrowserHome::effectiveConfigHome() const {
-    if (!configHome.isEmpty()) {
+    // A relative $XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
+    if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome)) {
         return configHome;
     }
     return home.isEmpty() ? QString() : QDir(home).filePath(QStringLiteral(".config"));
@@ -203,7 +204,7 @@ QList<BrowserLogin> FindBrowserLogins(const QString& dataFolder, const BrowserHo
                                       const QUrl& page, EventLog* log) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QString cookieFile = AppFilePath(dataFolder, QStringLiteral("\\cookies.txt"));
-    if (QFileInfo(cookieFile).isFile()) {
+    if (!dataFolder.isEmpty() && QFileInfo(cookieFile).isFile()) {
         CookieFileJar jar;
         LoadCookieFile(cookieFile, jar);
         BrowserLogin login;

@@ -17,7 +17,8 @@ struct BrowserHome {
     QString home;        // the user's home folder ($HOME); empty: no browser is read
     QString configHome;  // $XDG_CONFIG_HOME; empty means home + "/.config"
 
-    // The config home as the browsers use it: configHome, else home + "/.config".
+    // The config home as the browsers use it: configHome when it is absolute, else
+    // home + "/.config".
     QString effectiveConfigHome() const;
 };
 

@@ -51,10 +51,11 @@ class FirefoxCookiesTest : public QObject {
 };
 
 void FirefoxCookiesTest::profileFirefoxStartsWithLendsItsLogin_data() {
-    QTest::addColumn<QString>("configHome");  // relative to the home; empty: not set
-    QTest::addColumn<QString>("root");        // where profiles.ini lies, relative to the home
-    QTest::addColumn<QByteArray>("ini");      // %1 stands for the home
-    QTest::addColumn<QString>("profile");     // the chosen one, relative to the root or "/..." home
+    // Relative to the home, or "relative:" and the value as given; empty: not set.
+    QTest::addColumn<QString>("configHome");
+    QTest::addColumn<QString>("root");     // where profiles.ini lies, relative to the home
+    QTest::addColumn<QByteArray>("ini");   // %1 stands for the home
+    QTest::addColumn<QString>("profile");  // the chosen one, relative to the root or "/..." home
     QTest::addColumn<bool>("found");
     const QByteArray marked =
         "[Profile1]\nName=old\nIsRelative=1\nPath=Profiles/old\n\n"
@@ -75,6 +76,9 @@ void FirefoxCookiesTest::profileFirefoxStartsWithLendsItsLogin_data() {
     QTest::newRow("~/.config is not read when $XDG_CONFIG_HOME is elsewhere")
         << "xdg"
         << ".config/mozilla/firefox" << marked << main << false;
+    QTest::newRow("a relative $XDG_CONFIG_HOME is ignored")
+        << "relative:xdg"
+        << ".config/mozilla/firefox" << marked << main << true;
     QTest::newRow("install section's default wins over Default=1")
         << QString() << ".config/mozilla/firefox"
         << "[Install4F96D1932A9F858E]\nDefault=Profiles/other\nLocked=1\n\n" + marked
@@ -114,7 +118,9 @@ void FirefoxCookiesTest::profileFirefoxStartsWithLendsItsLogin() {
 
     BrowserHome where;
     where.home = home.path();
-    where.configHome = configHome.isEmpty() ? QString() : home.filePath(configHome);
+    where.configHome = configHome.isEmpty()                  ? QString()
+                       : configHome.startsWith(u"relative:") ? configHome.mid(9)
+                                                             : home.filePath(configHome);
     const QList<BrowserLogin> logins =
         FindBrowserLogins(home.filePath(QStringLiteral("data")), where, kPage, nullptr);
     QCOMPARE(sentCookies(logins), found ? QStringList{QStringLiteral("login=chosen")}
