@@ -22,7 +22,7 @@ namespace {
 constexpr int kAesBlock = 16;
 constexpr int kKeyBytes = 16;
 // Microseconds from 1601-01-01 to 1970-01-01, Chromium's time base.
-constexpr qint64 kWindowsEpochMicroseconds = 11'644'473'600'000'000LL;
+constexpr qint64 k1601To1970Microseconds = 11'644'473'600'000'000LL;
 // The database version from which the plain text starts with the digest of the host.
 constexpr int kDigestVersion = 24;
 // A Local State larger than this is not Chromium's.
@@ -74,8 +74,7 @@ QDateTime fromChromiumTime(qint64 microseconds) {
     if (microseconds <= 0) {
         return {};
     }
-    return QDateTime::fromMSecsSinceEpoch((microseconds - kWindowsEpochMicroseconds) / 1000,
-                                          Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch((microseconds - k1601To1970Microseconds) / 1000, Qt::UTC);
 }
 
 QSet<QString> columnsOf(const QSqlDatabase& database, const QString& table) {
