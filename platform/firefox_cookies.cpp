@@ -3,17 +3,12 @@
 
 #include "platform/firefox_cookies.h"
 
-#include <QAtomicInt>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
 #include <QSettings>
-#include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
+
+#include "platform/cookie_database.h"
 
 namespace {
 
@@ -21,62 +16,33 @@ namespace {
 // thousands of years ahead.
 constexpr qint64 kLatestExpirySeconds = 100'000'000'000LL;
 
-QString profileFolder(const QString& iniFolder, const QString& path, bool relative) {
+QString profileFolder(const QString& root, const QString& path, bool relative) {
     if (path.isEmpty()) {
         return {};
     }
-    return QDir::cleanPath(relative ? QDir(iniFolder).filePath(path) : path);
-}
-
-QList<QNetworkCookie> readCookies(const QString& databaseFile) {
-    static QAtomicInt connections;
-    const QString connection =
-        QStringLiteral("firefox-cookies-%1").arg(connections.fetchAndAddRelaxed(1));
-    QList<QNetworkCookie> cookies;
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        database.setDatabaseName(databaseFile);
-        if (database.open()) {
-            QSqlQuery query(database);
-            query.setForwardOnly(true);
-            const qint64 now = QDateTime::currentSecsSinceEpoch();
-            if (query.exec(QStringLiteral("SELECT host, path, isSecure, expiry, name, value, "
-                                          "isHttpOnly FROM moz_cookies"))) {
-                while (query.next()) {
-                    qint64 expiry = query.value(3).toLongLong();
-                    if (expiry > kLatestExpirySeconds) {
-                        expiry /= 1000;
-                    }
-                    if (expiry != 0 && expiry < now) {
-                        continue;
-                    }
-                    QNetworkCookie cookie(query.value(4).toString().toUtf8(),
-                                          query.value(5).toString().toUtf8());
-                    // A host that starts with a dot covers its subdomains; one without it is the
-                    // host alone, as in the cookie file.
-                    cookie.setDomain(query.value(0).toString());
-                    cookie.setPath(query.value(1).toString());
-                    cookie.setSecure(query.value(2).toInt() != 0);
-                    cookie.setHttpOnly(query.value(6).toInt() != 0);
-                    if (expiry != 0) {
-                        cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry));
-                    }
-                    cookies.append(cookie);
-                }
-            }
-            database.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return cookies;
+    return QDir::cleanPath(relative ? QDir(root).filePath(path) : path);
 }
 
 }  // namespace
 
-QString FirefoxDefaultProfile(const QString& home) {
-    const QString iniFolder = QDir(home).filePath(QStringLiteral(".mozilla/firefox"));
-    const QString iniFile = QDir(iniFolder).filePath(QStringLiteral("profiles.ini"));
-    if (!QFileInfo::exists(iniFile)) {
+QStringList FirefoxProfileRoots(const BrowserHome& where) {
+    if (where.home.isEmpty()) {
+        return {};
+    }
+    const QDir home(where.home);
+    return {
+        QDir(where.effectiveConfigHome()).filePath(QStringLiteral("mozilla/firefox")),
+        home.filePath(QStringLiteral(".mozilla/firefox")),
+        home.filePath(QStringLiteral("snap/firefox/common/.mozilla/firefox")),
+        home.filePath(QStringLiteral("snap/firefox/current/.config/mozilla/firefox")),
+        home.filePath(QStringLiteral(".var/app/org.mozilla.firefox/.mozilla/firefox")),
+        home.filePath(QStringLiteral(".var/app/org.mozilla.firefox/config/mozilla/firefox")),
+    };
+}
+
+QString FirefoxDefaultProfile(const QString& root) {
+    const QString iniFile = QDir(root).filePath(QStringLiteral("profiles.ini"));
+    if (!QFileInfo(iniFile).isFile()) {
         return {};
     }
     QSettings ini(iniFile, QSettings::IniFormat);
@@ -86,7 +52,7 @@ QString FirefoxDefaultProfile(const QString& home) {
         if (group.startsWith(QStringLiteral("Install"))) {
             const QString path = ini.value(group + QStringLiteral("/Default")).toString();
             if (!path.isEmpty()) {
-                return profileFolder(iniFolder, path, !QDir::isAbsolutePath(path));
+                return profileFolder(root, path, !QDir::isAbsolutePath(path));
             }
         }
     }
@@ -97,9 +63,10 @@ QString FirefoxDefaultProfile(const QString& home) {
             continue;
         }
         ++profiles;
-        const QString folder =
-            profileFolder(iniFolder, ini.value(group + QStringLiteral("/Path")).toString(),
-                          ini.value(group + QStringLiteral("/IsRelative")).toInt() == 1);
+        const QString path = ini.value(group + QStringLiteral("/Path")).toString();
+        const QVariant relative = ini.value(group + QStringLiteral("/IsRelative"));
+        const QString folder = profileFolder(
+            root, path, relative.isValid() ? relative.toInt() == 1 : !QDir::isAbsolutePath(path));
         if (ini.value(group + QStringLiteral("/Default")).toInt() == 1) {
             return folder;
         }
@@ -108,31 +75,50 @@ QString FirefoxDefaultProfile(const QString& home) {
     return profiles == 1 ? only : QString();
 }
 
-bool LoadFirefoxCookies(const QString& home, QNetworkCookieJar& jar) {
-    const QString profile = FirefoxDefaultProfile(home);
-    if (profile.isEmpty()) {
-        return false;
+FirefoxCookieRead ReadFirefoxCookies(const QString& profile) {
+    FirefoxCookieRead read;
+    const CookieDatabaseCopy copy(QDir(profile).filePath(QStringLiteral("cookies.sqlite")));
+    if (!copy.valid()) {
+        return read;
     }
-    const QString source = QDir(profile).filePath(QStringLiteral("cookies.sqlite"));
-    if (!QFileInfo::exists(source) || !QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        return false;
+    const CookieDatabaseConnection connection(copy.fileName());
+    if (!connection.open()) {
+        return read;
     }
-    QTemporaryDir copy;
-    if (!copy.isValid()) {
-        return false;
+    QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT host, path, isSecure, expiry, name, value, isHttpOnly, "
+                                   "creationTime, originAttributes FROM moz_cookies"))) {
+        return read;
     }
-    const QString database = copy.filePath(QStringLiteral("cookies.sqlite"));
-    if (!QFile::copy(source, database)) {
-        return false;
+    read.readable = true;
+    while (query.next()) {
+        if (query.value(8).toString().contains(QStringLiteral("partitionKey="))) {
+            continue;
+        }
+        qint64 expiry = query.value(3).toLongLong();
+        if (expiry > kLatestExpirySeconds) {
+            expiry /= 1000;
+        }
+        StoredCookie stored;
+        QNetworkCookie& cookie = stored.cookie;
+        cookie.setName(query.value(4).toString().toUtf8());
+        cookie.setValue(query.value(5).toString().toUtf8());
+        // A host that starts with a dot covers its subdomains; one without it is the host alone,
+        // as in the cookie file.
+        cookie.setDomain(query.value(0).toString());
+        cookie.setPath(query.value(1).toString());
+        cookie.setSecure(query.value(2).toInt() != 0);
+        cookie.setHttpOnly(query.value(6).toInt() != 0);
+        if (expiry != 0) {
+            cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry, Qt::UTC));
+        }
+        // Microseconds since 1970.
+        const qint64 created = query.value(7).toLongLong();
+        if (created > 0) {
+            stored.set = QDateTime::fromMSecsSinceEpoch(created / 1000, Qt::UTC);
+        }
+        read.cookies.append(stored);
     }
-    // Without its -wal file the copy would miss what Firefox wrote since its last checkpoint.
-    const QString wal = source + QStringLiteral("-wal");
-    if (QFileInfo::exists(wal) && !QFile::copy(wal, database + QStringLiteral("-wal"))) {
-        return false;
-    }
-    const QList<QNetworkCookie> cookies = readCookies(database);
-    for (const QNetworkCookie& cookie : cookies) {
-        jar.insertCookie(cookie);
-    }
-    return !cookies.isEmpty();
+    return read;
 }

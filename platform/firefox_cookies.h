@@ -3,17 +3,30 @@
 
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
-class QNetworkCookieJar;
+#include "platform/browser_logins.h"
 
-// The profile folder Firefox starts with for the user whose home is `home`, as
-// ~/.mozilla/firefox/profiles.ini names it: the default of the install section, else the profile
-// marked Default=1, else the only one. Empty when there is none.
-QString FirefoxDefaultProfile(const QString& home);
+// The folders that may hold Firefox's profiles.ini for `where`: the config home's mozilla/firefox
+// (where Debian's Firefox ESR makes new profiles), ~/.mozilla/firefox, the snap's two places and
+// the Flatpak's two. Whether they exist is not checked.
+QStringList FirefoxProfileRoots(const BrowserHome& where);
 
-// Adds the cookies of the default Firefox profile of `home` to `jar`, so a user who logged in
-// there with "keep me logged in" needs nothing more. Firefox keeps cookies.sqlite locked and the
-// latest rows in its -wal file, so both are read from a private copy. Expired cookies are left
-// out. False when there is no profile or its cookies cannot be read; the jar is then unchanged.
-bool LoadFirefoxCookies(const QString& home, QNetworkCookieJar& jar);
+// The profile folder Firefox starts with, as the profiles.ini in `root` names it: the default of
+// an install section, else the profile marked Default=1, else the only one. Paths may be relative
+// to `root` or absolute. Empty when there is none.
+QString FirefoxDefaultProfile(const QString& root);
+
+// What could be read of one profile's cookies.
+struct FirefoxCookieRead {
+    bool readable = false;  // cookies.sqlite was there and could be read
+    QList<StoredCookie> cookies;
+};
+
+// The cookies of the profile folder `profile`, expired ones included, read from a private copy of
+// cookies.sqlite with its -wal file (Firefox keeps the file locked and its latest rows in the
+// -wal). Cookies kept for a site embedded in another (partitioned) are left out: a page loaded on
+// its own never carries them.
+FirefoxCookieRead ReadFirefoxCookies(const QString& profile);

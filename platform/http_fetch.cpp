@@ -15,8 +15,6 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
-#include "platform/firefox_cookies.h"
-#include "platform/paths.h"
 #include "platform/platform.h"
 
 namespace {
@@ -135,7 +133,7 @@ HttpFetch::~HttpFetch() {
     dropReply();
 }
 
-void HttpFetch::start(const QUrl& url, BodySink sink) {
+void HttpFetch::start(const QUrl& url, const QList<QNetworkCookie>& cookies, BodySink sink) {
     abort();
     m_running = true;
     m_sink = std::move(sink);
@@ -144,13 +142,8 @@ void HttpFetch::start(const QUrl& url, BodySink sink) {
     m_timedOut = false;
     delete m_jar;
     m_jar = new QNetworkCookieJar(this);
-    // A cookie file in the data folder wins; without one, the login the user's Firefox keeps.
-    const QString cookieFile =
-        AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\cookies.txt"));
-    if (QFileInfo::exists(cookieFile)) {
-        LoadCookieFile(cookieFile, *m_jar);
-    } else if (!m_platform.browserHome.isEmpty()) {
-        LoadFirefoxCookies(m_platform.browserHome, *m_jar);
+    for (const QNetworkCookie& cookie : cookies) {
+        m_jar->insertCookie(cookie);
     }
     m_totalTimer->start(m_platform.network.totalTimeoutMs);
     request(url, 0);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QNetworkCookie>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -50,9 +52,9 @@ struct FetchResult {
 };
 
 // One page load over Qt Network, shared by the download and the embedded browser: the cookies of
-// "cookies.txt" in the data folder (read at every start, so a fresh export counts), the routes,
-// proxies and time-outs of `platform.network`, redirects followed only to the same scheme and
-// host, and at most FetchResult::kMaxBodyBytes of decoded body. Runs in the caller's event loop.
+// the login the caller chose, the routes, proxies and time-outs of `platform.network`, redirects
+// followed only to the same scheme and host, and at most FetchResult::kMaxBodyBytes of decoded
+// body. Runs in the caller's event loop.
 class HttpFetch : public QObject {
     Q_OBJECT
   public:
@@ -63,9 +65,10 @@ class HttpFetch : public QObject {
     explicit HttpFetch(const Platform& platform, QObject* parent = nullptr);
     ~HttpFetch() override;
 
-    // Starts loading `url`; `finished` follows, never from inside this call. A load under way is
-    // aborted first, without a `finished` of its own.
-    void start(const QUrl& url, BodySink sink);
+    // Starts loading `url` with `cookies` (and what the answers set on the way); `finished`
+    // follows, never from inside this call. A load under way is aborted first, without a
+    // `finished` of its own.
+    void start(const QUrl& url, const QList<QNetworkCookie>& cookies, BodySink sink);
     // Stops the load under way without a `finished`.
     void abort();
     bool running() const { return m_running; }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/autostart_entry.h"
+#include "platform/browser_logins.h"
 #include "platform/browser_registry.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
@@ -42,9 +43,10 @@ struct Platform {
 
     // How hosts are reached (routes, time-outs), read by the download and the browser.
     NetworkAccess network;
-    // The home folder whose Firefox profile lends its login when the data folder has no
-    // "cookies.txt"; empty: none. Only the program sets it, so no test ever reads a real profile.
-    QString browserHome;
+    // Where the user's browsers keep the logins lent to the pages when the data folder has no
+    // "cookies.txt"; an empty home: none. Only the program sets it, so no test ever reads a real
+    // profile.
+    BrowserHome browserHome;
     std::unique_ptr<UrlDownload> download;
     std::unique_ptr<Sound> sound;
     std::unique_ptr<WindowDrag> windowDrag;

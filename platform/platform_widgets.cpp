@@ -17,7 +17,8 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->autostart = createLinuxAutostartEntry();
     platform->commandLine = createLinuxCommandLineStarter();
     platform->network.systemLookup = true;
-    platform->browserHome = qEnvironmentVariable("HOME");
+    platform->browserHome.home = qEnvironmentVariable("HOME");
+    platform->browserHome.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     platform->network.environmentProxies = true;
     platform->download = createQtDownload(*platform);
     platform->sound = createQtSound();

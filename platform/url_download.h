@@ -6,13 +6,14 @@
 #include <QString>
 #include <memory>
 
+#include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
 
 struct Platform;
 
 // The system's URL download service: fetches an address into a file with the login the user's
-// browser holds (the cookies of "cookies.txt" in the data folder). The caller waits, but the
-// window keeps handling its events (paints, timers, clicks, the tray) meanwhile.
+// browser holds. The caller waits, but the window keeps handling its events (paints, timers,
+// clicks, the tray) meanwhile.
 class UrlDownload {
   public:
     virtual ~UrlDownload() = default;
@@ -20,6 +21,10 @@ class UrlDownload {
     // new file there: the body is written under a temporary name and renamed only on success, so
     // a time-out, a refused connection, an HTTP status of 300 or more, a page over the size limit
     // or a file that cannot be written never leaves half a page.
+    virtual FetchResult URLDownloadToFile(const QString& url, const QString& fileName,
+                                          const BrowserLogin& login) = 0;
+    // The same with the first login FindBrowserLogins finds for `url` (cookies.txt in the data
+    // folder, else the freshest browser's), or none.
     virtual FetchResult URLDownloadToFile(const QString& url, const QString& fileName) = 0;
 };
 

@@ -14,6 +14,13 @@ class QtDownload final : public UrlDownload {
     explicit QtDownload(const Platform& platform) : m_platform(platform) {}
 
     FetchResult URLDownloadToFile(const QString& url, const QString& fileName) override {
+        const QList<BrowserLogin> logins = FindBrowserLogins(
+            m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), nullptr);
+        return URLDownloadToFile(url, fileName, logins.isEmpty() ? BrowserLogin() : logins.first());
+    }
+
+    FetchResult URLDownloadToFile(const QString& url, const QString& fileName,
+                                  const BrowserLogin& login) override {
         std::unique_ptr<OutputFile> file = m_platform.files->create(fileName);
         if (!file) {
             FetchResult refused;
@@ -32,7 +39,8 @@ class QtDownload final : public UrlDownload {
             result = ended;
             loop.quit();
         });
-        fetch.start(QUrl(url), [&file](const QByteArray& chunk) { return file->write(chunk); });
+        fetch.start(QUrl(url), login.cookies,
+                    [&file](const QByteArray& chunk) { return file->write(chunk); });
         // The window's own events run here; a loop told to end by the application's quit ends
         // the download too rather than spinning on.
         loop.exec();

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
 
 struct Platform;
@@ -18,11 +19,11 @@ struct Platform;
 // The embedded browser: navigates to an address, reports the document complete, and hands out the
 // markup of the document's body the way the Windows browser control writes it (tag names in
 // capitals, simple attribute values unquoted, others between doubled double quotes). It loads
-// through HttpFetch, with the login the user's browser holds, and goes on to where a document
-// sends it as it loads (NavigationOnLoad): an address on the same server is loaded in turn, up to
-// kMaxFollowedNavigations times; one on another server, or one a script works out, is where the
-// browser stops, with an empty body, and that address is the final one of the load's result. It
-// runs no scripts beyond reading those statements. A host name that cannot be resolved
+// through HttpFetch, with the login it is given or the one the user's browser holds, and goes on to
+// where a document sends it as it loads (NavigationOnLoad): an address on the same server is loaded
+// in turn, up to kMaxFollowedNavigations times; one on another server, or one a script works out,
+// is where the browser stops, with an empty body, and that address is the final one of the load's
+// result. It runs no scripts beyond reading those statements. A host name that cannot be resolved
 // shows the browser's server-not-found page; any other failure shows its cannot-display page; both
 // complete like any page, and the load's own result says what happened.
 class WebBrowser : public QObject {
@@ -34,6 +35,9 @@ class WebBrowser : public QObject {
 
     // Starts loading `url` and returns at once; DocumentComplete follows when it has loaded. An
     // earlier navigation that is still loading goes on and completes too.
+    // Where the document sends the browser on the same server, it goes with the same login.
+    void Navigate(const QString& url, const BrowserLogin& login);
+    // The same with the first login FindBrowserLogins finds for `url`, or none.
     void Navigate(const QString& url);
     // Stops every navigation under way; none of them completes.
     void Stop();
@@ -52,8 +56,9 @@ class WebBrowser : public QObject {
     void DocumentComplete(const QString& url);
 
   private:
-    void start(const QUrl& url, int followed);
-    void loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result, int followed);
+    void start(const QUrl& url, const QList<QNetworkCookie>& cookies, int followed);
+    void loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result,
+                const QList<QNetworkCookie>& cookies, int followed);
 
     const Platform& m_platform;
     std::vector<HttpFetch*> m_loads;

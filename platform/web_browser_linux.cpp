@@ -37,17 +37,24 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::Navigate(const QString& url) {
-    start(QUrl(url), 0);
+    const QList<BrowserLogin> logins = FindBrowserLogins(
+        m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), nullptr);
+    Navigate(url, logins.isEmpty() ? BrowserLogin() : logins.first());
 }
 
-void WebBrowser::start(const QUrl& url, int followed) {
+void WebBrowser::Navigate(const QString& url, const BrowserLogin& login) {
+    start(QUrl(url), login.cookies, 0);
+}
+
+void WebBrowser::start(const QUrl& url, const QList<QNetworkCookie>& cookies, int followed) {
     auto* fetch = new HttpFetch(m_platform, this);
     auto body = std::make_shared<QByteArray>();
     m_loads.push_back(fetch);
-    connect(fetch, &HttpFetch::finished, this, [this, fetch, body, followed](const FetchResult& r) {
-        loaded(fetch, *body, r, followed);
-    });
-    fetch->start(url, [body](const QByteArray& chunk) {
+    connect(fetch, &HttpFetch::finished, this,
+            [this, fetch, body, cookies, followed](const FetchResult& r) {
+                loaded(fetch, *body, r, cookies, followed);
+            });
+    fetch->start(url, cookies, [body](const QByteArray& chunk) {
         body->append(chunk);
         return true;
     });
@@ -62,7 +69,7 @@ void WebBrowser::Stop() {
 }
 
 void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result,
-                        int followed) {
+                        const QList<QNetworkCookie>& cookies, int followed) {
     m_loads.erase(std::remove(m_loads.begin(), m_loads.end(), fetch), m_loads.end());
     fetch->deleteLater();
     m_result = result;
@@ -77,7 +84,7 @@ void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchRe
     const std::optional<QUrl> next = NavigationOnLoad(html, result.finalUrl);
     if (next && followed < kMaxFollowedNavigations) {
         if (sameServer(*next, result.finalUrl)) {
-            start(*next, followed + 1);
+            start(*next, cookies, followed + 1);
             return;
         }
         // Somewhere this browser does not go: another server, or an address a script computes.

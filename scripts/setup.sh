@@ -10,11 +10,13 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
     libgumbo-dev libglib2.0-dev
+    # the decryption of Chromium's cookies and the Secret Service that keeps its password
+    libssl-dev libsecret-1-dev
     # the history charts; Debian's Qt Charts package does not pull in the OpenGL files it needs
     qt6-charts-dev libqt6opengl6-dev
-    # run: the interface font, the desktop's opener, Qt's Japanese texts, the reader of Firefox's
-    # cookies
-    fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite
+    # run: the interface font, the desktop's opener, Qt's Japanese texts, the reader of the
+    # browsers' cookies, the Secret Service client
+    fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite libsecret-1-0
     # window tests and the screenshot of the demo on a machine without a display
     xvfb xauth xdotool trayer x11-utils imagemagick
     # the Debian package and its checks

@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Kestrelview developers
+
+#include "platform/chromium_cookies.h"
+
+#include <openssl/evp.h>
+#include <openssl/sha.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QSqlQuery>
+#include <memory>
+
+#include "platform/cookie_database.h"
+
+namespace {
+
+constexpr int kAesBlock = 16;
+constexpr int kKeyBytes = 16;
+// Microseconds from 1601-01-01 to 1970-01-01, Chromium's time base.
+constexpr qint64 k1601To1970Microseconds = 11'644'473'600'000'000LL;
+// The database version from which the plain text starts with the digest of the host.
+constexpr int kDigestVersion = 24;
+// A Local State larger than this is not Chromium's.
+constexpr qint64 kMaxLocalStateBytes = 16 * 1024 * 1024;
+
+QByteArray deriveKey(const QByteArray& password) {
+    static const QByteArray salt("saltysalt");
+    QByteArray key(kKeyBytes, '\0');
+    if (PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
+                               reinterpret_cast<const unsigned char*>(salt.constData()),
+                               int(salt.size()), 1, kKeyBytes,
+                               reinterpret_cast<unsigned char*>(key.data())) != 1) {
+        return {};
+    }
+    return key;
+}
+
+bool aes128CbcDecrypt(const QByteArray& key, const QByteArray& cipher, QByteArray* plain) {
+    if (key.size() != kKeyBytes || cipher.isEmpty() || cipher.size() % kAesBlock != 0) {
+        return false;
+    }
+    const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(
+        EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
+    if (!context) {
+        return false;
+    }
+    const QByteArray iv(kAesBlock, ' ');
+    const auto* keyBytes = reinterpret_cast<const unsigned char*>(key.constData());
+    const auto* ivBytes = reinterpret_cast<const unsigned char*>(iv.constData());
+    if (EVP_DecryptInit_ex(context.get(), EVP_aes_128_cbc(), nullptr, keyBytes, ivBytes) != 1) {
+        return false;
+    }
+    QByteArray out(cipher.size() + kAesBlock, '\0');
+    int written = 0;
+    int last = 0;
+    auto* outBytes = reinterpret_cast<unsigned char*>(out.data());
+    if (EVP_DecryptUpdate(context.get(), outBytes, &written,
+                          reinterpret_cast<const unsigned char*>(cipher.constData()),
+                          int(cipher.size())) != 1 ||
+        EVP_DecryptFinal_ex(context.get(), outBytes + written, &last) != 1) {
+        return false;
+    }
+    out.truncate(written + last);
+    *plain = out;
+    return true;
+}
+
+QDateTime fromChromiumTime(qint64 microseconds) {
+    if (microseconds <= 0) {
+        return {};
+    }
+    return QDateTime::fromMSecsSinceEpoch((microseconds - k1601To1970Microseconds) / 1000, Qt::UTC);
+}
+
+QSet<QString> columnsOf(const QSqlDatabase& database, const QString& table) {
+    QSet<QString> columns;
+    QSqlQuery query(database);
+    if (query.exec(QStringLiteral("PRAGMA table_info(") + table + u')')) {
+        while (query.next()) {
+            columns.insert(query.value(1).toString());
+        }
+    }
+    return columns;
+}
+
+}  // namespace
+
+const QList<ChromiumBrowser>& ChromiumBrowsers() {
+    static const QList<ChromiumBrowser> browsers = {
+        {QStringLiteral("Chromium"), QStringLiteral("chromium"), QStringLiteral("chromium"),
+         QStringLiteral("Chromium Safe Storage")},
+        {QStringLiteral("Google Chrome"), QStringLiteral("google-chrome"), QStringLiteral("chrome"),
+         QStringLiteral("Chrome Safe Storage")},
+        {QStringLiteral("Brave"), QStringLiteral("BraveSoftware/Brave-Browser"),
+         QStringLiteral("brave"), QStringLiteral("Brave Safe Storage")},
+        {QStringLiteral("Microsoft Edge"), QStringLiteral("microsoft-edge"),
+         QStringLiteral("microsoft-edge"), QStringLiteral("Microsoft Edge Safe Storage")},
+        {QStringLiteral("Vivaldi"), QStringLiteral("vivaldi"), QStringLiteral("vivaldi"),
+         QStringLiteral("Vivaldi Safe Storage")},
+    };
+    return browsers;
+}
+
+QString ChromiumCookieFile(const QString& profile) {
+    for (const QString& name : {QStringLiteral("Network/Cookies"), QStringLiteral("Cookies")}) {
+        const QString file = QDir(profile).filePath(name);
+        if (QFileInfo(file).isFile()) {
+            return file;
+        }
+    }
+    return {};
+}
+
+QString ChromiumLastUsedProfile(const QString& userData) {
+    QFile localState(QDir(userData).filePath(QStringLiteral("Local State")));
+    if (localState.open(QIODevice::ReadOnly) && localState.size() <= kMaxLocalStateBytes) {
+        const QJsonObject root = QJsonDocument::fromJson(localState.readAll()).object();
+        const QString lastUsed = root.value(QStringLiteral("profile"))
+                                     .toObject()
+                                     .value(QStringLiteral("last_used"))
+                                     .toString();
+        // A profile is a folder directly inside the user-data folder, never a path elsewhere.
+        if (!lastUsed.isEmpty() && !lastUsed.contains(u'/') && lastUsed != u"." &&
+            lastUsed != u"..") {
+            const QString profile = QDir(userData).filePath(lastUsed);
+            if (!ChromiumCookieFile(profile).isEmpty()) {
+                return profile;
+            }
+        }
+    }
+    const QString fallback = QDir(userData).filePath(QStringLiteral("Default"));
+    return ChromiumCookieFile(fallback).isEmpty() ? QString() : fallback;
+}
+
+bool DecryptChromiumValue(const QByteArray& encrypted, const QByteArray& v11Password,
+                          const QByteArray& hostKey, int databaseVersion, QByteArray* plain) {
+    QByteArray key;
+    if (encrypted.startsWith("v10")) {
+        static const QByteArray fixedKey = deriveKey("peanuts");
+        key = fixedKey;
+    } else if (encrypted.startsWith("v11") && !v11Password.isEmpty()) {
+        key = deriveKey(v11Password);
+    } else {
+        return false;
+    }
+    QByteArray text;
+    if (!aes128CbcDecrypt(key, encrypted.mid(3), &text)) {
+        return false;
+    }
+    if (databaseVersion >= kDigestVersion) {
+        QByteArray digest(SHA256_DIGEST_LENGTH, '\0');
+        SHA256(reinterpret_cast<const unsigned char*>(hostKey.constData()), size_t(hostKey.size()),
+               reinterpret_cast<unsigned char*>(digest.data()));
+        if (!text.startsWith(digest)) {
+            return false;
+        }
+        text.remove(0, SHA256_DIGEST_LENGTH);
+    }
+    *plain = text;
+    return true;
+}
+
+ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteArray& v11Password) {
+    ChromiumCookieRead read;
+    if (!QFileInfo(databaseCopy).isFile()) {
+        return read;
+    }
+    const CookieDatabaseConnection connection(databaseCopy);
+    if (!connection.open()) {
+        return read;
+    }
+    const QSqlDatabase database = connection.database();
+    int version = 0;
+    {
+        QSqlQuery meta(database);
+        if (meta.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'version'")) &&
+            meta.next()) {
+            version = meta.value(0).toInt();
+        }
+    }
+    const QSet<QString> columns = columnsOf(database, QStringLiteral("cookies"));
+    for (const char* needed : {"host_key", "name", "path", "expires_utc"}) {
+        if (!columns.contains(QLatin1String(needed))) {
+            return read;
+        }
+    }
+    // Older versions name some columns differently or lack them; a missing one reads as its
+    // default.
+    const auto column = [&columns](std::initializer_list<const char*> names, const char* absent) {
+        for (const char* name : names) {
+            if (columns.contains(QLatin1String(name))) {
+                return QString::fromLatin1(name);
+            }
+        }
+        return QString::fromLatin1(absent);
+    };
+    const QString select =
+        QStringLiteral("SELECT host_key, name, path, expires_utc, ") + column({"value"}, "''") +
+        u',' + column({"encrypted_value"}, "X''") + u',' + column({"is_secure", "secure"}, "0") +
+        u',' + column({"is_httponly", "httponly"}, "0") + u',' + column({"has_expires"}, "1") +
+        u',' + column({"creation_utc"}, "0") + u',' + column({"last_update_utc"}, "0") + u',' +
+        column({"top_frame_site_key"}, "''") + QStringLiteral(" FROM cookies");
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    if (!query.exec(select)) {
+        return read;
+    }
+    read.readable = true;
+    while (query.next()) {
+        // A cookie partitioned by the site it was embedded in.
+        if (!query.value(11).toString().isEmpty()) {
+            continue;
+        }
+        const QString host = query.value(0).toString();
+        const QByteArray encrypted = query.value(5).toByteArray();
+        QByteArray value;
+        if (encrypted.isEmpty()) {
+            value = query.value(4).toString().toUtf8();
+        } else if (encrypted.startsWith("v11") && v11Password.isEmpty()) {
+            read.keyringHosts.append(host);
+            continue;
+        } else if (!DecryptChromiumValue(encrypted, v11Password, host.toUtf8(), version, &value)) {
+            read.undecryptableHosts.append(host);
+            continue;
+        }
+        const qint64 expires = query.value(3).toLongLong();
+        if (expires < 0) {
+            read.undecryptableHosts.append(host);
+            continue;
+        }
+        StoredCookie stored;
+        QNetworkCookie& cookie = stored.cookie;
+        cookie.setName(query.value(1).toString().toUtf8());
+        cookie.setValue(value);
+        cookie.setDomain(host);
+        cookie.setPath(query.value(2).toString());
+        cookie.setSecure(query.value(6).toInt() != 0);
+        cookie.setHttpOnly(query.value(7).toInt() != 0);
+        if (query.value(8).toInt() != 0 && expires != 0) {
+            cookie.setExpirationDate(fromChromiumTime(expires));
+        }
+        const QDateTime created = fromChromiumTime(query.value(9).toLongLong());
+        const QDateTime updated = fromChromiumTime(query.value(10).toLongLong());
+        stored.set =
+            updated.isValid() && (!created.isValid() || updated > created) ? updated : created;
+        read.cookies.append(stored);
+    }
+    return read;
+}
