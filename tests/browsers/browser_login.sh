@@ -60,10 +60,16 @@ if [ -z "${KV_BROWSER_NAMESPACE:-}" ]; then
     else
         trap 'rm -rf "$work"' EXIT
     fi
+    # The sanitizer build's options reach the program and the checker; nothing else of the
+    # caller's environment does.
+    kept=()
+    for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+        [ -z "${!name:-}" ] || kept+=("$name=${!name}")
+    done
     set +e
     unshare --net --pid --fork --mount-proc --kill-child \
         env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin LANG=C.UTF-8 \
-        CI="${CI:-}" KV_BROWSER_NAMESPACE=1 KV_WORK="$work" \
+        CI="${CI:-}" KV_BROWSER_NAMESPACE=1 KV_WORK="$work" "${kept[@]}" \
         bash "$0" "$@"
     status=$?
     set -e
