@@ -7,7 +7,7 @@
 #
 #   browser_login.sh <case> <login-check> <login-server> <Kestrelview>
 #
-# Cases: firefox, firefox-xdg-config, firefox-snap, firefox-flatpak, chromium-basic, chromium-keyring,
+# Cases: firefox, firefox-xdg-config, firefox-running, firefox-snap, firefox-flatpak, chromium-basic, chromium-keyring,
 # chromium-keyring-locked.
 #
 # Everything runs in a network namespace that holds nothing but loopback (and in a PID namespace
@@ -151,9 +151,9 @@ EOF
 
 # Firefox in its own default place: the first start makes the profile where Firefox puts new
 # profiles, the second (with our preferences in place) visits the login page.
-firefox_login() {
+firefox_profile() {
     local firefox_home=${XDG_CONFIG_HOME:-$HOME/.config}/mozilla/firefox
-    local blank=$work/blank.png shot=$work/shot.png
+    local blank=$work/blank.png
     step "Firefox makes its profile"
     run_browser firefox-first firefox-esr --headless --screenshot "$blank" "$service_url/"
     [ -f "$firefox_home/profiles.ini" ] ||
@@ -168,12 +168,16 @@ firefox_login() {
         fail "no install default in $firefox_home/profiles.ini: $(cat "$firefox_home/profiles.ini")"
     fi
     firefox_prefs >"$firefox_home/$profile_name/user.js"
+    profile_dir=$firefox_home/$profile_name
+}
+
+firefox_login() {
+    firefox_profile
+    local shot=$work/shot.png
     step "Firefox visits the login page"
     run_browser firefox firefox-esr --headless --screenshot "$shot" "$login_url"
     [ -s "$shot" ] || fail "Firefox saved no screenshot of the login page"
-    [ -s "$firefox_home/$profile_name/cookies.sqlite" ] ||
-        fail "Firefox kept no cookies.sqlite in $firefox_home/$profile_name"
-    profile_dir=$firefox_home/$profile_name
+    [ -s "$profile_dir/cookies.sqlite" ] || fail "Firefox kept no cookies.sqlite in $profile_dir"
 }
 
 # shellcheck disable=SC2054 # the commas separate the features of one flag
@@ -203,14 +207,17 @@ chromium_login() {
 # must carry, which tells which password store encrypted it.
 check_login() {
     local browser=$1 prefix=${2:-}
+    lookup "$@" || fail "the lookup did not find the $browser login as the browser left it"
+}
+lookup() {
+    local browser=$1 prefix=${2:-}
     local stored=()
     [ -z "$prefix" ] || stored=(--stored-prefix "$prefix")
     step "the lookup finds the $browser login in $profile_dir"
     timeout --kill-after=5 30 "$checker" --home "$HOME" --config-home "${XDG_CONFIG_HOME:-}" \
         --data "$work/data" --page "$page_url" \
         --browser "$browser" --profile "$profile_dir" "${stored[@]}" \
-        --cookie BF_SESSION=kestrelview-demo-login --max-age "$login_max_age" ||
-        fail "the lookup did not find the $browser login as the browser left it"
+        --cookie BF_SESSION=kestrelview-demo-login --max-age "$login_max_age"
 }
 
 # The whole program, with HOME at the browser's home, collects both footprint pages with that
@@ -258,6 +265,32 @@ firefox | firefox-xdg-config)
     firefox_login
     check_login Firefox
     check_program
+    ;;
+firefox-running)
+    # The user's Firefox is open: it holds its databases and keeps the newest rows in the -wal
+    # file until it checkpoints or ends.
+    firefox_profile
+    step "Firefox visits the login page and stays open"
+    timeout --kill-after=5 "$browser_limit" firefox-esr --headless "$login_url" \
+        >"$work/firefox.out" 2>&1 &
+    firefox=$!
+    # Firefox stores a new cookie a moment after the page set it.
+    found=false
+    for _ in $(seq 40); do
+        sleep 0.5
+        kill -0 "$firefox" 2>/dev/null || fail "Firefox ended: $(tail -n 20 "$work/firefox.out")"
+        if lookup Firefox >"$work/lookup.out" 2>&1; then
+            found=true
+            break
+        fi
+    done
+    cat "$work/lookup.out"
+    $found || fail "the lookup did not find the login of the open Firefox within 20s"
+    echo "cookies.sqlite-wal of the open Firefox: $(stat -c %s "$profile_dir/cookies.sqlite-wal") bytes"
+    check_program
+    kill -0 "$firefox" 2>/dev/null || fail "Firefox ended before the program collected"
+    kill -TERM "$firefox"
+    wait "$firefox" || true
     ;;
 firefox-snap | firefox-flatpak)
     firefox_login
@@ -348,7 +381,7 @@ EOF
             sed -n 's/^(<\(true\|false\)>,)$/\1/p'
     }
     # The functions above, for the scripts that run in the session.
-    declare -f run_browser fail step chromium_login check_login check_program wait_for_keyring \
+    declare -f run_browser fail step chromium_login check_login lookup check_program wait_for_keyring \
         keyring_locked \
         >"$work/lib.sh"
     {
