@@ -51,7 +51,10 @@ if [ -z "${KV_BROWSER_NAMESPACE:-}" ]; then
     for tool in "${needs[@]}"; do
         command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
     done
-    unshare --net --pid --fork --mount-proc true 2>/dev/null ||
+    namespaces=(--net --pid --fork --mount-proc)
+    # Without root, a user namespace lends the rights to make the others.
+    [ "$(id -u)" -eq 0 ] || namespaces+=(--map-root-user)
+    unshare "${namespaces[@]}" true 2>/dev/null ||
         skip "no network namespace can be made here (unshare -n needs root or user namespaces)"
 
     work=$(mktemp -d "${TMPDIR:-/tmp}/kv-browser-$case_name.XXXXXX")
@@ -67,7 +70,7 @@ if [ -z "${KV_BROWSER_NAMESPACE:-}" ]; then
         [ -z "${!name:-}" ] || kept+=("$name=${!name}")
     done
     set +e
-    unshare --net --pid --fork --mount-proc --kill-child \
+    unshare "${namespaces[@]}" --kill-child \
         env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin LANG=C.UTF-8 \
         CI="${CI:-}" KV_BROWSER_NAMESPACE=1 KV_WORK="$work" "${kept[@]}" \
         bash "$0" "$@"
@@ -188,7 +191,8 @@ chromium_flags=(
     --disable-features=MediaRouter,OptimizationHints,Translate,AutofillServerCommunication
     --no-pings --disable-gpu
 )
-# Chromium's own sandbox refuses to run as root; the namespace stands in for it there.
+# Chromium's own sandbox refuses to run as root (also the root of a user namespace); the
+# namespaces stand in for it there.
 [ "$(id -u)" -ne 0 ] || chromium_flags+=(--no-sandbox)
 
 # Chromium in the place it keeps a user's profiles, with the password store given. Headless, it
