@@ -7,8 +7,8 @@
 #
 #   browser_login.sh <case> <login-check> <login-server> <Kestrelview>
 #
-# Cases: firefox, firefox-xdg-config, firefox-running, firefox-snap, firefox-flatpak, chromium-basic, chromium-keyring,
-# chromium-keyring-locked.
+# Cases: firefox, firefox-xdg-config, firefox-running, firefox-snap, firefox-flatpak,
+# chromium-basic, chromium-keyring, chromium-keyring-locked.
 #
 # Everything runs in a network namespace that holds nothing but loopback (and in a PID namespace
 # of its own, so that nothing a browser or a keyring leaves behind outlives the test), with a
@@ -49,7 +49,8 @@ if [ -z "${KV_BROWSER_NAMESPACE:-}" ]; then
     *) fail "unknown case $case_name" ;;
     esac
     for tool in "${needs[@]}"; do
-        command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
+        command -v "$tool" >/dev/null ||
+            skip "$tool is not installed (scripts/setup.sh installs it)"
     done
     namespaces=(--net --pid --fork --mount-proc)
     # Without root, a user namespace lends the rights to make the others.
@@ -160,13 +161,14 @@ firefox_profile() {
     step "Firefox makes its profile"
     run_browser firefox-first firefox-esr --headless --screenshot "$blank" "$service_url/"
     [ -f "$firefox_home/profiles.ini" ] ||
-        fail "Firefox wrote no profiles.ini in $firefox_home; it wrote: $(cd "$HOME" && find . -name profiles.ini)"
+        fail "Firefox wrote no profiles.ini in $firefox_home but:" \
+            "$(cd "$HOME" && find . -name profiles.ini)"
     [ ! -e "$HOME/.mozilla/firefox/profiles.ini" ] ||
         fail "Firefox wrote a profiles.ini in ~/.mozilla/firefox too"
     # The profile Firefox starts with is the one the install section of profiles.ini names (the one
     # marked Default=1 is another, empty profile).
-    profile_name=$(awk -F= '/^\[Install/ {inst = 1; next} /^\[/ {inst = 0} inst && $1 == "Default" {print $2; exit}' \
-        "$firefox_home/profiles.ini")
+    profile_name=$(awk -F= '/^\[Install/ {inst = 1; next} /^\[/ {inst = 0}
+                            inst && $1 == "Default" {print $2; exit}' "$firefox_home/profiles.ini")
     if [ -z "$profile_name" ] || [ ! -d "$firefox_home/$profile_name" ]; then
         fail "no install default in $firefox_home/profiles.ini: $(cat "$firefox_home/profiles.ini")"
     fi
@@ -252,7 +254,8 @@ check_program() {
     iconv -f CP932 -t UTF-8 "$log" | tr -d '\r'
     # Without a login the program stops at its login message before it logs the page.
     grep -qa 'page /show_log.pl ' "$log" ||
-        fail "Kestrelview logged no page within $((waited / 10))s: it stopped at a message, most likely that it has no login"
+        fail "Kestrelview logged no page within $((waited / 10))s:" \
+            "it stopped at a message, most likely that it has no login"
     for page in '/show_log.pl ' '/show_log.pl?page=2 '; do
         grep -qa "page $page.* HTTP 200 entries [1-9][0-9]* counted [1-9][0-9]* collected" "$log" ||
             fail "Kestrelview did not collect $page with the browser's login"
@@ -290,7 +293,8 @@ firefox-running)
     done
     cat "$work/lookup.out"
     $found || fail "the lookup did not find the login of the open Firefox within 20s"
-    echo "cookies.sqlite-wal of the open Firefox: $(stat -c %s "$profile_dir/cookies.sqlite-wal") bytes"
+    echo "cookies.sqlite-wal of the open Firefox:" \
+        "$(stat -c %s "$profile_dir/cookies.sqlite-wal") bytes"
     check_program
     kill -0 "$firefox" 2>/dev/null || fail "Firefox ended before the program collected"
     kill -TERM "$firefox"
@@ -385,8 +389,8 @@ EOF
             sed -n 's/^(<\(true\|false\)>,)$/\1/p'
     }
     # The functions above, for the scripts that run in the session.
-    declare -f run_browser fail step chromium_login check_login lookup check_program wait_for_keyring \
-        keyring_locked \
+    declare -f run_browser fail step chromium_login check_login lookup check_program \
+        wait_for_keyring keyring_locked \
         >"$work/lib.sh"
     {
         declare -p work HOME login_url service_url page_url browser_limit login_max_age \
