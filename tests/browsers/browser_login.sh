@@ -7,8 +7,8 @@
 #
 #   browser_login.sh <case> <login-check> <login-server> <Kestrelview>
 #
-# Cases: firefox, firefox-xdg-config, firefox-running, firefox-snap, firefox-flatpak,
-# chromium-basic, chromium-keyring, chromium-keyring-locked.
+# Cases: firefox, firefox-xdg-config, firefox-running, firefox-moved (the snap's and the
+# Flatpak's places), chromium-basic, chromium-keyring, chromium-keyring-locked.
 #
 # Everything runs in a network namespace that holds nothing but loopback (and in a PID namespace
 # of its own, so that nothing a browser or a keyring leaves behind outlives the test), with a
@@ -300,20 +300,22 @@ firefox-running)
     kill -TERM "$firefox"
     wait "$firefox" || true
     ;;
-firefox-snap | firefox-flatpak)
+firefox-moved)
+    # The same profile folder where the snap and then the Flatpak of Firefox keep theirs.
     firefox_login
-    if [ "$case_name" = firefox-snap ]; then
-        moved=$HOME/snap/firefox/common/.mozilla/firefox
-    else
-        moved=$HOME/.var/app/org.mozilla.firefox/.mozilla/firefox
-    fi
-    step "the profile folder moves to $moved"
-    mkdir -p "$(dirname "$moved")"
-    mv "$HOME/.config/mozilla/firefox" "$moved"
-    rm -rf "$HOME/.config/mozilla"
-    profile_dir=$moved/$profile_name
-    check_login Firefox
-    check_program
+    from=$HOME/.config/mozilla/firefox
+    for moved in "$HOME/snap/firefox/common/.mozilla/firefox" \
+        "$HOME/.var/app/org.mozilla.firefox/.mozilla/firefox"; do
+        step "the profile folder moves to $moved"
+        mkdir -p "$(dirname "$moved")"
+        mv "$from" "$moved"
+        rm -rf "$HOME/.config/mozilla" "$work/data"
+        mkdir -p "$work/data"
+        profile_dir=$moved/$profile_name
+        check_login Firefox
+        check_program
+        from=$moved
+    done
     ;;
 chromium-basic)
     chromium_login basic
