@@ -89,12 +89,24 @@ void Collector::collectPage(const QString& url) {
     m_host.setCollectAvailable(false);
     m_host.setBusy(true);
     m_httpStatus = 0;
+    m_login = BrowserLogin();
     int entries = 0;
     try {
         const QString bufPath =
             AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\buf.tmp"));
         m_host.SetPanelText(1, QStringLiteral("取得中です..."));
-        const Retrieved page = retrieve(url, bufPath);
+        // A login the service refuses gives way to the next browser's before the user is told.
+        const QList<BrowserLogin> logins = FindBrowserLogins(
+            m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), &m_platform.log);
+        Retrieved page;
+        for (qsizetype i = 0; i == 0 || i < logins.size(); ++i) {
+            m_login = i < logins.size() ? logins[i] : BrowserLogin();
+            page = retrieve(url, bufPath);
+            if (page.kind != Retrieved::Kind::NotLoggedIn || i + 1 >= logins.size()) {
+                break;
+            }
+            logPage(url, QStringLiteral("refused"));
+        }
         if (page.kind == Retrieved::Kind::NotLoggedIn) {
             m_host.SetPanelText(1, kLoginNeeded);
             // Once until a page comes in again: a run every few minutes must not pile them up.
@@ -154,7 +166,7 @@ void Collector::collectPage(const QString& url) {
 Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufPath) {
     FetchResult fetched;
     if (m_host.retrievalMethod() == 0) {
-        fetched = DownloadToFile(m_platform, url, bufPath);
+        fetched = DownloadToFile(m_platform, url, bufPath, m_login);
         m_httpStatus = fetched.httpStatus;
         if (!fetched.complete()) {
             return failed(fetched, url, bufPath);
@@ -163,7 +175,7 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
     } else {
         WebBrowser& browser = m_host.browser();
         PageLoaded = false;
-        browser.Navigate(url);
+        browser.Navigate(url, m_login);
         for (int waits = 0; !PageLoaded; ++waits) {
             if (waits == kBrowserWaits) {
                 // A load still under way would complete during a later page's wait and pass for it.
@@ -253,10 +265,12 @@ void Collector::pageNotCollected(const QString& url, const QString& outcome) {
 }
 
 void Collector::logPage(const QString& url, const QString& rest) {
-    m_platform.log.write(QStringLiteral("page ") + pageName(url) + QStringLiteral(" method ") +
-                         QString::number(m_host.retrievalMethod() + 1) + QStringLiteral(" HTTP ") +
-                         (m_httpStatus > 0 ? QString::number(m_httpStatus) : QStringLiteral("-")) +
-                         u' ' + rest);
+    m_platform.log.write(
+        QStringLiteral("page ") + pageName(url) + QStringLiteral(" method ") +
+        QString::number(m_host.retrievalMethod() + 1) + QStringLiteral(" HTTP ") +
+        (m_httpStatus > 0 ? QString::number(m_httpStatus) : QStringLiteral("-")) +
+        (m_login.browser.isEmpty() ? QString() : QStringLiteral(" login ") + m_login.browser) +
+        u' ' + rest);
 }
 
 void Collector::finishPage() {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "collect/footprint_pages.h"
+#include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
 #include "visitors/visit_history.h"
 
@@ -67,6 +68,8 @@ class Collector {
     QMetaObject::Connection m_documentComplete;
     // The HTTP status of the page in progress; 0 before any answer.
     int m_httpStatus = 0;
+    // The login the page in progress is sent with; no browser: none.
+    BrowserLogin m_login;
     // The expired-login message has been shown and no page has been collected since.
     bool m_loginReported = false;
     // Every visit counted, kept in the history file beside the data file.

@@ -14,8 +14,9 @@
 #include "platform/text_codec.h"
 #include "platform/url_download.h"
 
-FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path) {
-    FetchResult result = platform.download->URLDownloadToFile(url, path);
+FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path,
+                           const BrowserLogin& login) {
+    FetchResult result = platform.download->URLDownloadToFile(url, path, login);
     platform.clock->DoEvents();
     return result;
 }

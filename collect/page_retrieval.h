@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
 
 class Clock;
@@ -16,9 +17,10 @@ struct Platform;
 inline const QString kDnsErrorPattern =
     QStringLiteral("サーバーが見つからないか、DNS エラーです。<BR>Internet Explor");
 
-// Fetches `url` into `path` with the system's download service and lets pending events run. The
-// window keeps handling its events while the page arrives.
-FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path);
+// Fetches `url` into `path` with the system's download service, sending `login`'s cookies, and
+// lets pending events run. The window keeps handling its events while the page arrives.
+FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path,
+                           const BrowserLogin& login);
 
 // The failure of a load as status panel 1 shows it, "取得に失敗しました (HTTP 503)".
 QString FetchFailureText(const FetchResult& result);
