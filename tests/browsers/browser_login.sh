@@ -226,9 +226,11 @@ lookup() {
         --cookie BF_SESSION=kestrelview-demo-login --max-age "$login_max_age"
 }
 
-# The whole program, with HOME at the browser's home, collects both footprint pages with that
-# login: the demo service lists the visitors only to a request that carries the cookie.
+# The whole program, with HOME at the browser's home, collects both footprint pages with the
+# login of the browser named: the demo service lists the visitors only to a request that carries
+# the cookie.
 check_program() {
+    local browser=$1
     step "Kestrelview collects with the login"
     local data=$work/data
     printf '[Setting]\r\nServiceUrl=%s\r\nBootGet=1\r\nGetOpt=-1\r\n' "$service_url" \
@@ -256,9 +258,14 @@ check_program() {
     grep -qa 'page /show_log.pl ' "$log" ||
         fail "Kestrelview logged no page within $((waited / 10))s:" \
             "it stopped at a message, most likely that it has no login"
+    local line
     for page in '/show_log.pl ' '/show_log.pl?page=2 '; do
-        grep -qa "page $page.* HTTP 200 entries [1-9][0-9]* counted [1-9][0-9]* collected" "$log" ||
+        line=$(grep -a "page $page" "$log" | tail -n 1)
+        [[ $line =~ \ HTTP\ 200\ (.*\ )?entries\ [1-9][0-9]*\ counted\ [1-9][0-9]*\ collected ]] ||
             fail "Kestrelview did not collect $page with the browser's login"
+        # Where the line names the login it sent, that is the browser's.
+        [[ ! $line =~ \ login\  ]] || [[ $line =~ \ login\ $browser\  ]] ||
+            fail "Kestrelview collected $page with another login than $browser's"
     done
     [ -s "$data/zodadud_data.dat" ] || fail "Kestrelview saved no visitors"
 }
@@ -271,7 +278,7 @@ firefox | firefox-xdg-config)
     fi
     firefox_login
     check_login Firefox
-    check_program
+    check_program Firefox
     ;;
 firefox-running)
     # The user's Firefox is open: it holds its databases and keeps the newest rows in the -wal
@@ -295,7 +302,7 @@ firefox-running)
     $found || fail "the lookup did not find the login of the open Firefox within 20s"
     echo "cookies.sqlite-wal of the open Firefox:" \
         "$(stat -c %s "$profile_dir/cookies.sqlite-wal") bytes"
-    check_program
+    check_program Firefox
     kill -0 "$firefox" 2>/dev/null || fail "Firefox ended before the program collected"
     kill -TERM "$firefox"
     wait "$firefox" || true
@@ -313,14 +320,14 @@ firefox-moved)
         mkdir -p "$work/data"
         profile_dir=$moved/$profile_name
         check_login Firefox
-        check_program
+        check_program Firefox
         from=$moved
     done
     ;;
 chromium-basic)
     chromium_login basic
     check_login Chromium v10
-    check_program
+    check_program Chromium
     ;;
 chromium-keyring | chromium-keyring-locked)
     # A session bus of our own with gnome-keyring's secret service in it, unlocked with a password
@@ -334,7 +341,7 @@ wait_for_keyring
 [ "$(keyring_locked)" = false ] || fail "gnome-keyring did not unlock the login keyring"
 chromium_login gnome-libsecret
 check_login Chromium v11
-[ "$KV_CASE" = chromium-keyring-locked ] || check_program
+[ "$KV_CASE" = chromium-keyring-locked ] || check_program Chromium
 EOF
     cat >"$work/locked.sh" <<'EOF'
 set -euo pipefail
