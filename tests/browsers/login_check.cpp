@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
                      .arg(wantedValue.size()));
         }
         // The expiry the browser stored is now + Max-Age; a misread unit (seconds, milliseconds,
-        // microseconds, the Windows epoch) lands years away from it.
+        // microseconds, Chromium's 1601 epoch) lands years away from it.
         const qint64 age = parser.value(maxAge).toLongLong();
         const QDateTime earliest = before.addSecs(age - 3600);
         const QDateTime latest = QDateTime::currentDateTimeUtc().addSecs(age + 3600);
