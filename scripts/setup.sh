@@ -17,6 +17,8 @@ packages=(
     fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite
     # window tests and the screenshot of the demo on a machine without a display
     xvfb xauth xdotool trayer x11-utils imagemagick
+    # the notice tests' private session bus; the window under a headless Wayland compositor
+    dbus weston qt6-wayland
     # the Debian package and its checks
     dpkg-dev lintian desktop-file-utils appstream
 )
