@@ -38,6 +38,8 @@ class TrayTest : public QObject {
     void clickBringsAMinimisedWindowBackRestored();
     void quitFromTheMenuEndsEvenWhenCloseMinimises();
     void quitFromTheMenuDuringARunWaitsForItsEnd();
+    void minimisingHidesOnlyIntoATrayThatIsThere_data();
+    void minimisingHidesOnlyIntoATrayThatIsThere();
     void noticeGoesToTheDesktopServiceElseTheBalloon_data();
     void noticeGoesToTheDesktopServiceElseTheBalloon();
 };
@@ -188,6 +190,36 @@ void TrayTest::quitFromTheMenuDuringARunWaitsForItsEnd() {
     f.window->collection().setBusy(false);
     QCOMPARE(ended.count(), 1);
     QVERIFY(!f.platform.trayIcon->shown);
+}
+
+void TrayTest::minimisingHidesOnlyIntoATrayThatIsThere_data() {
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<bool>("byCloseButton");  // ×で最小化 ticked and the close button pressed
+    QTest::addColumn<bool>("stillVisible");
+    QTest::newRow("tray, minimised") << true << false << false;
+    QTest::newRow("tray, closed") << true << true << false;
+    // A desktop without a tray (a Wayland session, say): the window stays where it can be found.
+    QTest::newRow("no tray, minimised") << false << false << true;
+    QTest::newRow("no tray, closed") << false << true << true;
+}
+
+void TrayTest::minimisingHidesOnlyIntoATrayThatIsThere() {
+    QFETCH(bool, trayAvailable);
+    QFETCH(bool, byCloseButton);
+    QFETCH(bool, stillVisible);
+    MainWindowFixture f;
+    f.platform.trayIcon->isAvailable = trayAvailable;
+    f.window->start();
+    if (byCloseButton) {
+        QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+        f.window->close();
+    } else {
+        f.window->setWindowState(Qt::WindowMinimized);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(f.window->isMinimized());
+    QCOMPARE(f.window->isVisible(), stillVisible);
+    QVERIFY(!f.window->ended());
 }
 
 void TrayTest::noticeGoesToTheDesktopServiceElseTheBalloon_data() {
