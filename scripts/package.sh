@@ -141,7 +141,7 @@ socket=kestrelview-check-$$
 env -i PATH="$PATH" XDG_RUNTIME_DIR="$home/runtime" \
     weston --backend=headless-backend.so --socket="$socket" --idle-time=0 >"$home/weston.log" 2>&1 &
 compositor=$!
-trap 'kill -TERM "$compositor" 2>/dev/null; chmod -R u+w "$readonly_root"; rm -rf "$unpacked" "$readonly_root" "$home"' EXIT
+trap 'kill -TERM "$compositor" 2>/dev/null || true; chmod -R u+w "$readonly_root"; rm -rf "$unpacked" "$readonly_root" "$home"' EXIT
 for _ in $(seq 100); do
     [ -S "$home/runtime/$socket" ] && break
     sleep 0.1
