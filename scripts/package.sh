@@ -81,6 +81,12 @@ if [ "$answer" != "kestrelview $version" ]; then
     echo "package.sh: kestrelview --version said: $answer" >&2
     exit 1
 fi
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$unpacked/usr/bin/kestrelview" --help)
+usage=${usage%%$'\n'*}
+if [ "$usage" != "Usage: kestrelview [options]" ]; then
+    echo "package.sh: kestrelview --help begins: $usage" >&2
+    exit 1
+fi
 
 # Started as a user starts it, from a root it must not write to and a home of its own, with the
 # package's usr/bin first on PATH: its window shows with the class its menu entry names, its data
