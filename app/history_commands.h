@@ -34,7 +34,8 @@ class HistoryCommands : public QObject {
     // "新しい足あとを通知(&N)", ticked when the setting Notify is 1.
     QAction* notifyAction() const { return m_notifyAction; }
 
-    // Shows a desktop notice, "Kestrelview" with the text: set to the tray icon's showMessage.
+    // Shows a desktop notice, "Kestrelview" with the text: set by the tray host, which sends it to
+    // the desktop's notification service.
     void setNoticeShower(std::function<void(const QString& text)> show) {
         m_showNotice = std::move(show);
     }

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/translations.h"
+#include "platform/desktop_notices.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -21,6 +22,14 @@ namespace {
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// The help names the command the user types, whatever the executable file is called.
+QString helpText(const QCommandLineParser& parser) {
+    const QString text = parser.helpText();
+    const qsizetype firstLineEnd = text.indexOf(u'\n');
+    return QStringLiteral("Usage: kestrelview [options]") +
+           (firstLineEnd < 0 ? QStringLiteral("\n") : text.sliced(firstLineEnd));
 }
 
 }  // namespace
@@ -59,11 +68,11 @@ int main(int argc, char** argv) {
     parser.addOption(reverse);
 
     if (!parser.parse(arguments)) {
-        print(stderr, parser.errorText() + u'\n' + parser.helpText());
+        print(stderr, parser.errorText() + u'\n' + helpText(parser));
         return 2;
     }
     if (parser.isSet(help)) {
-        print(stdout, parser.helpText());
+        print(stdout, helpText(parser));
         return 0;
     }
     if (parser.isSet(version)) {
@@ -74,6 +83,10 @@ int main(int argc, char** argv) {
     // From here on an ending signal (a logout, the package manager, Ctrl+C) is taken as a request
     // to end: held until the handlers exist, then answered by the window, or by not starting.
     ExitSignals::holdUntilInstalled();
+    // The window's identity, as the desktop matches it with the menu entry: the X11 class
+    // (WM_CLASS) comes from the application name, the Wayland app_id from the desktop file name.
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrelview"));
+    QGuiApplication::setDesktopFileName(QString::fromUtf16(kApplicationId));
     QApplication application(argc, argv);
     ExitSignals exitSignals;
     ProgramLifecycle lifecycle;
@@ -93,7 +106,7 @@ int main(int argc, char** argv) {
     InstallQtJapanese(application);
 
     const ProgramFolders folders =
-        ChooseProgramFolders(ApplicationDirectory(), parser.value(dataDir),
+        ChooseProgramFolders(RunningProgramFolder(), parser.value(dataDir),
                              qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
     if (!folders.portable) {
         // The cookies are a login: whatever the program writes in the user's folder is the

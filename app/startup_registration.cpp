@@ -10,15 +10,18 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 
-QString StartupValueData(const QString& applicationDirectory) {
-    QString folder = applicationDirectory;
+QString StartupValueData(const QString& programFolder) {
+    if (programFolder.isEmpty()) {
+        return {};
+    }
+    QString folder = programFolder;
     while (folder.size() > 1 && folder.endsWith(u'/')) {
         folder.chop(1);
     }
     if (folder == u"/") {
         folder.clear();
     }
-    if (!IsInstalledProgramFolder(applicationDirectory)) {
+    if (!IsInstalledProgramFolder(programFolder)) {
         return u'"' + folder + QStringLiteral("/Kestrelview") + u'"';
     }
     const QString command = QStringLiteral("kestrelview");
@@ -45,7 +48,7 @@ void StartupRegistration::toggle() {
     bool changed = false;
     if (autostart != nullptr) {
         if (m_button.caption() == QString::fromUtf16(kRegisterCaption)) {
-            changed = autostart->write(StartupValueData(m_platform.applicationDirectory));
+            changed = autostart->write(StartupValueData(m_platform.programDirectory));
         } else {
             changed = autostart->remove();
         }

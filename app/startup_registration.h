@@ -14,11 +14,12 @@ class QWidget;
 inline constexpr char16_t kRegisterCaption[] = u"スタートアップに登録";
 inline constexpr char16_t kUnregisterCaption[] = u"スタートアップから削除";
 
-// The data of the run-at-start value. A portable copy: the program in the application folder by
-// its fixed name, in double quotes. An installed copy: its command, "kestrelview", when PATH
-// finds this very copy by that name, or else its path in double quotes, so that the entry never
-// names a build folder and survives the package's upgrades.
-QString StartupValueData(const QString& applicationDirectory);
+// The command of the run-at-start value, decided by the program folder (where the running
+// executable lies), never by the data folder. A portable copy: the program in its folder by its
+// fixed name, in double quotes. An installed copy: its command, "kestrelview", when PATH finds
+// this very copy by that name, or else its path in double quotes, so that the entry never names a
+// build folder and survives the package's upgrades. Empty when the program folder is not known.
+QString StartupValueData(const QString& programFolder);
 
 // The button as the registration logic sees it; the main window implements it.
 class StartupButton {

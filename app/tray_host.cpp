@@ -38,9 +38,21 @@ TrayHost::TrayHost(Platform& platform, MainWindow& window)
     connect(exitAction, &QAction::triggered, this, &TrayHost::exitProgram);
 
     connect(m_platform.trayIcon.get(), &TrayIcon::activated, this, &TrayHost::onActivated);
+    // The desktop's notification service shows the notice, tray or not; the icon's own balloon
+    // only where no service takes it.
     m_window.history().setNoticeShower([this](const QString& text) {
-        m_platform.trayIcon->showMessage(QStringLiteral("Kestrelview"), text);
+        if (m_platform.notices) {
+            m_platform.notices->show(QStringLiteral("Kestrelview"), text);
+        } else {
+            m_platform.trayIcon->showMessage(QStringLiteral("Kestrelview"), text);
+        }
     });
+    if (m_platform.notices) {
+        connect(m_platform.notices.get(), &DesktopNotices::undelivered, this,
+                [this](const QString& summary, const QString& body) {
+                    m_platform.trayIcon->showMessage(summary, body);
+                });
+    }
 }
 
 TrayHost::~TrayHost() = default;

@@ -29,8 +29,9 @@ class AutostartEntry {
 std::unique_ptr<AutostartEntry> createLinuxAutostartEntry();
 
 // The autostart entry for a program, as the Linux autostart entry writes it: UTF-8 with LF line
-// ends. A program path is written as one quoted word; a bare command name made only of letters,
-// digits, ".", "_" and "-" (an installed command found on PATH) is written as it is.
+// ends, with the program's name, comment and icon as its menu entry has them. A program path is
+// written as one quoted word; a bare command name made only of letters, digits, ".", "_" and "-"
+// (an installed command found on PATH) is written as it is.
 QByteArray AutostartEntryBytes(const QString& programPath);
 
 // The desktop file id of an installed copy's menu entry.
@@ -38,7 +39,7 @@ inline constexpr char16_t kDesktopFileId[] = u"io.github.kestrelview.Kestrelview
 
 // An installed copy runs from the "bin" folder of its prefix, with its menu entry in
 // "../share/applications" beside it; any other folder holds a portable copy.
-bool IsInstalledProgramFolder(const QString& applicationDirectory);
+bool IsInstalledProgramFolder(const QString& programFolder);
 
 // The autostart folder for the current environment.
 QString AutostartFolder();

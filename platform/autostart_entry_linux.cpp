@@ -86,13 +86,16 @@ QByteArray AutostartEntryBytes(const QString& programPath) {
     const QString exec = plainCommand.match(programPath).hasMatch()
                              ? programPath
                              : QuoteExecPathForFile(programPath);
-    const QString text =
-        QStringLiteral("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=") + exec + u'\n';
+    const QString text = QStringLiteral(
+                             "[Desktop Entry]\nType=Application\nName=Kestrelview\n"
+                             "Comment=Keep a permanent tally of who visits your mixi profile\n"
+                             "Icon=io.github.kestrelview.Kestrelview\nExec=") +
+                         exec + u'\n';
     return text.toUtf8();
 }
 
-bool IsInstalledProgramFolder(const QString& applicationDirectory) {
-    const QDir folder(applicationDirectory);
+bool IsInstalledProgramFolder(const QString& programFolder) {
+    const QDir folder(programFolder);
     return folder.isAbsolute() && folder.dirName() == u"bin" &&
            QFileInfo(folder.filePath(QStringLiteral("../share/applications/") +
                                      QString::fromUtf16(kDesktopFileId)))

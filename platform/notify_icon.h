@@ -25,8 +25,8 @@ class TrayIcon : public QObject {
     virtual void hide() = 0;
     // Whether the desktop has a notification area to put an icon in.
     virtual bool available() const = 0;
-    // A passing message from the icon, through the desktop's notification service where there is
-    // one; nothing happens while the icon is not shown.
+    // A passing message in the icon's own balloon, for a desktop whose notification service
+    // does not answer (DesktopNotices comes first); nothing happens while the icon is not shown.
     virtual void showMessage(const QString& title, const QString& text) = 0;
 
   Q_SIGNALS:

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString ApplicationDirectory() {
+QString RunningProgramFolder() {
     return QCoreApplication::applicationDirPath();
 }
 

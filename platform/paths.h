@@ -5,8 +5,9 @@
 
 #include <QString>
 
-// The folder of the running executable, found from its own resolved path.
-QString ApplicationDirectory();
+// The program folder: where the running executable lies, found from its own resolved path. It is
+// the data folder only for a portable copy; an installed copy's is the "bin" of its prefix.
+QString RunningProgramFolder();
 
 // Where a copy of the program keeps its files, and where it reads what it ships with.
 struct ProgramFolders {

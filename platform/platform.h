@@ -11,6 +11,7 @@
 #include "platform/browser_registry.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
+#include "platform/desktop_notices.h"
 #include "platform/dialogs.h"
 #include "platform/event_log.h"
 #include "platform/file_store.h"
@@ -32,11 +33,16 @@ struct Platform {
     QString applicationDirectory;
     // The files installed with the program, read only (alarm.wav); empty: the data folder.
     QString resourceDirectory;
+    // The program folder, where the running executable lies: what the desktop starts at login.
+    // Never the data folder, which an installed copy keeps elsewhere; empty: not known.
+    QString programDirectory;
 
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FileStore> files;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<TrayIcon> trayIcon;
+    // The desktop's notification service; null: notices go to the tray icon's balloon.
+    std::unique_ptr<DesktopNotices> notices;
     std::unique_ptr<BrowserRegistry> browserRegistry;
     std::unique_ptr<AutostartEntry> autostart;
     std::unique_ptr<CommandLineStarter> commandLine;

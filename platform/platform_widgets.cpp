@@ -9,10 +9,12 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     auto platform = std::make_unique<Platform>();
     platform->applicationDirectory = applicationDirectory;
     platform->resourceDirectory = resourceDirectory;
+    platform->programDirectory = RunningProgramFolder();
     platform->clock = createSystemClock();
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
     platform->trayIcon = createQtTrayIcon();
+    platform->notices = createDBusDesktopNotices();
     platform->browserRegistry = createLinuxBrowserRegistry();
     platform->autostart = createLinuxAutostartEntry();
     platform->commandLine = createLinuxCommandLineStarter();

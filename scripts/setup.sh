@@ -22,6 +22,8 @@ packages=(
     # the tests where real browsers log in inside a loopback-only network namespace, and the
     # keyring that holds Chromium's cookie key
     firefox-esr chromium gnome-keyring dbus dbus-bin libglib2.0-bin iproute2 util-linux
+    # the window under a headless Wayland compositor
+    weston qt6-wayland
     # the Debian package and its checks
     dpkg-dev lintian desktop-file-utils appstream
 )

@@ -23,12 +23,16 @@ class FakeButton final : public StartupButton {
     QString text = QStringLiteral("Command6");
 };
 
+// The program folder and the data folder apart, as in an installed copy: the entry must name the
+// program's.
 struct Registration {
     explicit Registration(LaunchSandbox& sandbox, const QString& folderName = "my apps")
         : folder(sandbox.root() + u'/' + folderName),
           entry(sandbox.configHome() + "/autostart/kestrelview.desktop"),
-          platform(folder) {
+          platform(sandbox.dataHome() + "/kestrelview") {
         QDir().mkpath(folder);
+        QDir().mkpath(platform->applicationDirectory);
+        platform->programDirectory = folder;
         platform->autostart = createLinuxAutostartEntry();
     }
     QString folder;
@@ -40,6 +44,16 @@ struct Registration {
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The Exec line of the entry at `path`, as written.
+QString execLine(const QString& path) {
+    for (const QByteArray& line : readAll(path).split('\n')) {
+        if (line.startsWith("Exec=")) {
+            return QString::fromUtf8(line.sliced(5));
+        }
+    }
+    return QStringLiteral("<no Exec line>");
 }
 
 }  // namespace
@@ -71,9 +85,8 @@ class StartupRegistrationTest : public QObject {
         registration.refreshButton();
         registration.toggle();
         QCOMPARE(r.button.text, kUnregister);
-        QCOMPARE(readAll(r.entry), ("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=\"" +
-                                    sandbox.root() + "/my \\\\\"kv\\\\\" \\\\$apps/Kestrelview\"\n")
-                                       .toUtf8());
+        QCOMPARE(execLine(r.entry),
+                 "\"" + sandbox.root() + "/my \\\\\"kv\\\\\" \\\\$apps/Kestrelview\"");
         registration.toggle();
         QCOMPARE(r.button.text, kRegister);
         QVERIFY(!QFile::exists(r.entry));
@@ -101,6 +114,15 @@ class StartupRegistrationTest : public QObject {
         QCOMPARE(r.button.text, kUnregister);
         QCOMPARE(r.platform.dialogs->messages.size(), size_t(2));
         QCOMPARE(r.platform.dialogs->messages[1].prompt, kRefused);
+
+        // A program folder nobody could find: nothing is written, and the user is told.
+        QVERIFY(QDir(r.entry).removeRecursively());
+        r.platform->programDirectory.clear();
+        registration.refreshButton();
+        registration.toggle();
+        QVERIFY(!QFile::exists(r.entry));
+        QCOMPARE(r.button.text, kRegister);
+        QCOMPARE(r.platform.dialogs->messages.size(), size_t(3));
     }
 
     void withoutAnAutostartEntry() {
@@ -127,6 +149,11 @@ class StartupRegistrationTest : public QObject {
         QTest::newRow("installed, found on PATH") << "usr/bin" << entry << true << "kestrelview";
         QTest::newRow("installed off PATH")
             << "usr/bin" << entry << false << "\"@/usr/bin/kestrelview\"";
+        // PATH holds this copy, but finds another "kestrelview" first.
+        QTest::newRow("another copy first on PATH")
+            << "usr/bin" << entry << true << "\"@/usr/bin/kestrelview\"";
+        QTest::newRow("portable copy")
+            << "my apps" << QString() << true << "\"@/my apps/Kestrelview\"";
         QTest::newRow("bin without the menu entry")
             << "usr/bin" << QString() << true << "\"@/usr/bin/Kestrelview\"";
         QTest::newRow("menu entry beside a build folder")
@@ -146,13 +173,14 @@ class StartupRegistrationTest : public QObject {
         if (onPath) {
             qputenv("PATH", (sandbox.binFolder() + u':' + r.folder).toLocal8Bit());
         }
+        if (QByteArray(QTest::currentDataTag()) == "another copy first on PATH") {
+            sandbox.addStandIn("kestrelview");
+        }
         StartupRegistration registration(*r.platform, r.button);
         registration.refreshButton();
         registration.toggle();
         QCOMPARE(r.button.text, kUnregister);
-        QCOMPARE(QString::fromUtf8(readAll(r.entry)),
-                 "[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=" +
-                     QString(exec).replace(u'@', sandbox.root()) + u'\n');
+        QCOMPARE(execLine(r.entry), QString(exec).replace(u'@', sandbox.root()));
     }
 
     void valueDataNamesTheFixedProgramName_data() {
@@ -164,6 +192,8 @@ class StartupRegistrationTest : public QObject {
                                         << "\"/opt/kv/Kestrelview\"";
         QTest::newRow("root") << "/"
                               << "\"/Kestrelview\"";
+        QTest::newRow("not known") << ""
+                                   << "";
     }
     void valueDataNamesTheFixedProgramName() {
         QFETCH(QString, folder);

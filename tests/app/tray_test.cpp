@@ -7,8 +7,10 @@
 #include <QTest>
 
 #include "app/check_box.h"
+#include "app/history_commands.h"
 #include "platform/text_codec.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/notification_bus.h"
 
 Q_DECLARE_METATYPE(TrayIcon::Activation)
 
@@ -36,6 +38,10 @@ class TrayTest : public QObject {
     void clickBringsAMinimisedWindowBackRestored();
     void quitFromTheMenuEndsEvenWhenCloseMinimises();
     void quitFromTheMenuDuringARunWaitsForItsEnd();
+    void minimisingHidesOnlyIntoATrayThatIsThere_data();
+    void minimisingHidesOnlyIntoATrayThatIsThere();
+    void noticeGoesToTheDesktopServiceElseTheBalloon_data();
+    void noticeGoesToTheDesktopServiceElseTheBalloon();
 };
 
 void TrayTest::tipIsTheCaptionCutToItsField_data() {
@@ -184,6 +190,88 @@ void TrayTest::quitFromTheMenuDuringARunWaitsForItsEnd() {
     f.window->collection().setBusy(false);
     QCOMPARE(ended.count(), 1);
     QVERIFY(!f.platform.trayIcon->shown);
+}
+
+void TrayTest::minimisingHidesOnlyIntoATrayThatIsThere_data() {
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<bool>("byCloseButton");  // ×で最小化 ticked and the close button pressed
+    QTest::addColumn<bool>("stillVisible");
+    QTest::newRow("tray, minimised") << true << false << false;
+    QTest::newRow("tray, closed") << true << true << false;
+    // A desktop without a tray (a Wayland session, say): the window stays where it can be found.
+    QTest::newRow("no tray, minimised") << false << false << true;
+    QTest::newRow("no tray, closed") << false << true << true;
+}
+
+void TrayTest::minimisingHidesOnlyIntoATrayThatIsThere() {
+    QFETCH(bool, trayAvailable);
+    QFETCH(bool, byCloseButton);
+    QFETCH(bool, stillVisible);
+    MainWindowFixture f;
+    f.platform.trayIcon->isAvailable = trayAvailable;
+    f.window->start();
+    if (byCloseButton) {
+        QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+        f.window->close();
+    } else {
+        f.window->setWindowState(Qt::WindowMinimized);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(f.window->isMinimized());
+    QCOMPARE(f.window->isVisible(), stillVisible);
+    QVERIFY(!f.window->ended());
+}
+
+void TrayTest::noticeGoesToTheDesktopServiceElseTheBalloon_data() {
+    QTest::addColumn<bool>("serviceRuns");
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<QStringList>("serviceBodies");
+    QTest::addColumn<QStringList>("balloons");
+
+    const QStringList escaped{QStringLiteral("新しい足あと: Tom &amp; &lt;Jerry&gt; さん")};
+    QTest::newRow("service and tray") << true << true << escaped << QStringList();
+    QTest::newRow("service, no tray") << true << false << escaped << QStringList();
+    QTest::newRow("no service: the balloon")
+        << false << true << QStringList()
+        << QStringList{QStringLiteral("Kestrelview:新しい足あと: Tom & <Jerry> さん")};
+}
+
+void TrayTest::noticeGoesToTheDesktopServiceElseTheBalloon() {
+    QFETCH(bool, serviceRuns);
+    QFETCH(bool, trayAvailable);
+    QFETCH(QStringList, serviceBodies);
+    QFETCH(QStringList, balloons);
+
+    PrivateSessionBus bus;
+    if (!bus.failure().isEmpty()) {
+        KV_SKIP_OR_FAIL_WITHOUT(bus.failure());
+    }
+    const QString tag = QString::fromLatin1(QTest::currentDataTag());
+    std::unique_ptr<RecordingNotificationService> service;
+    if (serviceRuns) {
+        service = std::make_unique<RecordingNotificationService>(
+            bus.connect(QStringLiteral("service ") + tag),
+            QStringList{QStringLiteral("body"), QStringLiteral("body-markup")});
+        QVERIFY(service->registered());
+    }
+    MainWindowFixture f;
+    f.platform.trayIcon->isAvailable = trayAvailable;
+    f.platform->notices = createDBusDesktopNotices(bus.connect(QStringLiteral("client ") + tag));
+    f.window->start();
+    f.window->history().notifyAction()->setChecked(true);
+    f.window->history().runEnded(QStringLiteral("新しい足あと: Tom & <Jerry> さん"), true);
+
+    if (serviceRuns) {
+        QTRY_COMPARE(service->notices.size(), size_t(1));
+        QCOMPARE(QStringList{service->notices[0].body}, serviceBodies);
+        QCOMPARE(service->notices[0].appName, QStringLiteral("Kestrelview"));
+        QTest::qWait(50);
+    } else {
+        QTRY_VERIFY(!f.platform.trayIcon->messages.empty());
+    }
+    const QStringList shown(f.platform.trayIcon->messages.begin(),
+                            f.platform.trayIcon->messages.end());
+    QCOMPARE(shown, balloons);
 }
 
 QTEST_MAIN(TrayTest)

@@ -17,35 +17,54 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// The program an autostart entry runs, read the way GLib-based desktops read it: the Exec string
-// unescaped, its field codes expanded (only %% occurs), then split by the shell quoting rules.
-QStringList execAsGLibReadsIt(const QByteArray& bytes, QString* type, QString* name) {
+// An autostart entry read the way GLib-based desktops read it: the Exec string unescaped, its
+// field codes expanded (only %% occurs), then split by the shell quoting rules.
+struct ReadEntry {
     QStringList argv;
+    QString type;
+    QString name;
+    QString icon;
+    QString comment;
+};
+
+ReadEntry readAsGLibDoes(const QByteArray& bytes) {
+    ReadEntry read;
     GKeyFile* file = g_key_file_new();
     if (g_key_file_load_from_data(file, bytes.constData(), gsize(bytes.size()), G_KEY_FILE_NONE,
                                   nullptr)) {
-        gchar* exec = g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr);
-        gchar* typeValue = g_key_file_get_string(file, "Desktop Entry", "Type", nullptr);
-        gchar* nameValue = g_key_file_get_string(file, "Desktop Entry", "Name", nullptr);
-        *type = QString::fromUtf8(typeValue);
-        *name = QString::fromUtf8(nameValue);
-        if (exec != nullptr) {
-            const QByteArray expanded = QByteArray(exec).replace("%%", "%");
-            gint argc = 0;
-            gchar** words = nullptr;
-            if (g_shell_parse_argv(expanded.constData(), &argc, &words, nullptr)) {
-                for (gint i = 0; i < argc; ++i) {
-                    argv.append(QString::fromUtf8(words[i]));
-                }
-                g_strfreev(words);
+        const auto value = [file](const char* key) {
+            gchar* text = g_key_file_get_string(file, "Desktop Entry", key, nullptr);
+            const QString result = QString::fromUtf8(text);
+            g_free(text);
+            return result;
+        };
+        read.type = value("Type");
+        read.name = value("Name");
+        read.icon = value("Icon");
+        read.comment = value("Comment");
+        const QByteArray expanded = value("Exec").toUtf8().replace("%%", "%");
+        gint argc = 0;
+        gchar** words = nullptr;
+        if (!expanded.isEmpty() &&
+            g_shell_parse_argv(expanded.constData(), &argc, &words, nullptr)) {
+            for (gint i = 0; i < argc; ++i) {
+                read.argv.append(QString::fromUtf8(words[i]));
             }
+            g_strfreev(words);
         }
-        g_free(exec);
-        g_free(typeValue);
-        g_free(nameValue);
     }
     g_key_file_free(file);
-    return argv;
+    return read;
+}
+
+// The Exec line as written.
+QByteArray execLine(const QByteArray& bytes) {
+    for (const QByteArray& line : bytes.split('\n')) {
+        if (line.startsWith("Exec=")) {
+            return line.sliced(5);
+        }
+    }
+    return "<no Exec line>";
 }
 
 }  // namespace
@@ -90,14 +109,14 @@ class AutostartEntryTest : public QObject {
 
         const QString entry = sandbox.configHome() + "/autostart/kestrelview.desktop";
         const QByteArray bytes = readAll(entry);
-        QCOMPARE(bytes, ("[Desktop Entry]\nType=Application\nName=Kestrelview\nExec=\"" + root +
-                         "/apps/" + written + "/Kestrelview\"\n")
-                            .toUtf8());
-        QString type;
-        QString name;
-        QCOMPARE(execAsGLibReadsIt(bytes, &type, &name), QStringList{program});
-        QCOMPARE(type, QStringLiteral("Application"));
-        QCOMPARE(name, QStringLiteral("Kestrelview"));
+        QCOMPARE(execLine(bytes), ("\"" + root + "/apps/" + written + "/Kestrelview\"").toUtf8());
+        const ReadEntry read = readAsGLibDoes(bytes);
+        QCOMPARE(read.argv, QStringList{program});
+        QCOMPARE(read.type, QStringLiteral("Application"));
+        QCOMPARE(read.name, QStringLiteral("Kestrelview"));
+        // The session's list of programs started at login shows it as the menu shows it.
+        QCOMPARE(read.icon, QStringLiteral("io.github.kestrelview.Kestrelview"));
+        QVERIFY(!read.comment.isEmpty());
         QVERIFY(autostart->command());
     }
 
@@ -115,8 +134,9 @@ class AutostartEntryTest : public QObject {
         QCOMPARE(autostart->command(), std::optional<QString>("\"/opt/kv/Kestrelview\""));
         // Written again, the entry is replaced, never appended to.
         QVERIFY(autostart->write("/opt/other/Kestrelview"));
-        QCOMPARE(readAll(entry), QByteArray("[Desktop Entry]\nType=Application\nName=Kestrelview\n"
-                                            "Exec=\"/opt/other/Kestrelview\"\n"));
+        const QByteArray bytes = readAll(entry);
+        QCOMPARE(bytes.count("[Desktop Entry]"), 1);
+        QCOMPARE(readAsGLibDoes(bytes).argv, QStringList{"/opt/other/Kestrelview"});
 
         QVERIFY(autostart->remove());
         QVERIFY(!QFile::exists(entry));

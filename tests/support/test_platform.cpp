@@ -8,6 +8,8 @@
 TestPlatform::TestPlatform(const QString& applicationDirectory)
     : platform(std::make_unique<Platform>()) {
     platform->applicationDirectory = applicationDirectory;
+    // A portable copy: the program lies in the folder that holds its files.
+    platform->programDirectory = applicationDirectory;
     auto fakeClock = std::make_unique<FakeClock>();
     clock = fakeClock.get();
     platform->clock = std::move(fakeClock);
