@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include "collect/collector.h"
-#include "platform/text_codec.h"
 #include "tests/collect/collection_host_fake.h"
 #include "tests/platform/browser_cookie_files.h"
 #include "tests/support/network_test_platform.h"
@@ -79,8 +78,8 @@ void BrowserLoginRetryTest::refusedLoginGivesWayToTheNextBrowser() {
     QCOMPARE(requests[1].cookie, name.toLatin1() + '=' + chromium.value);
     QStringList events;
     for (const QString& line :
-         DecodeCp932(readBytes(data.filePath(QStringLiteral("kestrelview.log"))))
-             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+         QString::fromUtf8(readBytes(data.filePath(QStringLiteral("kestrelview.log"))))
+             .split(u'\n', Qt::SkipEmptyParts)) {
         events << line.section(u'\t', 1);
     }
     const QString m = QString::number(method + 1);
