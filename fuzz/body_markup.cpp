@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
             break;
     }
     const std::string page = data.ConsumeRemainingBytesAsString();
-    const QString text =
-        DecodePage(QByteArray(page.data(), qsizetype(page.size())), contentType);
+    const QString text = DecodePage(QByteArray(page.data(), qsizetype(page.size())), contentType);
     const QString markup = BrowserBodyMarkup(text);
     // The writer's own output is a page too: the browser may be handed its markup again.
     BrowserBodyMarkup(markup);

@@ -108,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     for (const QNetworkCookie& cookie : jar.allCookies()) {
         KV_FUZZ_CHECK(cookie.isSessionCookie() || cookie.expirationDate() > now,
                       QStringLiteral("expired cookie ") + QString::fromUtf8(cookie.name()) +
-                          QStringLiteral(" until ") + cookie.expirationDate().toString(Qt::ISODate));
+                          QStringLiteral(" until ") +
+                          cookie.expirationDate().toString(Qt::ISODate));
     }
     return 0;
 }

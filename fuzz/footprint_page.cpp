@@ -60,8 +60,9 @@ void checkTable(const VisitorTable& table, qint64 countedSoFar) {
         ids.insert(row.Id);
         visits += row.AccessCount;
     }
-    KV_FUZZ_CHECK(visits == countedSoFar,
-                  QStringLiteral("table holds %1 visits, %2 counted").arg(visits).arg(countedSoFar));
+    KV_FUZZ_CHECK(
+        visits == countedSoFar,
+        QStringLiteral("table holds %1 visits, %2 counted").arg(visits).arg(countedSoFar));
 }
 
 }  // namespace
@@ -73,11 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const bool alternate = data.ConsumeIntegralInRange<int>(0, 7) == 0;
     FakeClock clock;
     clock.processRealEvents = false;
-    clock.wall = QDateTime(QDate(2026, data.ConsumeIntegralInRange(1, 12),
-                                 data.ConsumeIntegralInRange(1, 28)),
-                           QTime(data.ConsumeIntegralInRange(0, 23),
-                                 data.ConsumeIntegralInRange(0, 59)),
-                           Qt::LocalTime);
+    clock.wall = QDateTime(
+        QDate(2026, data.ConsumeIntegralInRange(1, 12), data.ConsumeIntegralInRange(1, 28)),
+        QTime(data.ConsumeIntegralInRange(0, 23), data.ConsumeIntegralInRange(0, 59)),
+        Qt::LocalTime);
     const std::string rest = data.ConsumeRemainingBytesAsString();
     const QString page = QString::fromUtf8(rest.data(), qsizetype(rest.size()));
 

@@ -24,15 +24,14 @@ void init() {
 }
 
 const QString& scratchFolder() {
-    static QTemporaryDir* dir = [] {
-        auto* made = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/kv-fuzz-XXXXXX"));
-        if (!made->isValid()) {
-            std::fprintf(stderr, "no scratch folder: %s\n", qPrintable(made->errorString()));
-            std::abort();
-        }
-        return made;
-    }();
-    static const QString path = dir->path();
+    // Removed when the process exits; a crash leaves it in $TMPDIR, which scripts/fuzz.sh points
+    // into the build tree.
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kv-fuzz-XXXXXX"));
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no scratch folder: %s\n", qPrintable(dir.errorString()));
+        std::abort();
+    }
+    static const QString path = dir.path();
     return path;
 }
 

@@ -3,10 +3,10 @@
 
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <fuzzer/FuzzedDataProvider.h>
 
 // What every fuzz target shares: the Qt application object the libraries expect, a scratch folder
 // that lives as long as the process, and the way a broken property stops the run. A property that
@@ -16,7 +16,7 @@ namespace fuzz {
 // Creates the application object once; safe to call from every input.
 void init();
 
-// A folder of its own for this process, emptied of nothing: targets overwrite their files.
+// A folder of its own for this process; targets overwrite their files in it.
 const QString& scratchFolder();
 QString scratchPath(const QString& name);
 
@@ -31,9 +31,9 @@ QString takeText(FuzzedDataProvider& data, size_t maxBytes = 64);
 
 }  // namespace fuzz
 
-#define KV_FUZZ_CHECK(condition, detail)          \
-    do {                                          \
-        if (!(condition)) {                       \
-            ::fuzz::fail(#condition, (detail));   \
-        }                                         \
+#define KV_FUZZ_CHECK(condition, detail)        \
+    do {                                        \
+        if (!(condition)) {                     \
+            ::fuzz::fail(#condition, (detail)); \
+        }                                       \
     } while (false)

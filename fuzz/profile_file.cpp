@@ -134,9 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         QString oneLine = value;
         oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
         const QString read = GetPrivateProfileString(section, key, missing, path);
-        KV_FUZZ_CHECK(read == trimmed(oneLine),
-                      QStringLiteral("[%1] %2 wrote \"%3\", read \"%4\"")
-                          .arg(section, key, value, read));
+        KV_FUZZ_CHECK(
+            read == trimmed(oneLine),
+            QStringLiteral("[%1] %2 wrote \"%3\", read \"%4\"").arg(section, key, value, read));
     }
     for (const Probe& probe : probes) {
         if (sameName(probe.section, section) && sameName(probe.key, key)) {

@@ -50,17 +50,20 @@ void checkIndex(const HistoryIndex& index, const char* which) {
     qsizetype visits = 0;
     for (const qint32 id : index.visitorIds()) {
         const VisitorHistory* history = index.visitor(id);
-        KV_FUZZ_CHECK(history != nullptr, QStringLiteral("%1: listed id %2 has no history")
-                                              .arg(QLatin1String(which)).arg(id));
+        KV_FUZZ_CHECK(
+            history != nullptr,
+            QStringLiteral("%1: listed id %2 has no history").arg(QLatin1String(which)).arg(id));
         for (size_t i = 1; i < history->visits.size(); ++i) {
             KV_FUZZ_CHECK(history->visits[i - 1] < history->visits[i],
                           QStringLiteral("%1: visits of %2 not once and in order")
-                              .arg(QLatin1String(which)).arg(id));
+                              .arg(QLatin1String(which))
+                              .arg(id));
         }
         KV_FUZZ_CHECK(!history->name.contains(u'\t') && !history->name.contains(u'\r') &&
                           !history->name.contains(u'\n'),
                       QStringLiteral("%1: name of %2 holds a line or field end")
-                          .arg(QLatin1String(which)).arg(id));
+                          .arg(QLatin1String(which))
+                          .arg(id));
         visits += qsizetype(history->visits.size());
     }
     KV_FUZZ_CHECK(visits == index.visitCount(), QStringLiteral("%1: %2 visits, %3 counted")

@@ -24,8 +24,7 @@ class QuietPanels final : public StatusPanels {
 
 // One load or save at a time over the table it owns.
 struct Session {
-    explicit Session(TestPlatform& platform)
-        : files(*platform, table, ranking, panels) {}
+    explicit Session(TestPlatform& platform) : files(*platform, table, ranking, panels) {}
     void load(const QString& path, bool csv) {
         csv ? files.CSV_FileLoad(path) : files.TAB_FileLoad(path);
         ranking.RefreshRanking(table);
@@ -76,8 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const bool inexact = first.files.lastLoadInexact();
     const int rows = first.ranking.rowCount();
     first.save(path, csv);
-    KV_FUZZ_CHECK(platform.dialogs->messages.size() == (inexact ? 1u : 0u),
-                  QStringLiteral("%1 messages after one save").arg(platform.dialogs->messages.size()));
+    KV_FUZZ_CHECK(
+        platform.dialogs->messages.size() == (inexact ? 1u : 0u),
+        QStringLiteral("%1 messages after one save").arg(platform.dialogs->messages.size()));
     if (inexact) {
         KV_FUZZ_CHECK(fuzz::readFile(path + QStringLiteral(".unread")) ==
                           QByteArrayView(file.data(), qsizetype(file.size())),

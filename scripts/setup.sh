@@ -19,6 +19,8 @@ packages=(
     xvfb xauth xdotool trayer x11-utils imagemagick
     # the Debian package and its checks
     dpkg-dev lintian desktop-file-utils appstream
+    # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()
