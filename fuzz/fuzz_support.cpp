@@ -57,7 +57,16 @@ QByteArray readFile(const QString& path) {
 }
 
 void fail(const char* property, const QString& detail) {
-    std::fprintf(stderr, "property broken: %s\n%s\n", property, qPrintable(detail));
+    // Control characters shown as \u escapes, so that a NUL or a CR cannot hide the rest.
+    QString shown;
+    for (const QChar c : detail) {
+        if (c.unicode() < 0x20 || c == QChar::ReplacementCharacter) {
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    std::fprintf(stderr, "property broken: %s\n%s\n", property, shown.toUtf8().constData());
     std::fflush(stderr);
     std::abort();
 }

@@ -46,9 +46,10 @@ QString describe(const VisitorRecord& row) {
 }
 
 // Text that CP932 cannot hold is written as "?"; text decoded from the file always can, except
-// the replacement character of bytes that were not CP932.
+// the replacement character of bytes that were not CP932. A TAB, which a comma-separated line
+// may hold, is written as a blank, since the data file that rows go to cannot hold one.
 QString asWritten(QString text) {
-    return text.replace(QChar::ReplacementCharacter, u'?');
+    return text.replace(QChar::ReplacementCharacter, u'?').replace(u'\t', u' ');
 }
 
 }  // namespace

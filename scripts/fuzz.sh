@@ -72,13 +72,17 @@ for t in "${targets[@]}"; do
             dict=(-dict="$root/fuzz/$t.dict")
         fi
         echo "== fuzz $t for ${seconds}s"
-        if ! "$exe" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-            -artifact_prefix="$findings/" "${dict[@]}" "$scratch" "$saved" \
-            >"$build/fuzz-$t.log" 2>&1; then
-            grep -E 'property broken|ERROR|SUMMARY|Test unit written' "$build/fuzz-$t.log" >&2
+        before=$(find "$findings" -type f | wc -l)
+        # One input at a time in a child process, so that a finding does not end the session.
+        "$exe" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+            -max_total_time="$seconds" -timeout=30 -artifact_prefix="$findings/" "${dict[@]}" \
+            "$scratch" "$saved" >"$build/fuzz-$t.log" 2>&1 || true
+        found=$(($(find "$findings" -type f | wc -l) - before))
+        if [ "$found" -gt 0 ]; then
+            echo "$t: $found new findings in $findings" >&2
+            grep -h 'property broken' -A1 "$build/fuzz-$t.log" | sort | uniq -c | head -10 >&2
             failed+=("$t")
         fi
-        grep -E '^stat::number_of_executed_units' "$build/fuzz-$t.log" || true
     fi
 done
 rm -rf "$TMPDIR"
