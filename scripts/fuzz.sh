@@ -72,15 +72,18 @@ for t in "${targets[@]}"; do
             dict=(-dict="$root/fuzz/$t.dict")
         fi
         echo "== fuzz $t for ${seconds}s"
-        before=$(find "$findings" -type f | wc -l)
+        marker="$build/fuzz-$t.started"
+        touch "$marker"
         # One input at a time in a child process, so that a finding does not end the session.
         "$exe" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
             -max_total_time="$seconds" -timeout=30 -artifact_prefix="$findings/" "${dict[@]}" \
             "$scratch" "$saved" >"$build/fuzz-$t.log" 2>&1 || true
-        found=$(($(find "$findings" -type f | wc -l) - before))
-        if [ "$found" -gt 0 ]; then
-            echo "$t: $found new findings in $findings" >&2
-            grep -h 'property broken' -A1 "$build/fuzz-$t.log" | sort | uniq -c | head -10 >&2
+        mapfile -t found < <(find "$findings" -type f -newer "$marker")
+        if [ ${#found[@]} -gt 0 ]; then
+            echo "$t: ${#found[@]} new findings in $findings, by what broke:" >&2
+            for f in "${found[@]}"; do
+                "$exe" "$f" 2>&1 | grep -m1 -E 'property broken|ERROR: |runtime error' || true
+            done | sort | uniq -c >&2
             failed+=("$t")
         fi
     fi
