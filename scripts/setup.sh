@@ -26,6 +26,8 @@ packages=(
     weston qt6-wayland
     # the Debian package and its checks
     dpkg-dev lintian desktop-file-utils appstream
+    # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()
