@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     auto platform = Platform::createLinux(folders.data, folders.resources);
     platform->log.setEcho(parser.isSet(verbose));
 
-    SingleInstance instance(platform->applicationDirectory);
+    SingleInstance instance(platform->dataFolder);
     int status = 0;
     if (!ClaimDataFolder(instance, *platform, &status)) {
         return status;

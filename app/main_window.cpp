@@ -46,8 +46,7 @@ MainWindow::MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget*
     m_files.setProgress([this](qsizetype done, qsizetype total) { showFileProgress(done, total); });
     connect(&m_lifecycle, &ProgramLifecycle::endDue, this, &MainWindow::endProgram);
     // Reads nothing until a history window first asks.
-    m_history =
-        new HistoryCommands(HistoryFilePath(platform.applicationDirectory), *platform.clock, this);
+    m_history = new HistoryCommands(HistoryFilePath(platform.dataFolder), *platform.clock, this);
     m_collection = new CollectionController(platform, *this, m_lifecycle);
     m_listCommands = new ListCommands(platform, *this, m_lifecycle);
     createControls();
@@ -63,8 +62,8 @@ MainWindow::~MainWindow() {
 void MainWindow::start() {
     m_table.reset();
     m_collection->schedule().restartCountdown();
-    m_csvPath = AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\output.csv"));
-    m_dataPath = AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\zodadud_data.dat"));
+    m_csvPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\output.csv"));
+    m_dataPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\zodadud_data.dat"));
 
     // Before the tray icon, which takes its tip from the caption.
     setWindowTitle(QStringLiteral("Kestrelviewβ(%1.%2.%3)")
@@ -76,7 +75,7 @@ void MainWindow::start() {
                              .arg(KV_VERSION_MAJOR)
                              .arg(KV_VERSION_MINOR)
                              .arg(KV_VERSION_PATCH) +
-                         DisplayPath(m_platform.applicationDirectory));
+                         DisplayPath(m_platform.dataFolder));
 
     LoadSettings(m_platform, *this);
     const QString serviceUrl = ReadServiceUrl(m_platform);

@@ -40,7 +40,7 @@ bool saveCheck(Platform& platform, const SettingsControls& controls, const Check
 }  // namespace
 
 QString SettingFilePath(const Platform& platform) {
-    return AppFilePath(platform.applicationDirectory, QStringLiteral("\\setting.ini"));
+    return AppFilePath(platform.dataFolder, QStringLiteral("\\setting.ini"));
 }
 
 qint32 GetIniInt(const QString& key, qint32 defaultValue, const QString& fileName) {

@@ -48,7 +48,7 @@ void StartupRegistration::toggle() {
     bool changed = false;
     if (autostart != nullptr) {
         if (m_button.caption() == QString::fromUtf16(kRegisterCaption)) {
-            changed = autostart->write(StartupValueData(m_platform.programDirectory));
+            changed = autostart->write(StartupValueData(m_platform.programFolder));
         } else {
             changed = autostart->remove();
         }

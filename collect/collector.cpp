@@ -65,7 +65,7 @@ Collector::Collector(Platform& platform, CollectionHost& host, FootprintPages pa
     : m_platform(platform),
       m_host(host),
       m_pages(std::move(pages)),
-      m_history(HistoryFilePath(platform.applicationDirectory)) {
+      m_history(HistoryFilePath(platform.dataFolder)) {
     WebBrowser& browser = m_host.browser();
     m_documentComplete = QObject::connect(&browser, &WebBrowser::DocumentComplete, &browser,
                                           [this] { pageDocumentComplete(); });
@@ -92,12 +92,11 @@ void Collector::collectPage(const QString& url) {
     m_login = BrowserLogin();
     int entries = 0;
     try {
-        const QString bufPath =
-            AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\buf.tmp"));
+        const QString bufPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\buf.tmp"));
         m_host.SetPanelText(1, QStringLiteral("取得中です..."));
         // A login the service refuses gives way to the next browser's before the user is told.
         const QList<BrowserLogin> logins = FindBrowserLogins(
-            m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), &m_platform.log);
+            m_platform.dataFolder, m_platform.browserHome, QUrl(url), &m_platform.log);
         Retrieved page;
         for (qsizetype i = 0; i == 0 || i < logins.size(); ++i) {
             m_login = i < logins.size() ? logins[i] : BrowserLogin();
@@ -264,7 +263,7 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
                                "一時ファイル buf.tmp を作成できないため、足あとを取得できません"
                                "でした。") +
                            kMessageLineBreak + kMessageLineBreak + QStringLiteral("フォルダ: ") +
-                           DisplayPath(m_platform.applicationDirectory) + kMessageLineBreak +
+                           DisplayPath(m_platform.dataFolder) + kMessageLineBreak +
                            QStringLiteral("理由: ") + reason;
             page.detail = reason;
             break;
@@ -305,8 +304,7 @@ void Collector::finishPage() {
     m_host.setBusy(false);
     m_host.resetElapsedMinutes();
     if (m_host.alarmOption() == 1 && m_platform.sound) {
-        m_platform.sound->play(ResourceFilePath(m_platform.applicationDirectory,
-                                                m_platform.resourceDirectory,
+        m_platform.sound->play(ResourceFilePath(m_platform.dataFolder, m_platform.resourceFolder,
                                                 QStringLiteral("\\alarm.wav")));
     }
 }

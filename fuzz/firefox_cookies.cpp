@@ -3,25 +3,21 @@
 
 // A Firefox profile built from the input: profiles.ini (a default one, or one cut from the input)
 // and a cookies.sqlite of up to eight rows whose fields come from the input, typed as Firefox
-// types them or not. Every cookie read is unexpired; a failed read leaves the jar empty.
+// types them or not. A failed read yields no cookie, and no login a page is sent with holds an
+// expired cookie or one for another host.
 
 #include <QDateTime>
 #include <QDir>
 #include <QNetworkCookie>
-#include <QNetworkCookieJar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/browser_logins.h"
 #include "platform/firefox_cookies.h"
 
 namespace {
-
-class OpenJar final : public QNetworkCookieJar {
-  public:
-    using QNetworkCookieJar::allCookies;
-};
 
 QVariant takeExpiry(FuzzedDataProvider& data, qint64 now) {
     switch (data.ConsumeIntegralInRange(0, 5)) {
@@ -100,16 +96,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (!writeDatabase(firefox + QStringLiteral("/default/cookies.sqlite"), data)) {
         return 0;
     }
-    OpenJar jar;
-    const bool loaded = LoadFirefoxCookies(home, jar);
-    KV_FUZZ_CHECK(loaded || jar.allCookies().isEmpty(),
-                  QStringLiteral("a failed read changed the jar"));
+    const FirefoxCookieRead read = ReadFirefoxCookies(firefox + QStringLiteral("/default"));
+    KV_FUZZ_CHECK(read.readable || read.cookies.isEmpty(),
+                  QStringLiteral("cookies from a database that could not be read"));
+    const QUrl page(QStringLiteral("http://www.mixi.test/show_log.pl"));
+    const QString dataFolder = fuzz::scratchPath(QStringLiteral("data"));
+    QDir().mkpath(dataFolder);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QNetworkCookie& cookie : jar.allCookies()) {
-        KV_FUZZ_CHECK(cookie.isSessionCookie() || cookie.expirationDate() > now,
-                      QStringLiteral("expired cookie ") + QString::fromUtf8(cookie.name()) +
-                          QStringLiteral(" until ") +
-                          cookie.expirationDate().toString(Qt::ISODate));
+    for (const BrowserLogin& login :
+         FindBrowserLogins(dataFolder, BrowserHome{home, {}}, page, nullptr)) {
+        for (const QNetworkCookie& cookie : login.cookies) {
+            KV_FUZZ_CHECK(cookie.isSessionCookie() || cookie.expirationDate() > now,
+                          QStringLiteral("expired cookie ") + QString::fromUtf8(cookie.name()) +
+                              QStringLiteral(" until ") +
+                              cookie.expirationDate().toString(Qt::ISODate));
+            const QString domain = cookie.domain();
+            KV_FUZZ_CHECK(domain == page.host() ||
+                              (domain.startsWith(u'.') && page.host().endsWith(domain)) ||
+                              page.host().endsWith(u'.' + domain),
+                          QStringLiteral("cookie of ") + domain + QStringLiteral(" sent"));
+        }
     }
     return 0;
 }

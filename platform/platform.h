@@ -30,12 +30,12 @@ struct Platform {
     Platform& operator=(const Platform&) = delete;
 
     // The data folder, where every file the program writes lives.
-    QString applicationDirectory;
+    QString dataFolder;
     // The files installed with the program, read only (alarm.wav); empty: the data folder.
-    QString resourceDirectory;
+    QString resourceFolder;
     // The program folder, where the running executable lies: what the desktop starts at login.
     // Never the data folder, which an installed copy keeps elsewhere; empty: not known.
-    QString programDirectory;
+    QString programFolder;
 
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FileStore> files;
@@ -61,7 +61,7 @@ struct Platform {
     EventLog log;
 
     // The services of a desktop session on Linux, for a program keeping its files in
-    // `applicationDirectory`.
-    static std::unique_ptr<Platform> createLinux(const QString& applicationDirectory,
-                                                 const QString& resourceDirectory = {});
+    // `dataFolder`.
+    static std::unique_ptr<Platform> createLinux(const QString& dataFolder,
+                                                 const QString& resourceFolder = {});
 };

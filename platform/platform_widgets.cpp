@@ -4,12 +4,12 @@
 #include "platform/paths.h"
 #include "platform/platform.h"
 
-std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirectory,
-                                                const QString& resourceDirectory) {
+std::unique_ptr<Platform> Platform::createLinux(const QString& dataFolder,
+                                                const QString& resourceFolder) {
     auto platform = std::make_unique<Platform>();
-    platform->applicationDirectory = applicationDirectory;
-    platform->resourceDirectory = resourceDirectory;
-    platform->programDirectory = RunningProgramFolder();
+    platform->dataFolder = dataFolder;
+    platform->resourceFolder = resourceFolder;
+    platform->programFolder = RunningProgramFolder();
     platform->clock = createSystemClock();
     platform->files = createLinuxFileStore();
     platform->dialogs = createQtDialogs();
@@ -26,6 +26,6 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& applicationDirect
     platform->sound = createQtSound();
     platform->windowDrag = createQtWindowDrag();
     platform->log.setClock(platform->clock.get());
-    platform->log.setFile(AppFilePath(applicationDirectory, QStringLiteral("\\kestrelview.log")));
+    platform->log.setFile(AppFilePath(dataFolder, QStringLiteral("\\kestrelview.log")));
     return platform;
 }

@@ -14,8 +14,8 @@ class QtDownload final : public UrlDownload {
     explicit QtDownload(const Platform& platform) : m_platform(platform) {}
 
     FetchResult URLDownloadToFile(const QString& url, const QString& fileName) override {
-        const QList<BrowserLogin> logins = FindBrowserLogins(
-            m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), nullptr);
+        const QList<BrowserLogin> logins =
+            FindBrowserLogins(m_platform.dataFolder, m_platform.browserHome, QUrl(url), nullptr);
         return URLDownloadToFile(url, fileName, logins.isEmpty() ? BrowserLogin() : logins.first());
     }
 

@@ -37,8 +37,8 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::Navigate(const QString& url) {
-    const QList<BrowserLogin> logins = FindBrowserLogins(
-        m_platform.applicationDirectory, m_platform.browserHome, QUrl(url), nullptr);
+    const QList<BrowserLogin> logins =
+        FindBrowserLogins(m_platform.dataFolder, m_platform.browserHome, QUrl(url), nullptr);
     Navigate(url, logins.isEmpty() ? BrowserLogin() : logins.first());
 }
 

@@ -124,7 +124,7 @@ bool VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     }
     if (!ok && !isFallback) {
         const QString fallback =
-            AppFilePath(m_platform.applicationDirectory, QStringLiteral("\\setting.bak"));
+            AppFilePath(m_platform.dataFolder, QStringLiteral("\\setting.bak"));
         m_platform.log.write(QStringLiteral("保存失敗 ") + DisplayPath(path) +
                              QStringLiteral(" → 代わりに ") + DisplayPath(fallback));
         const bool keptInFallback = save(fallback, true, separator);

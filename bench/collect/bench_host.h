@@ -22,7 +22,7 @@
 // The services a run needs, in `folder`: the system clock, the real files and the download.
 inline std::unique_ptr<Platform> benchPlatform(const QString& folder) {
     auto platform = std::make_unique<Platform>();
-    platform->applicationDirectory = folder;
+    platform->dataFolder = folder;
     platform->clock = createSystemClock();
     platform->files = createLinuxFileStore();
     platform->download = createQtDownload(*platform);
@@ -36,7 +36,7 @@ class BenchHost final : public CollectionHost {
     explicit BenchHost(Platform& platform)
         : files(platform, table, ranking, *this),
           webBrowser(platform),
-          path(AppFilePath(platform.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
+          path(AppFilePath(platform.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
     void SetPanelText(int, const QString&) override {}
     void setCollectAvailable(bool) override {}
     void setBusy(bool) override {}

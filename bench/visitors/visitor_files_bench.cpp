@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QTemporaryDir dir;
     Platform platform;
-    platform.applicationDirectory = dir.path();
+    platform.dataFolder = dir.path();
     platform.clock = createSystemClock();
     platform.files = createLinuxFileStore();
 

@@ -31,8 +31,8 @@ struct Registration {
           entry(sandbox.configHome() + "/autostart/kestrelview.desktop"),
           platform(sandbox.dataHome() + "/kestrelview") {
         QDir().mkpath(folder);
-        QDir().mkpath(platform->applicationDirectory);
-        platform->programDirectory = folder;
+        QDir().mkpath(platform->dataFolder);
+        platform->programFolder = folder;
         platform->autostart = createLinuxAutostartEntry();
     }
     QString folder;
@@ -117,7 +117,7 @@ class StartupRegistrationTest : public QObject {
 
         // A program folder nobody could find: nothing is written, and the user is told.
         QVERIFY(QDir(r.entry).removeRecursively());
-        r.platform->programDirectory.clear();
+        r.platform->programFolder.clear();
         registration.refreshButton();
         registration.toggle();
         QVERIFY(!QFile::exists(r.entry));

@@ -10,7 +10,7 @@ TestCollectionHost::TestCollectionHost(Platform& p)
     : platform(p),
       files(p, table, ranking, *this),
       webBrowser(p),
-      DataPath(AppFilePath(p.applicationDirectory, QStringLiteral("\\zodadud_data.dat"))) {}
+      DataPath(AppFilePath(p.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
 
 void TestCollectionHost::SetPanelText(int panel, const QString& text) {
     if (panel == 1) {

@@ -5,11 +5,10 @@
 
 #include "platform/paths.h"
 
-TestPlatform::TestPlatform(const QString& applicationDirectory)
-    : platform(std::make_unique<Platform>()) {
-    platform->applicationDirectory = applicationDirectory;
+TestPlatform::TestPlatform(const QString& dataFolder) : platform(std::make_unique<Platform>()) {
+    platform->dataFolder = dataFolder;
     // A portable copy: the program lies in the folder that holds its files.
-    platform->programDirectory = applicationDirectory;
+    platform->programFolder = dataFolder;
     auto fakeClock = std::make_unique<FakeClock>();
     clock = fakeClock.get();
     platform->clock = std::move(fakeClock);
@@ -23,5 +22,5 @@ TestPlatform::TestPlatform(const QString& applicationDirectory)
     trayIcon = icon.get();
     platform->trayIcon = std::move(icon);
     platform->log.setClock(clock);
-    platform->log.setFile(AppFilePath(applicationDirectory, QStringLiteral("\\kestrelview.log")));
+    platform->log.setFile(AppFilePath(dataFolder, QStringLiteral("\\kestrelview.log")));
 }

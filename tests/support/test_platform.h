@@ -15,7 +15,7 @@
 // A Platform for tests: the given folder as the executable's folder, a movable clock, scripted
 // dialogs, the real file store with injectable faults and a recording tray icon.
 struct TestPlatform {
-    explicit TestPlatform(const QString& applicationDirectory);
+    explicit TestPlatform(const QString& dataFolder);
 
     Platform& operator*() { return *platform; }
     Platform* operator->() { return platform.get(); }

@@ -66,7 +66,7 @@ struct Window final : MaintenanceHost {
         return -1;
     }
     QString fileText(const QString& name) const {
-        QFile file(AppFilePath(platform.platform->applicationDirectory, name));
+        QFile file(AppFilePath(platform.platform->dataFolder, name));
         return file.open(QIODevice::ReadOnly) ? DecodeCp932(file.readAll()) : QString();
     }
 
