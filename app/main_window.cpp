@@ -188,9 +188,17 @@ void MainWindow::finishFileWork() {
 
 void MainWindow::requestEnd(ProgramLifecycle::EndRequest request, const QString& reason) {
     const bool closeMinimises = m_minimiseOnCloseBox->Value() == 1;
-    if (m_lifecycle.requestEnd(request, closeMinimises, reason) ==
-        ProgramLifecycle::EndDecision::Minimise) {
+    const ProgramLifecycle::EndDecision decision =
+        m_lifecycle.requestEnd(request, closeMinimises, reason);
+    if (decision == ProgramLifecycle::EndDecision::Minimise) {
         setWindowState(windowState() | Qt::WindowMinimized);
+    }
+    // A signal or the session's end may come with nobody at the screen: a page that waits on a
+    // message or a notice would hold the logout, so those boxes close and the page ends.
+    const bool withoutUser = request == ProgramLifecycle::EndRequest::Signal ||
+                             request == ProgramLifecycle::EndRequest::SessionEnd;
+    if (decision == ProgramLifecycle::EndDecision::Wait && withoutUser) {
+        m_platform.dialogs->dismissAll();
     }
 }
 

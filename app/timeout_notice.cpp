@@ -97,6 +97,9 @@ void TimeoutNotice::setTitle(const QString& title) {
 
 void TimeoutNotice::showNotice(Platform& platform, QWidget* parent, const QString& title,
                                const QString& message) {
+    if (platform.dialogs->dismissing()) {
+        return;
+    }
     TimeoutNotice notice(platform, parent);
     notice.setTitle(title);
     notice.setMessage(message);

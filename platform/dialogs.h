@@ -21,6 +21,15 @@ class Dialogs {
     // The text in the field for OK, nullopt for Cancel.
     virtual std::optional<QString> InputBox(QWidget* parent, const QString& prompt,
                                             const QString& title, const QString& defaultText) = 0;
+
+    // The program must end without a user (a signal, the session's end): every modal box that is
+    // open is closed as if by Cancel, and from now on a box returns at once without showing, so
+    // that no run waits on a box nobody may be there to answer.
+    virtual void dismissAll() { m_dismissing = true; }
+    bool dismissing() const { return m_dismissing; }
+
+  private:
+    bool m_dismissing = false;
 };
 
 std::unique_ptr<Dialogs> createQtDialogs();

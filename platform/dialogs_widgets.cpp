@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -26,13 +27,29 @@ QMessageBox::Icon toQt(MsgBoxIcon icon) {
 
 class QtDialogs final : public Dialogs {
   public:
+    void dismissAll() override {
+        Dialogs::dismissAll();
+        // Message and input boxes, and the program's own modal notices.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(widget);
+            if (dialog && dialog->isVisible() && dialog->isModal()) {
+                dialog->reject();
+            }
+        }
+    }
     void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
                 const QString& title) override {
+        if (dismissing()) {
+            return;
+        }
         QMessageBox box(toQt(icon), title, DisplayText(prompt), QMessageBox::Ok, parent);
         box.exec();
     }
     std::optional<QString> InputBox(QWidget* parent, const QString& prompt, const QString& title,
                                     const QString& defaultText) override {
+        if (dismissing()) {
+            return std::nullopt;
+        }
         QInputDialog dialog(parent);
         dialog.setWindowTitle(title);
         dialog.setLabelText(DisplayText(prompt));

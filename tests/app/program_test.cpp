@@ -11,6 +11,7 @@
 #include "platform/text_codec.h"
 #include "tests/support/launch_sandbox.h"
 #include "tests/support/test_files.h"
+#include "tools/demo_service.h"
 
 namespace {
 
@@ -83,20 +84,38 @@ void ProgramTest::killedCopyDoesNotBlockTheNextStart() {
 void ProgramTest::exitSignalsEndInOrder_data() {
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<QString>("name");
-    QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM";
-    QTest::newRow("SIGINT") << SIGINT << "SIGINT";
-    QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP";
+    // The collection at start-up has no login, and its message waits for a user who has logged
+    // out: the signal closes it and the program still ends.
+    QTest::addColumn<bool>("messageWaits");
+    QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM" << false;
+    QTest::newRow("SIGINT") << SIGINT << "SIGINT" << false;
+    QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP" << false;
+    QTest::newRow("SIGTERM while the login message waits") << SIGTERM << "SIGTERM" << true;
 }
 
 void ProgramTest::exitSignalsEndInOrder() {
     QFETCH(int, signalNumber);
     QFETCH(QString, name);
+    QFETCH(bool, messageWaits);
     QTemporaryDir dir;
     ProgramCopy copy(QStringLiteral(KV_PROGRAM), dir.path());
     const QString setting = dir.filePath(QStringLiteral("setting.ini"));
-    writeBytes(setting, "[Setting]\r\nWaitTime=12\r\n");
+    QByteArray settings = "[Setting]\r\nWaitTime=12\r\n";
+    DemoServiceThread demo;
+    // A home without browsers: the service answers with its login page.
+    const QByteArray savedHome = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&savedHome] { qputenv("HOME", savedHome); });
+    if (messageWaits) {
+        QVERIFY(demo.start());
+        DemoOptions options;
+        options.requireCookie = true;
+        demo.service().setOptions(options);
+        settings += "BootGet=1\r\nServiceUrl=" + demo.baseUrl().toUtf8() + "\r\n";
+        qputenv("HOME", dir.filePath(QStringLiteral("home")).toUtf8());
+    }
+    writeBytes(setting, settings);
     QProcess& running = copy.start();
-    QVERIFY(copy.waitForLog(kStarted));
+    QVERIFY(copy.waitForLog(messageWaits ? QStringLiteral("ログインが必要です") : kStarted));
 
     QCOMPARE(::kill(pid_t(running.processId()), signalNumber), 0);
     QVERIFY(endedWell(running));
