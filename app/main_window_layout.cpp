@@ -184,6 +184,12 @@ void MainWindow::createControls() {
     m_loginNote = note(m_notesFrame, "Label3",
                        QStringLiteral("※事前にmixiに自動でログインできる設定にしておいてください"),
                        TwipsRect(240, 120, 7935, 255));
+    // Where the login comes from, for a user who wonders what "automatically" means here.
+    m_loginNote->setToolTip(QStringLiteral(
+        "ログインはブラウザから読み取ります: Firefox "
+        "(~/.config/mozilla/firefox、~/.mozilla/firefox、"
+        "snap、Flatpak) と Chromium、Google Chrome、Brave、Microsoft Edge、Vivaldi (~/.config)。"
+        "データフォルダに cookies.txt があれば、そちらを使います。"));
     m_listNote = note(m_notesFrame, "Label5",
                       QStringLiteral("※リスト項目ダブルクリックで、その人のページにアクセス、"
                                      "右クリックで詳細メニューが表示されます"),

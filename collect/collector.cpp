@@ -27,8 +27,10 @@ const QString kTitle = QStringLiteral("Kestrelview");
 const QString kFirewallHint = QStringLiteral("ファイアーウォール等は通すように設定してください。");
 const QString kLoginNeeded = QStringLiteral("ログインが必要です");
 const QString kLoginMessage = QStringLiteral(
-    "ログインしていないため足あとを取得できませんでした。ブラウザでログインし直してください（"
-    "cookies.txt を使っている場合は書き出し直してください）。");
+    "ログインしていないため足あとを取得できませんでした。Firefox、Chromium、Google Chrome、Brave、"
+    "Microsoft Edge または Vivaldi でログインし直してください（cookies.txt "
+    "を使っている場合は書き出し"
+    "直してください）。");
 
 QString failureText(const QString& headline, int number, const QString& description) {
     return headline + kMessageLineBreak + kMessageLineBreak + QStringLiteral("エラー番号:") +
