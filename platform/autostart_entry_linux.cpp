@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "platform/autostart_entry.h"
 #include "platform/desktop_entry.h"
+#include "platform/file_store.h"
 
 namespace {
 
@@ -50,12 +50,9 @@ class LinuxAutostartEntry final : public AutostartEntry {
         if (!QDir().mkpath(AutostartFolder())) {
             return false;
         }
-        QSaveFile file(entryPath());
-        if (!file.open(QIODevice::WriteOnly)) {
-            return false;
-        }
-        const QByteArray bytes = AutostartEntryBytes(program);
-        return file.write(bytes) == bytes.size() && file.commit();
+        // Through the file store, which takes a full disk for the failure it is.
+        const std::unique_ptr<OutputFile> file = createLinuxFileStore()->create(entryPath());
+        return file && file->write(AutostartEntryBytes(program)) && file->commit();
     }
 
     bool remove() override {
