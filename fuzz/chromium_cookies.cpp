@@ -7,7 +7,6 @@
 // cookie; any value that comes out of decryption is one the row's host vouched for.
 
 #include <QDir>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -35,46 +34,36 @@ QByteArray takeEncrypted(FuzzedDataProvider& data) {
 }
 
 bool writeDatabase(const QString& file, FuzzedDataProvider& data) {
-    static int connections = 0;
-    const QString connection = QStringLiteral("fuzz-chromium-%1").arg(connections++);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(QStringLiteral("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)"));
-            ok = ok && query.prepare(QStringLiteral("INSERT INTO meta VALUES ('version', ?)"));
-            query.addBindValue(data.ConsumeIntegralInRange(0, 30));
-            ok = ok && query.exec();
-            ok = ok && query.exec(QStringLiteral(
-                           "CREATE TABLE cookies(creation_utc INTEGER, host_key TEXT, "
-                           "top_frame_site_key TEXT, name TEXT, value TEXT, encrypted_value BLOB, "
-                           "path TEXT, expires_utc INTEGER, is_secure INTEGER, is_httponly "
-                           "INTEGER, has_expires INTEGER, last_update_utc INTEGER)"));
-            ok = ok && query.prepare(QStringLiteral(
-                           "INSERT INTO cookies VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-            const int rows = data.ConsumeIntegralInRange(0, 8);
-            for (int i = 0; ok && i < rows; ++i) {
-                query.addBindValue(data.ConsumeIntegral<qint64>());
-                query.addBindValue(fuzz::takeText(data, 24));
-                query.addBindValue(data.ConsumeBool() ? QString() : fuzz::takeText(data, 16));
-                query.addBindValue(fuzz::takeText(data, 16));
-                query.addBindValue(data.ConsumeBool() ? QString() : fuzz::takeText(data, 16));
-                query.addBindValue(takeEncrypted(data));
-                query.addBindValue(fuzz::takeText(data, 16));
-                query.addBindValue(data.ConsumeIntegral<qint64>());
-                query.addBindValue(data.ConsumeIntegralInRange(0, 1));
-                query.addBindValue(data.ConsumeIntegralInRange(0, 1));
-                query.addBindValue(data.ConsumeIntegralInRange(0, 1));
-                query.addBindValue(data.ConsumeIntegral<qint64>());
-                ok = query.exec();
-            }
-            db.close();
+    return fuzz::writeDatabase(file, [&data](QSqlQuery& query) {
+        bool ok = query.exec(QStringLiteral("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)"));
+        ok = ok && query.prepare(QStringLiteral("INSERT INTO meta VALUES ('version', ?)"));
+        query.addBindValue(data.ConsumeIntegralInRange(0, 30));
+        ok = ok && query.exec();
+        ok = ok && query.exec(QStringLiteral(
+                       "CREATE TABLE cookies(creation_utc INTEGER, host_key TEXT, "
+                       "top_frame_site_key TEXT, name TEXT, value TEXT, encrypted_value BLOB, "
+                       "path TEXT, expires_utc INTEGER, is_secure INTEGER, is_httponly "
+                       "INTEGER, has_expires INTEGER, last_update_utc INTEGER)"));
+        ok = ok && query.prepare(QStringLiteral(
+                       "INSERT INTO cookies VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        const int rows = data.ConsumeIntegralInRange(0, 8);
+        for (int i = 0; ok && i < rows; ++i) {
+            query.addBindValue(data.ConsumeIntegral<qint64>());
+            query.addBindValue(fuzz::takeText(data, 24));
+            query.addBindValue(data.ConsumeBool() ? QString() : fuzz::takeText(data, 16));
+            query.addBindValue(fuzz::takeText(data, 16));
+            query.addBindValue(data.ConsumeBool() ? QString() : fuzz::takeText(data, 16));
+            query.addBindValue(takeEncrypted(data));
+            query.addBindValue(fuzz::takeText(data, 16));
+            query.addBindValue(data.ConsumeIntegral<qint64>());
+            query.addBindValue(data.ConsumeIntegralInRange(0, 1));
+            query.addBindValue(data.ConsumeIntegralInRange(0, 1));
+            query.addBindValue(data.ConsumeIntegralInRange(0, 1));
+            query.addBindValue(data.ConsumeIntegral<qint64>());
+            ok = query.exec();
         }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
+        return ok;
+    });
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QNetworkCookie>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -44,38 +43,28 @@ QVariant takeField(FuzzedDataProvider& data) {
 }
 
 bool writeDatabase(const QString& file, FuzzedDataProvider& data) {
-    static int connections = 0;
-    const QString connection = QStringLiteral("fuzz-maker-%1").arg(connections++);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(QStringLiteral(
-                "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT, name "
-                "TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, lastAccessed INTEGER, "
-                "creationTime INTEGER, isSecure INTEGER, isHttpOnly INTEGER)"));
-            ok = ok && query.prepare(QStringLiteral(
-                           "INSERT INTO moz_cookies (originAttributes, name, value, host, path, "
-                           "expiry, isSecure, isHttpOnly) VALUES ('', ?, ?, ?, ?, ?, ?, ?)"));
-            const qint64 now = QDateTime::currentSecsSinceEpoch();
-            const int rows = data.ConsumeIntegralInRange(0, 8);
-            for (int i = 0; ok && i < rows; ++i) {
-                query.addBindValue(takeField(data));
-                query.addBindValue(takeField(data));
-                query.addBindValue(takeField(data));
-                query.addBindValue(takeField(data));
-                query.addBindValue(takeExpiry(data, now));
-                query.addBindValue(takeField(data));
-                query.addBindValue(takeField(data));
-                ok = query.exec();
-            }
-            db.close();
+    return fuzz::writeDatabase(file, [&data](QSqlQuery& query) {
+        bool ok = query.exec(QStringLiteral(
+            "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT, name "
+            "TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, lastAccessed INTEGER, "
+            "creationTime INTEGER, isSecure INTEGER, isHttpOnly INTEGER)"));
+        ok = ok && query.prepare(QStringLiteral(
+                       "INSERT INTO moz_cookies (originAttributes, name, value, host, path, "
+                       "expiry, isSecure, isHttpOnly) VALUES ('', ?, ?, ?, ?, ?, ?, ?)"));
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const int rows = data.ConsumeIntegralInRange(0, 8);
+        for (int i = 0; ok && i < rows; ++i) {
+            query.addBindValue(takeField(data));
+            query.addBindValue(takeField(data));
+            query.addBindValue(takeField(data));
+            query.addBindValue(takeField(data));
+            query.addBindValue(takeExpiry(data, now));
+            query.addBindValue(takeField(data));
+            query.addBindValue(takeField(data));
+            ok = query.exec();
         }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
+        return ok;
+    });
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +48,23 @@ void writeFile(const QString& path, QByteArrayView bytes) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::abort();
     }
+}
+
+bool writeDatabase(const QString& file, const std::function<bool(QSqlQuery&)>& fill) {
+    static int connections = 0;
+    const QString connection = QStringLiteral("fuzz-maker-%1").arg(connections++);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = fill(query);
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
 }
 
 QByteArray readFile(const QString& path) {

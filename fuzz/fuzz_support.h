@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
+
+class QSqlQuery;
 
 // What every fuzz target shares: the Qt application object the libraries expect, a scratch folder
 // that lives as long as the process, and the way a broken property stops the run. A property that
@@ -22,6 +25,10 @@ QString scratchPath(const QString& name);
 
 void writeFile(const QString& path, QByteArrayView bytes);
 QByteArray readFile(const QString& path);
+
+// An SQLite database at `file`, filled by `fill` through a connection of its own that is closed
+// again; false when it could not be opened or `fill` failed.
+bool writeDatabase(const QString& file, const std::function<bool(QSqlQuery&)>& fill);
 
 // Reports the broken property with what was seen and aborts.
 [[noreturn]] void fail(const char* property, const QString& detail);
