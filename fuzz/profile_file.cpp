@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/conversions.h"
 #include "platform/file_store.h"
 #include "platform/profile_file.h"
 #include "platform/text_codec.h"
@@ -54,20 +55,9 @@ bool fitsIn(Form form, const QString& text) {
     return decode(form, encode(form, text)) == text;
 }
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
+// The program's own reading of the blanks around a name or a value.
 QString trimmed(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
+    return TrimBlanks(text).toString();
 }
 
 // A name that the file can hold on one line and that reads back as the same name.
