@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+#include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -70,6 +72,7 @@ class MainWindowCollectionTest : public QObject {
     void expiredLoginIsToldEvenWhileTheWindowIsInTheTray();
     void newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray_data();
     void newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray();
+    void aDayOfUseWritesTheFilesItAlwaysHas();
 };
 
 void MainWindowCollectionTest::buttonCollectsBothPagesIntoTheWindow_data() {
@@ -343,6 +346,47 @@ void MainWindowCollectionTest::newVisitsAreNoticedOnlyWhileTheWindowIsInTheTray(
         QVERIFY2(message.startsWith(QStringLiteral("Kestrelview:新しい足あと: ")) &&
                      message.contains(QStringLiteral(" さん ほか")),
                  qPrintable(message));
+    }
+}
+
+// Two collections an hour apart, a memo edit between them, a delete by count and a CSV export,
+// then the tray's exit: every file the program keeps must come out byte for byte as recorded in
+// tests/data/day_of_use, so that a change that moves code around cannot change what is written.
+void MainWindowCollectionTest::aDayOfUseWritesTheFilesItAlwaysHas() {
+    Rig rig;
+    rig.writeSettings("WaitTime=20\r\nAlarm=1\r\n");
+    rig.window->start();
+    rig.click(control<CaptionButton>(rig.window, "Command1"));
+    QCOMPARE(rig.window->panelText(2), QStringLiteral("100件みつかりました"));
+
+    auto* list = control<RankingView>(rig.window, "ListView1");
+    list->selectionModel()->setCurrentIndex(
+        list->model()->index(2, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    rig.platform.dialogs->inputAnswers.push_back(QStringLiteral("よく来る, 同僚"));
+    control<QAction>(rig.window, "MNU_MEMO")->trigger();
+
+    const QDateTime later = kNow.addSecs(3600);
+    rig.demo.service().setNow(later);
+    rig.platform.clock->wall = later;
+    rig.click(control<CaptionButton>(rig.window, "Command1"));
+
+    rig.platform.dialogs->inputAnswers.push_back(QStringLiteral("1"));
+    rig.click(control<CaptionButton>(rig.window, "Command4"));
+    rig.click(control<CaptionButton>(rig.window, "Command5"));
+    rig.window->trayHost()->exitProgram();
+    QVERIFY(rig.window->ended());
+
+    QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2, kPage1, kPage2}));
+    QCOMPARE(rig.platform.dialogs->inputs.size(), size_t(2));
+    QCOMPARE(rig.platform.dialogs->messages.size(), size_t(1));  // the export's confirmation
+    for (const char* name :
+         {"zodadud_data.dat", "zodadud_history.dat", "output.csv", "setting.ini"}) {
+        const QString file = QString::fromLatin1(name);
+        // The demo service listens on a port of its own each time.
+        const QByteArray written =
+            readBytes(rig.path(file)).replace(rig.demo.baseUrl().toLatin1(), "SERVICE");
+        QCOMPARE(written, readBytes(QStringLiteral(KV_TEST_DATA "/day_of_use/") + file));
     }
 }
 
