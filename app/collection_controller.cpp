@@ -67,13 +67,13 @@ void CollectionController::runCollector() {
     }
 }
 
-void CollectionController::SetPanelText(int panel, const QString& text) {
-    m_window.SetPanelText(panel, text);
+void CollectionController::showStatus(int panel, const QString& text) {
+    m_window.showStatus(panel, text);
 }
 
-void CollectionController::MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) {
+void CollectionController::message(const QString& prompt, MessageIcon icon, const QString& title) {
     // A scheduled run finds the window hidden in the tray; a box of its own still shows there.
-    m_platform.dialogs->MsgBox(m_window.isVisible() ? &m_window : nullptr, prompt, icon, title);
+    m_platform.dialogs->message(m_window.isVisible() ? &m_window : nullptr, prompt, icon, title);
 }
 
 void CollectionController::setCollectAvailable(bool enabled) {

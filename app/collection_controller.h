@@ -41,8 +41,8 @@ class CollectionController final : public QObject, public CollectionHost, public
     void collectFootprints();
 
     // Both hosts
-    void SetPanelText(int panel, const QString& text) override;
-    void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
+    void showStatus(int panel, const QString& text) override;
+    void message(const QString& prompt, MessageIcon icon, const QString& title) override;
 
     // CollectionHost
     void setCollectAvailable(bool enabled) override;

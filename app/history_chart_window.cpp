@@ -53,7 +53,7 @@ void HistoryChartWindow::showHistory() {
         return;
     }
     ShowLoadStatus(m_status, m_loader);
-    const EveryoneFigures figures = FiguresOfEveryone(*index, m_clock.Now());
+    const EveryoneFigures figures = FiguresOfEveryone(*index, m_clock.now());
     // A label a week, on the weekday of today.
     ShowBars(m_chart, QStringLiteral("1日の足あと"), figures.perDay, 7,
              [today = figures.today](int day) {

@@ -89,7 +89,7 @@ void MainWindow::start() {
 
     m_startup.refreshButton();
 
-    m_platform.clock->DoEvents();
+    m_platform.clock->processEvents();
     showNormal();
 
     // A large table takes a while; the window stays alive meanwhile, since each row pumps events.
@@ -115,7 +115,7 @@ void MainWindow::start() {
     }
 }
 
-void MainWindow::SetPanelText(int panel, const QString& text) {
+void MainWindow::showStatus(int panel, const QString& text) {
     if (panel >= 1 && panel <= int(m_panels.size())) {
         m_panels[size_t(panel - 1)]->setText(text);
     }
@@ -131,7 +131,7 @@ QString MainWindow::panelText(int panel) const {
 void MainWindow::refreshRanking() {
     m_rankingList->setEnabled(false);
     m_ranking.RefreshRanking(m_table);
-    SetPanelText(2, RankingCountText(m_ranking.rowCount()));
+    showStatus(2, RankingCountText(m_ranking.rowCount()));
     m_rankingList->setEnabled(true);
     m_rankingList->viewport()->update();
 }
@@ -163,14 +163,14 @@ void MainWindow::loadCsvFile(const QString& path) {
 
 void MainWindow::startFileWork() {
     if (!m_lifecycle.filesBusy()) {
-        m_fileWorkStart = m_platform.clock->timeGetTime();
+        m_fileWorkStart = m_platform.clock->milliseconds();
     }
     m_lifecycle.fileWorkStarted();
 }
 
 void MainWindow::showFileProgress(qsizetype done, qsizetype total) {
     // Work that ends within a second shows no bar, so saves of ordinary tables do not flicker.
-    if (m_platform.clock->timeGetTime() - m_fileWorkStart <= 1000) {
+    if (m_platform.clock->milliseconds() - m_fileWorkStart <= 1000) {
         return;
     }
     m_fileProgress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
@@ -255,7 +255,7 @@ void MainWindow::endProgram(const QString& reason) {
     if (m_trayHost) {
         m_trayHost->removeIcon();
     }
-    m_platform.clock->DoEvents();
+    m_platform.clock->processEvents();
     Q_EMIT programEnded();
 }
 

@@ -80,7 +80,7 @@ class MainWindow : public QWidget,
     void loadCsvFile(const QString& path);
 
     // --- Status bar: panel 1 progress and results, panel 2 the ranking's row count ---
-    void SetPanelText(int panel, const QString& text) override;
+    void showStatus(int panel, const QString& text) override;
     QString panelText(int panel) const;
 
     // --- The end of the program ---

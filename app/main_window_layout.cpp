@@ -250,7 +250,7 @@ void MainWindow::createStatusBar() {
 void MainWindow::layOut() {
     if (isVisible() && isMinimized() && m_platform.trayIcon->available()) {
         hide();
-        m_platform.clock->DoEvents();
+        m_platform.clock->processEvents();
     }
 
     const int w = width();

@@ -14,23 +14,23 @@ void Schedule::setIntervalText(const QString& text) {
     const std::optional<qint64> minutes =
         number ? RoundHalfEven(*number, -32768, 32767) : std::nullopt;
     if (!minutes) {
-        m_host.MsgBox(QStringLiteral("設定に失敗しました。"), MsgBoxIcon::None,
-                      QStringLiteral("Kestrelview"));
+        m_host.message(QStringLiteral("設定に失敗しました。"), MessageIcon::None,
+                       QStringLiteral("Kestrelview"));
         return;
     }
     m_waitTime = qint32(*minutes);
 }
 
 void Schedule::minutePassed() {
-    m_host.SetPanelText(1, QStringLiteral("次の巡回まで") +
-                               QString::number(qint64(m_waitTime) - m_elapsedMinutes) +
-                               QStringLiteral("分"));
+    m_host.showStatus(1, QStringLiteral("次の巡回まで") +
+                             QString::number(qint64(m_waitTime) - m_elapsedMinutes) +
+                             QStringLiteral("分"));
     m_elapsedMinutes += 1;
     if (m_elapsedMinutes >= m_waitTime) {
         m_elapsedMinutes = 0;
         if (m_host.runMayStart()) {
             m_host.startRun();
-            m_platform.clock->DoEvents();
+            m_platform.clock->processEvents();
         }
     }
 }

@@ -19,7 +19,7 @@ class ScheduleHost : public StatusPanels {
     // The collection run, as the button starts it.
     virtual void startRun() = 0;
     virtual void setStartupTimerActive(bool active) = 0;
-    virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
+    virtual void message(const QString& prompt, MessageIcon icon, const QString& title) = 0;
 };
 
 // The schedule: the interval box, the minute timer that counts down and starts runs, and the

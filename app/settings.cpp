@@ -49,7 +49,7 @@ qint32 GetIniInt(const QString& key, qint32 defaultValue, const QString& fileNam
 
 bool WriteIniString(FileStore& files, const QString& key, const QString& value,
                     const QString& fileName) {
-    return WritePrivateProfileString(files, kSection, key, value, fileName);
+    return WriteProfileString(files, kSection, key, value, fileName);
 }
 
 void LoadSettings(const Platform& platform, SettingsControls& controls) {
@@ -94,6 +94,6 @@ bool SaveSettings(Platform& platform, const SettingsControls& controls) {
 }
 
 QString ReadServiceUrl(const Platform& platform) {
-    return GetPrivateProfileString(kSection, QStringLiteral("ServiceUrl"), QString(),
-                                   SettingFilePath(platform));
+    return ReadProfileString(kSection, QStringLiteral("ServiceUrl"), QString(),
+                             SettingFilePath(platform));
 }

@@ -113,9 +113,9 @@ bool ClaimDataFolder(SingleInstance& instance, Platform& platform, int* status) 
             *status = 0;
             return false;
         case SingleInstance::Claim::OtherSilent:
-            platform.dialogs->MsgBox(nullptr,
-                                     QStringLiteral("Kestrelview はすでに起動しています。"),
-                                     MsgBoxIcon::Exclamation, QStringLiteral("Kestrelview"));
+            platform.dialogs->message(nullptr,
+                                      QStringLiteral("Kestrelview はすでに起動しています。"),
+                                      MessageIcon::Exclamation, QStringLiteral("Kestrelview"));
             *status = 1;
             return false;
     }

@@ -55,8 +55,8 @@ void StartupRegistration::toggle() {
     }
     refreshButton();
     if (!changed) {
-        m_platform.dialogs->MsgBox(m_button.dialogParent(),
-                                   QStringLiteral("スタートアップの設定を変更できませんでした。"),
-                                   MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+        m_platform.dialogs->message(m_button.dialogParent(),
+                                    QStringLiteral("スタートアップの設定を変更できませんでした。"),
+                                    MessageIcon::None, QStringLiteral("Kestrelview"));
     }
 }

@@ -88,7 +88,7 @@ void TrayHost::toggleWindow() {
     if (!m_window.isVisible()) {
         m_window.setWindowState(Qt::WindowNoState);
     }
-    m_platform.clock->DoEvents();
+    m_platform.clock->processEvents();
     m_window.setVisible(!m_window.isVisible());
     m_visibilityAction->setText(m_window.isVisible() ? QStringLiteral("非表示")
                                                      : QStringLiteral("表示"));

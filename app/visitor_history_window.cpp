@@ -105,7 +105,7 @@ void VisitorHistoryWindow::showHistory() {
         return;
     }
     ShowLoadStatus(m_status, m_loader);
-    VisitorFigures figures = FiguresOfVisitor(*index, m_id, m_countedVisits, m_clock.Now());
+    VisitorFigures figures = FiguresOfVisitor(*index, m_id, m_countedVisits, m_clock.now());
     m_first->setText(QStringLiteral("最初の記録: ") + stampText(figures.first));
     m_latest->setText(QStringLiteral("最新の記録: ") + stampText(figures.latest));
     m_lastSevenDays->setText(QStringLiteral("過去7日間: %1回").arg(figures.lastSevenDays));

@@ -39,7 +39,7 @@ class CollectionHost : public StatusPanels {
     // failure as status panel 1 shows it) and `message` as its text; returns when it has closed.
     virtual void showNotice(const QString& title, const QString& message) = 0;
     // A modal message box with an OK button.
-    virtual void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) = 0;
+    virtual void message(const QString& prompt, MessageIcon icon, const QString& title) = 0;
 
     // The program is ending: a run stops after the page in progress instead of fetching the next.
     virtual bool programEnding() const = 0;

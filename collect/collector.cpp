@@ -69,7 +69,7 @@ Collector::Collector(Platform& platform, CollectionHost& host, FootprintPages pa
       m_pages(std::move(pages)),
       m_history(HistoryFilePath(platform.dataFolder)) {
     WebBrowser& browser = m_host.browser();
-    m_documentComplete = QObject::connect(&browser, &WebBrowser::DocumentComplete, &browser,
+    m_documentComplete = QObject::connect(&browser, &WebBrowser::documentComplete, &browser,
                                           [this] { pageDocumentComplete(); });
 }
 
@@ -95,7 +95,7 @@ void Collector::collectPage(const QString& url) {
     int entries = 0;
     try {
         const QString bufPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\buf.tmp"));
-        m_host.SetPanelText(1, QStringLiteral("取得中です..."));
+        m_host.showStatus(1, QStringLiteral("取得中です..."));
         // A login the service refuses gives way to the next browser's before the user is told.
         const QList<BrowserLogin> logins = FindBrowserLogins(
             m_platform.dataFolder, m_platform.browserHome, QUrl(url), &m_platform.log);
@@ -110,11 +110,11 @@ void Collector::collectPage(const QString& url) {
         }
         if (page.kind == Retrieved::Kind::NotLoggedIn) {
             logPage(url, QStringLiteral("failed: ") + kLoginNeeded);
-            m_host.SetPanelText(1, kLoginNeeded);
+            m_host.showStatus(1, kLoginNeeded);
             // Once until a page comes in again: a run every few minutes must not pile them up.
             if (!m_loginReported) {
                 m_loginReported = true;
-                m_host.MsgBox(kLoginMessage, MsgBoxIcon::Exclamation, kTitle);
+                m_host.message(kLoginMessage, MessageIcon::Exclamation, kTitle);
             }
             pageNotCollected();
             return;
@@ -124,17 +124,17 @@ void Collector::collectPage(const QString& url) {
                              (page.detail.isEmpty()
                                   ? page.failure
                                   : page.failure + QStringLiteral(": ") + page.detail));
-            m_host.SetPanelText(1, page.failure);
+            m_host.showStatus(1, page.failure);
             if (!page.notice.isEmpty()) {
                 m_host.showNotice(page.noticeTitle, page.notice);
             }
             if (!page.message.isEmpty()) {
-                m_host.MsgBox(page.message, MsgBoxIcon::Critical, kTitle);
+                m_host.message(page.message, MessageIcon::Critical, kTitle);
             }
             pageNotCollected();
             return;
         }
-        m_host.SetPanelText(1, QStringLiteral("取得に成功"));
+        m_host.showStatus(1, QStringLiteral("取得に成功"));
         VisitorTable& table = m_host.visitorTable();
         const qint64 before = visitsCounted(table);
         ParseFootprintPage(
@@ -189,11 +189,11 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
     } else {
         WebBrowser& browser = m_host.browser();
         PageLoaded = false;
-        browser.Navigate(url, m_login);
+        browser.navigate(url, m_login);
         for (int waits = 0; !PageLoaded; ++waits) {
             if (waits == kBrowserWaits) {
                 // A load still under way would complete during a later page's wait and pass for it.
-                browser.Stop();
+                browser.stop();
                 FetchResult timedOut;
                 timedOut.outcome = FetchResult::Outcome::TimedOut;
                 return failed(timedOut, url, bufPath);
@@ -205,15 +205,15 @@ Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufP
         if (!fetched.complete()) {
             return failed(fetched, url, bufPath);
         }
-        if (!ReadBrowserPage(*m_platform.files, browser.bodyInnerHTML(), bufPath)) {
+        if (!ReadBrowserPage(*m_platform.files, browser.bodyMarkup(), bufPath)) {
             fetched.outcome = FetchResult::Outcome::WriteFailed;
             return failed(fetched, url, bufPath);
         }
     }
-    m_platform.clock->DoEvents();
+    m_platform.clock->processEvents();
     Retrieved page;
     page.text = ReadWholeFile(*m_platform.clock, bufPath, &page.asSent);
-    m_platform.clock->DoEvents();
+    m_platform.clock->processEvents();
     deletePageFile(bufPath);
     // The service sends a visitor without a valid login to its login page, or shows it in place.
     // Entries make a footprint page whatever else it holds; the login check reads the page as it
@@ -299,7 +299,7 @@ void Collector::finishPage() {
     // that cannot be written is told once and the tally goes on.
     const QString historyProblem = m_history.appendPage();
     if (!historyProblem.isEmpty()) {
-        m_host.MsgBox(historyProblem, MsgBoxIcon::Exclamation, kTitle);
+        m_host.message(historyProblem, MessageIcon::Exclamation, kTitle);
     }
     m_host.SaveDataFile(m_host.dataPath(), false);
     m_host.setCollectAvailable(true);
@@ -318,10 +318,10 @@ void Collector::showErrorTrap(const QString& url, int number, const QString& des
                                                      QString::number(number) + u' ' + description
                                                : formatHeadline));
     if (!formatHeadline.isEmpty()) {
-        m_host.MsgBox(failureText(formatHeadline, 0, QString()), MsgBoxIcon::Critical, kTitle);
+        m_host.message(failureText(formatHeadline, 0, QString()), MessageIcon::Critical, kTitle);
     }
-    m_host.MsgBox(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
-                  MsgBoxIcon::Critical, kTitle);
+    m_host.message(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
+                   MessageIcon::Critical, kTitle);
     m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }

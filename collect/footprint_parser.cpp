@@ -72,7 +72,7 @@ void ParseFootprintPage(const QString& text, const std::function<int()>& selecte
         const qsizetype tagEnd = w > 0 ? text.lastIndexOf(u'>', w) : -1;
         const QString timeText = text.sliced(tagEnd + 1, w - tagEnd - 1);
 
-        const QDateTime now = clock.Now();
+        const QDateTime now = clock.now();
         int year = now.date().year();
         const QDateTime entryTime = ParseVisitTime(QString::number(year) + u'年' + timeText);
         // The clock's reading to the second, as ParseVisitTime would read it back from its text.

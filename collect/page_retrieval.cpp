@@ -16,8 +16,8 @@
 
 FetchResult DownloadToFile(Platform& platform, const QString& url, const QString& path,
                            const BrowserLogin& login) {
-    FetchResult result = platform.download->URLDownloadToFile(url, path, login);
-    platform.clock->DoEvents();
+    FetchResult result = platform.download->downloadToFile(url, path, login);
+    platform.clock->processEvents();
     return result;
 }
 

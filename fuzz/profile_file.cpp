@@ -113,17 +113,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     std::vector<Probe> probes = probesOf(file, form);
     const QString missing = QStringLiteral("\x01missing");
     for (Probe& probe : probes) {
-        probe.before = GetPrivateProfileString(probe.section, probe.key, missing, path);
+        probe.before = ReadProfileString(probe.section, probe.key, missing, path);
     }
 
     std::unique_ptr<FileStore> files = createLinuxFileStore();
-    if (!WritePrivateProfileString(*files, section, key, value, path)) {
+    if (!WriteProfileString(*files, section, key, value, path)) {
         return 0;
     }
     if (usableName(section, form) && usableName(key, form) && fitsIn(form, value)) {
         QString oneLine = value;
         oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-        const QString read = GetPrivateProfileString(section, key, missing, path);
+        const QString read = ReadProfileString(section, key, missing, path);
         KV_FUZZ_CHECK(
             read == trimmed(oneLine),
             QStringLiteral("[%1] %2 wrote \"%3\", read \"%4\"").arg(section, key, value, read));
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         if (sameName(probe.section, section) && sameName(probe.key, key)) {
             continue;
         }
-        const QString after = GetPrivateProfileString(probe.section, probe.key, missing, path);
+        const QString after = ReadProfileString(probe.section, probe.key, missing, path);
         KV_FUZZ_CHECK(after == probe.before,
                       QStringLiteral("writing [%1] %2 changed [%3] %4 from \"%5\" to \"%6\"")
                           .arg(section, key, probe.section, probe.key, probe.before, after));

@@ -19,7 +19,7 @@ namespace {
 
 class QuietPanels final : public StatusPanels {
   public:
-    void SetPanelText(int, const QString&) override {}
+    void showStatus(int, const QString&) override {}
 };
 
 // One load or save at a time over the table it owns.

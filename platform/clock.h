@@ -14,12 +14,12 @@ class Clock {
     virtual ~Clock() = default;
 
     // Whole milliseconds since an arbitrary start; wraps around after 2^32.
-    virtual quint32 timeGetTime() = 0;
-    virtual void Sleep(quint32 milliseconds) = 0;
+    virtual quint32 milliseconds() = 0;
+    virtual void sleep(quint32 milliseconds) = 0;
     // Lets the window handle its pending events once.
-    virtual void DoEvents() = 0;
+    virtual void processEvents() = 0;
     // The local date and time, to the second.
-    virtual QDateTime Now() = 0;
+    virtual QDateTime now() = 0;
 };
 
 std::unique_ptr<Clock> createSystemClock();

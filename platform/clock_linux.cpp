@@ -11,15 +11,15 @@ namespace {
 
 class SystemClock final : public Clock {
   public:
-    quint32 timeGetTime() override {
+    quint32 milliseconds() override {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         return quint32(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     }
-    void Sleep(quint32 milliseconds) override {
+    void sleep(quint32 milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
-    void DoEvents() override { QCoreApplication::processEvents(); }
-    QDateTime Now() override {
+    void processEvents() override { QCoreApplication::processEvents(); }
+    QDateTime now() override {
         // The parse loop reads the clock for every entry; the local-time conversion is the dear
         // part, so it is made once a second.
         const qint64 seconds = QDateTime::currentSecsSinceEpoch();

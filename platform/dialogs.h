@@ -9,18 +9,18 @@
 
 class QWidget;
 
-enum class MsgBoxIcon { None, Critical, Question, Exclamation, Information };
+enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 
 // Modal message and input boxes. Every box the program shows has only an OK button, except the
 // input box (OK and Cancel).
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
-    virtual void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
-                        const QString& title) = 0;
+    virtual void message(QWidget* parent, const QString& prompt, MessageIcon icon,
+                         const QString& title) = 0;
     // The text in the field for OK, nullopt for Cancel.
-    virtual std::optional<QString> InputBox(QWidget* parent, const QString& prompt,
-                                            const QString& title, const QString& defaultText) = 0;
+    virtual std::optional<QString> input(QWidget* parent, const QString& prompt,
+                                         const QString& title, const QString& defaultText) = 0;
 
     // The program must end without a user (a signal, the session's end): every modal box that is
     // open is closed as if by Cancel, and from now on a box returns at once without showing, so

@@ -9,17 +9,17 @@
 
 namespace {
 
-QMessageBox::Icon toQt(MsgBoxIcon icon) {
+QMessageBox::Icon toQt(MessageIcon icon) {
     switch (icon) {
-        case MsgBoxIcon::Critical:
+        case MessageIcon::Critical:
             return QMessageBox::Critical;
-        case MsgBoxIcon::Question:
+        case MessageIcon::Question:
             return QMessageBox::Question;
-        case MsgBoxIcon::Exclamation:
+        case MessageIcon::Exclamation:
             return QMessageBox::Warning;
-        case MsgBoxIcon::Information:
+        case MessageIcon::Information:
             return QMessageBox::Information;
-        case MsgBoxIcon::None:
+        case MessageIcon::None:
             break;
     }
     return QMessageBox::NoIcon;
@@ -37,16 +37,16 @@ class QtDialogs final : public Dialogs {
             }
         }
     }
-    void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
-                const QString& title) override {
+    void message(QWidget* parent, const QString& prompt, MessageIcon icon,
+                 const QString& title) override {
         if (dismissing()) {
             return;
         }
         QMessageBox box(toQt(icon), title, DisplayText(prompt), QMessageBox::Ok, parent);
         box.exec();
     }
-    std::optional<QString> InputBox(QWidget* parent, const QString& prompt, const QString& title,
-                                    const QString& defaultText) override {
+    std::optional<QString> input(QWidget* parent, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override {
         if (dismissing()) {
             return std::nullopt;
         }

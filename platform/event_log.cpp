@@ -32,7 +32,7 @@ void EventLog::setFile(const QString& path) {
 }
 
 void EventLog::write(const QString& event) {
-    const QDateTime now = m_clock ? m_clock->Now() : QDateTime::currentDateTime();
+    const QDateTime now = m_clock ? m_clock->now() : QDateTime::currentDateTime();
     QString line = now.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + u'\t';
     for (const QChar c : event) {
         line += (c == u'\r' || c == u'\n' || c == u'\t') ? QChar(u' ') : c;

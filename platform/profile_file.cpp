@@ -232,13 +232,13 @@ qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 d
                                      std::numeric_limits<qint32>::max()));
 }
 
-QString GetPrivateProfileString(const QString& section, const QString& key,
-                                const QString& defaultValue, const QString& fileName) {
+QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
+                          const QString& fileName) {
     return readValue(section, key, fileName).value_or(defaultValue);
 }
 
-bool WritePrivateProfileString(FileStore& files, const QString& section, const QString& key,
-                               const QString& value, const QString& fileName) {
+bool WriteProfileString(FileStore& files, const QString& section, const QString& key,
+                        const QString& value, const QString& fileName) {
     Profile profile;
     if (QFileInfo::exists(fileName)) {
         auto existing = readProfile(fileName);

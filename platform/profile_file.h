@@ -23,13 +23,13 @@ qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 d
 
 // The key's value without the blanks around it, or `defaultValue` when the file, the section or
 // the key is missing.
-QString GetPrivateProfileString(const QString& section, const QString& key,
-                                const QString& defaultValue, const QString& fileName);
+QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
+                          const QString& fileName);
 
 // Writes key=value into the section. An existing key is replaced on its own line; a new key goes
 // after the last key of its section, a new section at the end of the file. Every other line is
 // kept as it was; the file is written whole in its own form (CP932 for a new one) with CR LF line
 // ends, through `files`, so a failed write leaves the old file. False when the file could not be
 // written.
-bool WritePrivateProfileString(FileStore& files, const QString& section, const QString& key,
-                               const QString& value, const QString& fileName);
+bool WriteProfileString(FileStore& files, const QString& section, const QString& key,
+                        const QString& value, const QString& fileName);

@@ -21,11 +21,11 @@ class UrlDownload {
     // new file there: the body is written under a temporary name and renamed only on success, so
     // a time-out, a refused connection, an HTTP status of 300 or more, a page over the size limit
     // or a file that cannot be written never leaves half a page.
-    virtual FetchResult URLDownloadToFile(const QString& url, const QString& fileName,
-                                          const BrowserLogin& login) = 0;
+    virtual FetchResult downloadToFile(const QString& url, const QString& fileName,
+                                       const BrowserLogin& login) = 0;
     // The same with the first login FindBrowserLogins finds for `url` (cookies.txt in the data
     // folder, else the freshest browser's), or none.
-    virtual FetchResult URLDownloadToFile(const QString& url, const QString& fileName) = 0;
+    virtual FetchResult downloadToFile(const QString& url, const QString& fileName) = 0;
 };
 
 // Qt Network through HttpFetch, routed and timed as `platform.network` says; `platform` must

@@ -13,14 +13,14 @@ class QtDownload final : public UrlDownload {
   public:
     explicit QtDownload(const Platform& platform) : m_platform(platform) {}
 
-    FetchResult URLDownloadToFile(const QString& url, const QString& fileName) override {
+    FetchResult downloadToFile(const QString& url, const QString& fileName) override {
         const QList<BrowserLogin> logins =
             FindBrowserLogins(m_platform.dataFolder, m_platform.browserHome, QUrl(url), nullptr);
-        return URLDownloadToFile(url, fileName, logins.isEmpty() ? BrowserLogin() : logins.first());
+        return downloadToFile(url, fileName, logins.isEmpty() ? BrowserLogin() : logins.first());
     }
 
-    FetchResult URLDownloadToFile(const QString& url, const QString& fileName,
-                                  const BrowserLogin& login) override {
+    FetchResult downloadToFile(const QString& url, const QString& fileName,
+                               const BrowserLogin& login) override {
         std::unique_ptr<OutputFile> file = m_platform.files->create(fileName);
         if (!file) {
             FetchResult refused;

@@ -33,17 +33,17 @@ class WebBrowser : public QObject {
     explicit WebBrowser(const Platform& platform, QObject* parent = nullptr);
     ~WebBrowser() override;
 
-    // Starts loading `url` and returns at once; DocumentComplete follows when it has loaded. An
+    // Starts loading `url` and returns at once; documentComplete follows when it has loaded. An
     // earlier navigation that is still loading goes on and completes too.
     // Where the document sends the browser on the same server, it goes with the same login.
-    void Navigate(const QString& url, const BrowserLogin& login);
+    void navigate(const QString& url, const BrowserLogin& login);
     // The same with the first login FindBrowserLogins finds for `url`, or none.
-    void Navigate(const QString& url);
+    void navigate(const QString& url);
     // Stops every navigation under way; none of them completes.
-    void Stop();
+    void stop();
 
     // The body's inner markup of the document that completed last; empty before the first.
-    QString bodyInnerHTML() const { return m_body; }
+    QString bodyMarkup() const { return m_body; }
     // How the load of the document that completed last ended.
     const FetchResult& lastResult() const { return m_result; }
 
@@ -53,7 +53,7 @@ class WebBrowser : public QObject {
     static constexpr int kMaxFollowedNavigations = 5;
 
   Q_SIGNALS:
-    void DocumentComplete(const QString& url);
+    void documentComplete(const QString& url);
 
   private:
     void start(const QUrl& url, const QList<QNetworkCookie>& cookies, int followed);

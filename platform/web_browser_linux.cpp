@@ -33,16 +33,16 @@ WebBrowser::WebBrowser(const Platform& platform, QObject* parent)
     : QObject(parent), m_platform(platform) {}
 
 WebBrowser::~WebBrowser() {
-    Stop();
+    stop();
 }
 
-void WebBrowser::Navigate(const QString& url) {
+void WebBrowser::navigate(const QString& url) {
     const QList<BrowserLogin> logins =
         FindBrowserLogins(m_platform.dataFolder, m_platform.browserHome, QUrl(url), nullptr);
-    Navigate(url, logins.isEmpty() ? BrowserLogin() : logins.first());
+    navigate(url, logins.isEmpty() ? BrowserLogin() : logins.first());
 }
 
-void WebBrowser::Navigate(const QString& url, const BrowserLogin& login) {
+void WebBrowser::navigate(const QString& url, const BrowserLogin& login) {
     start(QUrl(url), login.cookies, 0);
 }
 
@@ -60,7 +60,7 @@ void WebBrowser::start(const QUrl& url, const QList<QNetworkCookie>& cookies, in
     });
 }
 
-void WebBrowser::Stop() {
+void WebBrowser::stop() {
     for (HttpFetch* fetch : m_loads) {
         fetch->abort();
         fetch->deleteLater();
@@ -77,7 +77,7 @@ void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchRe
         const bool notFound = result.outcome == FetchResult::Outcome::HostNotFound;
         m_body = BrowserBodyMarkup(
             QString::fromUtf8(notFound ? kServerNotFoundPage : kCannotDisplayPage));
-        Q_EMIT DocumentComplete(result.finalUrl.toString());
+        Q_EMIT documentComplete(result.finalUrl.toString());
         return;
     }
     const QString html = DecodePage(bytes, result.contentType);
@@ -93,5 +93,5 @@ void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchRe
     } else {
         m_body = BrowserBodyMarkup(html);
     }
-    Q_EMIT DocumentComplete(m_result.finalUrl.toString());
+    Q_EMIT documentComplete(m_result.finalUrl.toString());
 }

@@ -83,7 +83,7 @@ void VisitorFiles::CSV_FileLoad(const QString& path) {
 
 bool VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
     BusyScope busy(m_busyDepth);
-    m_panels.SetPanelText(1, QStringLiteral("保存中です..."));
+    m_panels.showStatus(1, QStringLiteral("保存中です..."));
 
     const qsizetype rows = std::min<qsizetype>(m_ranking.rowCount(), m_table.slotCount());
     bool ok = true;
@@ -128,31 +128,31 @@ bool VisitorFiles::save(const QString& path, bool isFallback, QChar separator) {
         m_platform.log.write(QStringLiteral("保存失敗 ") + DisplayPath(path) +
                              QStringLiteral(" → 代わりに ") + DisplayPath(fallback));
         const bool keptInFallback = save(fallback, true, separator);
-        m_platform.dialogs->MsgBox(
+        m_platform.dialogs->message(
             m_dialogParent,
             QStringLiteral("ファイルの書き出しに失敗しました。\r\n") + DisplayPath(path) +
                 QStringLiteral("をExcel等で開いたままでプログラムを実行しないでください"),
-            MsgBoxIcon::None, QStringLiteral("書き込みエラー"));
+            MessageIcon::None, QStringLiteral("書き込みエラー"));
         // The rows are then only in memory: the user must not believe them kept in the fallback.
         if (!keptInFallback) {
-            m_platform.dialogs->MsgBox(
+            m_platform.dialogs->message(
                 m_dialogParent,
                 QStringLiteral("代わりの保存先にも書き出せませんでした。\r\n") +
                     DisplayPath(fallback) +
                     QStringLiteral("\r\nディスクの空きを確認してください。"),
-                MsgBoxIcon::None, QStringLiteral("書き込みエラー"));
+                MessageIcon::None, QStringLiteral("書き込みエラー"));
         }
     }
-    m_panels.SetPanelText(1, QStringLiteral("Ready"));
+    m_panels.showStatus(1, QStringLiteral("Ready"));
 
     if (ok && replacesInexactFile) {
         // The file now holds what the table holds; the copy keeps what it did not.
         m_inexactSource.clear();
-        m_platform.dialogs->MsgBox(
+        m_platform.dialogs->message(
             m_dialogParent,
             QStringLiteral("データファイルの一部を読み込めませんでした。元のファイルを「") +
                 copyName + QStringLiteral("」として保存しました。"),
-            MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+            MessageIcon::None, QStringLiteral("Kestrelview"));
     }
     return ok;
 }
@@ -198,11 +198,11 @@ void VisitorFiles::load(const QString& path, QChar separator) {
             m_unreadable = absolutePath(path);
             m_platform.log.write(QStringLiteral("読み込み失敗 ") + DisplayPath(path) +
                                  QStringLiteral(" (") + reason + u')');
-            m_platform.dialogs->MsgBox(m_dialogParent,
-                                       QStringLiteral("データファイル「") + DisplayPath(path) +
-                                           QStringLiteral("」を読み込めませんでした。(") + reason +
-                                           u')',
-                                       MsgBoxIcon::Exclamation, QStringLiteral("Kestrelview"));
+            m_platform.dialogs->message(m_dialogParent,
+                                        QStringLiteral("データファイル「") + DisplayPath(path) +
+                                            QStringLiteral("」を読み込めませんでした。(") + reason +
+                                            u')',
+                                        MessageIcon::Exclamation, QStringLiteral("Kestrelview"));
         }
         return;
     }

@@ -115,15 +115,15 @@ void ListMaintenance::deleteByCount() {
         return;
     }
     const std::optional<QString> answer =
-        m_platform.dialogs->InputBox(m_host.dialogParent(), QString::fromUtf16(kDeletePrompt),
-                                     QString::fromUtf16(kDeleteTitle), QStringLiteral("1"));
+        m_platform.dialogs->input(m_host.dialogParent(), QString::fromUtf16(kDeletePrompt),
+                                  QString::fromUtf16(kDeleteTitle), QStringLiteral("1"));
     if (!answer || answer->isEmpty()) {
         return;
     }
     const std::optional<qint32> maxCount = ParseDeleteAnswer(*answer);
     if (!maxCount) {
-        m_platform.dialogs->MsgBox(m_host.dialogParent(), QString::fromUtf16(kNotANumberMessage),
-                                   MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+        m_platform.dialogs->message(m_host.dialogParent(), QString::fromUtf16(kNotANumberMessage),
+                                    MessageIcon::None, QStringLiteral("Kestrelview"));
         return;
     }
     DeleteByCount(m_table, *maxCount);
@@ -138,8 +138,8 @@ void ListMaintenance::exportCsv() {
     if (!m_host.SaveCsvFile(m_csvPath, false)) {
         return;
     }
-    m_platform.dialogs->MsgBox(m_host.dialogParent(), QString::fromUtf16(kCsvExportMessage),
-                               MsgBoxIcon::None, QStringLiteral("Kestrelview"));
+    m_platform.dialogs->message(m_host.dialogParent(), QString::fromUtf16(kCsvExportMessage),
+                                MessageIcon::None, QStringLiteral("Kestrelview"));
 }
 
 void ListMaintenance::editMemo(std::optional<int> rankingRow) {
@@ -156,8 +156,8 @@ void ListMaintenance::editMemo(std::optional<int> rankingRow) {
     }
     const QString current = m_ranking.text(*rankingRow, RankingModel::MemoColumn);
     const std::optional<QString> answer =
-        m_platform.dialogs->InputBox(m_host.dialogParent(), QString::fromUtf16(kMemoPrompt),
-                                     QString::fromUtf16(kMemoTitle), current);
+        m_platform.dialogs->input(m_host.dialogParent(), QString::fromUtf16(kMemoPrompt),
+                                  QString::fromUtf16(kMemoTitle), current);
     if (!answer) {
         return;
     }

@@ -10,5 +10,5 @@ class StatusPanels {
   public:
     virtual ~StatusPanels() = default;
     // panel is 1 (progress and results) or 2 (the ranking's row count).
-    virtual void SetPanelText(int panel, const QString& text) = 0;
+    virtual void showStatus(int panel, const QString& text) = 0;
 };

@@ -16,10 +16,10 @@ QString BrowserCommandTemplate(Platform& platform, QWidget* dialogParent) {
         return {};
     }
     auto report = [&](const RuntimeError& error) {
-        platform.dialogs->MsgBox(dialogParent,
-                                 QStringLiteral("Error: ") + QString::number(error.number()) +
-                                     QStringLiteral(". ") + error.description(),
-                                 MsgBoxIcon::None, QStringLiteral("RegistryGetKeyValue"));
+        platform.dialogs->message(dialogParent,
+                                  QStringLiteral("Error: ") + QString::number(error.number()) +
+                                      QStringLiteral(". ") + error.description(),
+                                  MessageIcon::None, QStringLiteral("RegistryGetKeyValue"));
     };
     try {
         return registry->httpsOpenCommand().value_or(QString());

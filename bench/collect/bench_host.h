@@ -37,7 +37,7 @@ class BenchHost final : public CollectionHost {
         : files(platform, table, ranking, *this),
           webBrowser(platform),
           path(AppFilePath(platform.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
-    void SetPanelText(int, const QString&) override {}
+    void showStatus(int, const QString&) override {}
     void setCollectAvailable(bool) override {}
     void setBusy(bool) override {}
     void resetElapsedMinutes() override {}
@@ -52,7 +52,7 @@ class BenchHost final : public CollectionHost {
         files.SaveDataFile(p, IsFallback);
     }
     void showNotice(const QString&, const QString&) override { failed = true; }
-    void MsgBox(const QString&, MsgBoxIcon, const QString&) override { failed = true; }
+    void message(const QString&, MessageIcon, const QString&) override { failed = true; }
     WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }
 

@@ -34,10 +34,10 @@ QString entry(int i) {
 // The wall clock read at no cost, to tell the loop's own time from the system clock's.
 class FixedClock final : public Clock {
   public:
-    quint32 timeGetTime() override { return 0; }
-    void Sleep(quint32) override {}
-    void DoEvents() override {}
-    QDateTime Now() override { return m_now; }
+    quint32 milliseconds() override { return 0; }
+    void sleep(quint32) override {}
+    void processEvents() override {}
+    QDateTime now() override { return m_now; }
 
   private:
     QDateTime m_now{QDate(2026, 12, 7), QTime(12, 0)};
@@ -77,11 +77,11 @@ int main(int argc, char** argv) {
     const double fixedUs = double(timer.nsecsElapsed()) / 1000.0 / (double(rounds) * entries);
     timer.restart();
     for (int i = 0; i < rounds * entries; ++i) {
-        clock->Now();
+        clock->now();
     }
     const double nowUs = double(timer.nsecsElapsed()) / 1000.0 / (double(rounds) * entries);
     std::printf(
-        "  of which the system clock's Now(): %.2f us; the loop with a free clock: %.2f us\n",
+        "  of which the system clock's now(): %.2f us; the loop with a free clock: %.2f us\n",
         nowUs, fixedUs);
 
     // A 10 MB page of entries.

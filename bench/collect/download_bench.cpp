@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         clock.start();
         lastTick = 0;
         ticker.start();
-        const FetchResult result = platform.download->URLDownloadToFile(url, target);
+        const FetchResult result = platform.download->downloadToFile(url, target);
         ticker.stop();
         totalMs += clock.elapsed();
         if (!result.complete()) {

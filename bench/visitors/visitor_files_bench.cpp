@@ -22,7 +22,7 @@ namespace {
 
 class NoPanels final : public StatusPanels {
   public:
-    void SetPanelText(int, const QString&) override {}
+    void showStatus(int, const QString&) override {}
 };
 
 double measuredPacingMs(Clock& clock) {

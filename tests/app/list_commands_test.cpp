@@ -143,10 +143,10 @@ class ListCommandsTest : public QObject {
         QCOMPARE(listCommandsEnabled(*f.window), kAvailable);
 
         QList<QList<bool>> seen;
-        f.platform.clock->onDoEvents = [&] { seen << listCommandsEnabled(*f.window); };
+        f.platform.clock->onProcessEvents = [&] { seen << listCommandsEnabled(*f.window); };
         f.window->saveDataFile(f.window->dataPath(), false);
         f.window->loadDataFile(f.window->dataPath());
-        f.platform.clock->onDoEvents = nullptr;
+        f.platform.clock->onProcessEvents = nullptr;
         QVERIFY(!seen.isEmpty());
         QVERIFY(!seen.contains(kAvailable));
         QCOMPARE(listCommandsEnabled(*f.window), kAvailable);
@@ -170,7 +170,7 @@ class ListCommandsTest : public QObject {
         QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
         bool closedMidway = false;
         bool endedMidway = false;
-        f.platform.clock->onDoEvents = [&] {
+        f.platform.clock->onProcessEvents = [&] {
             if (!closedMidway && f.window->lifecycle().filesBusy() &&
                 f.platform.clock->sleepCalls >= 10) {
                 closedMidway = true;

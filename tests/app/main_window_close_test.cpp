@@ -238,7 +238,7 @@ void MainWindowCloseTest::exitWaitsForASaveToFinish() {
 
     bool askedMidway = false;
     bool refusedMidway = false;
-    f.platform.clock->onDoEvents = [&] {
+    f.platform.clock->onProcessEvents = [&] {
         if (!askedMidway && f.window->lifecycle().filesBusy() &&
             f.platform.clock->sleepCalls == 10) {
             askedMidway = true;
@@ -268,7 +268,7 @@ void MainWindowCloseTest::exitDuringASaveStillMinimisesWhenAsked() {
     fillTable(*f.window, 20);
     QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
-    f.platform.clock->onDoEvents = [&] {
+    f.platform.clock->onProcessEvents = [&] {
         if (f.platform.clock->sleepCalls == 5 && f.window->isVisible()) {
             f.window->close();
         }

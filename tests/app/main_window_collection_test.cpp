@@ -114,7 +114,7 @@ void MainWindowCollectionTest::aCloseDuringARunEndsTheProgramAfterThatPage() {
     QSignalSpy ended(rig.window.get(), &MainWindow::programEnded);
     bool closeTried = false;
     bool closed = true;
-    rig.platform.clock->onDoEvents = [&] {
+    rig.platform.clock->onProcessEvents = [&] {
         if (!closeTried && rig.window->lifecycle().collecting()) {
             closeTried = true;
             closed = rig.window->close();
@@ -145,7 +145,7 @@ void MainWindowCollectionTest::noRunStartsWhileAFileIsBetweenRows() {
     // and the start-up tick all find it.
     bool tried = false;
     qint32 elapsedAfterTick = -1;
-    rig.platform.clock->onDoEvents = [&] {
+    rig.platform.clock->onProcessEvents = [&] {
         if (!tried && rig.window->lifecycle().filesBusy()) {
             tried = true;
             QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
@@ -176,7 +176,7 @@ void MainWindowCollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoade
     QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
                 rig.path(QStringLiteral("zodadud_data.dat")));
     bool clicked = false;
-    rig.platform.clock->onDoEvents = [&] {
+    rig.platform.clock->onProcessEvents = [&] {
         if (!clicked && rig.window->lifecycle().filesBusy()) {
             clicked = true;
             QVERIFY(rig.window->isVisible());
@@ -184,7 +184,7 @@ void MainWindowCollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoade
         }
     };
     rig.window->start();
-    rig.platform.clock->onDoEvents = nullptr;
+    rig.platform.clock->onProcessEvents = nullptr;
 
     // The run would sort and rewrite a half-loaded table: it waits for the whole one.
     QVERIFY(clicked);

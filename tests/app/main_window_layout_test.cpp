@@ -299,7 +299,7 @@ void MainWindowLayoutTest::statusBarHasItsTwoPanels() {
     QVERIFY(panel2->width() >= 4000 / 15);
     QVERIFY(panel2->x() > panel1->x());
 
-    f.window->SetPanelText(1, QStringLiteral("保存中です..."));
+    f.window->showStatus(1, QStringLiteral("保存中です..."));
     QCOMPARE(f.window->panelText(1), QStringLiteral("保存中です..."));
     QCOMPARE(panel1->text(), QStringLiteral("保存中です..."));
     // Panel 2 takes what the wider window gives.

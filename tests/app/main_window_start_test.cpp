@@ -200,10 +200,10 @@ void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
     };
     if (save) {
         f.window->start();
-        f.platform.clock->onDoEvents = watch;
+        f.platform.clock->onProcessEvents = watch;
         f.window->saveDataFile(f.window->dataPath(), false);
     } else {
-        f.platform.clock->onDoEvents = watch;
+        f.platform.clock->onProcessEvents = watch;
         f.window->start();
     }
 

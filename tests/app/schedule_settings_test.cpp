@@ -18,7 +18,7 @@ class Window final : public ScheduleHost, public SettingsControls {
   public:
     explicit Window(Platform& platform) : schedule(platform, *this) {}
 
-    void SetPanelText(int panel, const QString& text) override {
+    void showStatus(int panel, const QString& text) override {
         if (panel == 1) {
             panel1.push_back(text);
         }
@@ -31,7 +31,7 @@ class Window final : public ScheduleHost, public SettingsControls {
         }
     }
     void setStartupTimerActive(bool on) override { timer2 = on; }
-    void MsgBox(const QString& prompt, MsgBoxIcon, const QString& title) override {
+    void message(const QString& prompt, MessageIcon, const QString& title) override {
         messages.push_back(title + u':' + prompt);
     }
 

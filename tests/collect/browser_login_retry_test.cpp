@@ -65,7 +65,7 @@ void BrowserLoginRetryTest::refusedLoginGivesWayToTheNextBrowser() {
                         FootprintPages::fromServiceUrl(QStringLiteral("http://www.mixi.test:") +
                                                        QString::number(demo.port())));
     // The browser stand-in loads over the loopback while the fake clock races through its waits.
-    platform.clock->onDoEvents = [&host] {
+    platform.clock->onProcessEvents = [&host] {
         if (host.webBrowser.pendingNavigations() > 0) {
             QThread::msleep(1);
         }

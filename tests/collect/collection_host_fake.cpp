@@ -12,7 +12,7 @@ TestCollectionHost::TestCollectionHost(Platform& p)
       webBrowser(p),
       DataPath(AppFilePath(p.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
 
-void TestCollectionHost::SetPanelText(int panel, const QString& text) {
+void TestCollectionHost::showStatus(int panel, const QString& text) {
     if (panel == 1) {
         panel1.push_back(text);
     } else {
@@ -23,7 +23,7 @@ void TestCollectionHost::SetPanelText(int panel, const QString& text) {
 void TestCollectionHost::RefreshRanking() {
     ++refreshes;
     ranking.RefreshRanking(table);
-    SetPanelText(2, RankingCountText(ranking.rowCount()));
+    showStatus(2, RankingCountText(ranking.rowCount()));
 }
 
 void TestCollectionHost::SaveDataFile(const QString& path, bool IsFallback) {
@@ -39,6 +39,6 @@ void TestCollectionHost::showNotice(const QString& title, const QString& message
     }
 }
 
-void TestCollectionHost::MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) {
-    platform.dialogs->MsgBox(nullptr, prompt, icon, title);
+void TestCollectionHost::message(const QString& prompt, MessageIcon icon, const QString& title) {
+    platform.dialogs->message(nullptr, prompt, icon, title);
 }

@@ -22,7 +22,7 @@ class TestCollectionHost final : public CollectionHost {
   public:
     explicit TestCollectionHost(Platform& platform);
 
-    void SetPanelText(int panel, const QString& text) override;
+    void showStatus(int panel, const QString& text) override;
     void setCollectAvailable(bool enabled) override { command1Enabled = enabled; }
     void setBusy(bool busy) override { Busy = busy; }
     void resetElapsedMinutes() override { ElapsedMinutes = 0; }
@@ -34,7 +34,7 @@ class TestCollectionHost final : public CollectionHost {
     QString dataPath() const override { return DataPath; }
     void SaveDataFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& title, const QString& message) override;
-    void MsgBox(const QString& prompt, MsgBoxIcon icon, const QString& title) override;
+    void message(const QString& prompt, MessageIcon icon, const QString& title) override;
     WebBrowser& browser() override { return webBrowser; }
     bool programEnding() const override { return false; }
 

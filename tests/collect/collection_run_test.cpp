@@ -42,7 +42,7 @@ struct Rig {
                                            QString::number(demo.port())));
         // The fake clock races through the browser's waits; while a page is really on its way
         // over the loopback, let real time pass too.
-        platform.clock->onDoEvents = [this] {
+        platform.clock->onProcessEvents = [this] {
             if (realTimeWhileLoading && this->host->webBrowser.pendingNavigations() > 0) {
                 QThread::msleep(1);
             }
@@ -250,7 +250,7 @@ void CollectionRunTest::historyThatCannotBeWrittenIsToldOnceAndTheTallyGoesOn() 
     const auto& messages = rig.platform.dialogs->messages;
     QCOMPARE(messages.size(), size_t(1));
     QCOMPARE(messages.front().title, QStringLiteral("Kestrelview"));
-    QCOMPARE(messages.front().icon, MsgBoxIcon::Exclamation);
+    QCOMPARE(messages.front().icon, MessageIcon::Exclamation);
     QCOMPARE(rig.host->saves, 4);
     QCOMPARE(rig.dataFileLines().size(), qsizetype(rig.byId().size()));
 }
@@ -445,7 +445,7 @@ void CollectionRunTest::pageFileThatCannotBeCreatedIsNamedWithItsFolder() {
                                    QStringLiteral("\r\n理由: ")),
                  qPrintable(m.prompt));
         QVERIFY(!m.prompt.contains(QStringLiteral("エラー番号")));
-        QCOMPARE(m.icon, MsgBoxIcon::Critical);
+        QCOMPARE(m.icon, MessageIcon::Critical);
         QCOMPARE(m.title, QStringLiteral("Kestrelview"));
     }
     if (directory) {
@@ -523,7 +523,7 @@ void CollectionRunTest::errorTrapLeavesTheDataFileUntouched() {
     QCOMPARE(messages.size(), size_t(2));
     for (const auto& m : messages) {
         QCOMPARE(m.prompt, message);
-        QCOMPARE(m.icon, MsgBoxIcon::Critical);
+        QCOMPARE(m.icon, MessageIcon::Critical);
         QCOMPARE(m.title, QStringLiteral("Kestrelview"));
     }
     QCOMPARE(readBytes(rig.host->DataPath), data);
@@ -580,10 +580,10 @@ void CollectionRunTest::completionDuringTheTenthWaitIsStillAccepted() {
     const quint32 start = rig.platform.clock->counter;
     bool sent = false;
     // A document-complete from an earlier navigation or a frame ends the wait like any other.
-    rig.platform.clock->onDoEvents = [&] {
+    rig.platform.clock->onProcessEvents = [&] {
         if (!sent && rig.platform.clock->counter - start >= completesAfterMs) {
             sent = true;
-            Q_EMIT rig.host->webBrowser.DocumentComplete(QStringLiteral("about:frame"));
+            Q_EMIT rig.host->webBrowser.documentComplete(QStringLiteral("about:frame"));
         }
     };
     rig.collector->collectPage(rig.collector->pages().page1);
@@ -904,7 +904,7 @@ void CollectionRunTest::buttonAndBusyGuardTheWholePage() {
     Rig rig(0);
     int pumped = 0;
     bool guarded = true;
-    rig.platform.clock->onDoEvents = [&] {
+    rig.platform.clock->onProcessEvents = [&] {
         ++pumped;
         guarded = guarded && !rig.host->command1Enabled && rig.host->Busy;
     };

@@ -168,8 +168,8 @@ void FullDiskTest::savesThatDoNotFitKeepTheOldFile() {
         const QString ini = disk.file("\\setting.ini");
         writeBytes(ini, old);
         disk.leaveFree(4096);
-        QVERIFY(!WritePrivateProfileString(*platform->files, QStringLiteral("Setting"),
-                                           QStringLiteral("WaitTime"), QStringLiteral("45"), ini));
+        QVERIFY(!WriteProfileString(*platform->files, QStringLiteral("Setting"),
+                                    QStringLiteral("WaitTime"), QStringLiteral("45"), ini));
         QCOMPARE(readBytes(ini), old);
         QCOMPARE(disk.files(), QStringList{QStringLiteral("setting.ini")});
     }
@@ -247,7 +247,7 @@ void FullDiskTest::pageThatDoesNotFitIsAFailedPage() {
     Collector collector(*platform, host,
                         FootprintPages::fromServiceUrl(QStringLiteral("http://127.0.0.1:") +
                                                        QString::number(demo.port())));
-    platform.clock->onDoEvents = [&host] {
+    platform.clock->onProcessEvents = [&host] {
         if (host.webBrowser.pendingNavigations() > 0) {
             QThread::msleep(1);
         }

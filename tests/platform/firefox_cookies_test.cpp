@@ -193,7 +193,7 @@ void FirefoxCookiesTest::downloadSendsTheLoginAndLeavesTheProfileAlone() {
     const QString url = QStringLiteral("http://www.mixi.test:") + QString::number(demo.port()) +
                         QStringLiteral("/show_log.pl");
     QVERIFY(platform->download
-                ->URLDownloadToFile(url, AppFilePath(data.path(), QStringLiteral("\\buf.tmp")))
+                ->downloadToFile(url, AppFilePath(data.path(), QStringLiteral("\\buf.tmp")))
                 .complete());
     QCOMPARE(demo.service().requests().back().cookie,
              QByteArray(DemoService::kCookieName) + '=' + DemoService::kCookieValue);

@@ -101,13 +101,12 @@ void ProfileFileTest::integerReadsAsWindowsReadsIt() {
 void ProfileFileTest::stringReadsTrimmedOrDefault() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("setting.ini"));
-    QCOMPARE(
-        GetPrivateProfileString(kSetting, QStringLiteral("ServiceUrl"), QStringLiteral("d"), path),
-        QStringLiteral("d"));
+    QCOMPARE(ReadProfileString(kSetting, QStringLiteral("ServiceUrl"), QStringLiteral("d"), path),
+             QStringLiteral("d"));
     writeBytes(path, "[SETTING]\r\nserviceurl = http://127.0.0.1:8080 \r\nEmpty=\r\n");
-    QCOMPARE(GetPrivateProfileString(kSetting, QStringLiteral("ServiceUrl"), QString(), path),
+    QCOMPARE(ReadProfileString(kSetting, QStringLiteral("ServiceUrl"), QString(), path),
              QStringLiteral("http://127.0.0.1:8080"));
-    QCOMPARE(GetPrivateProfileString(kSetting, QStringLiteral("Empty"), QStringLiteral("d"), path),
+    QCOMPARE(ReadProfileString(kSetting, QStringLiteral("Empty"), QStringLiteral("d"), path),
              QString());
 }
 
@@ -182,7 +181,7 @@ void ProfileFileTest::writeKeepsEveryOtherLine() {
         writeBytes(path, before);
     }
     FaultyFileStore files;
-    QVERIFY(WritePrivateProfileString(files, kSetting, key, value, path));
+    QVERIFY(WriteProfileString(files, kSetting, key, value, path));
     QCOMPARE(readBytes(path), after);
 }
 
@@ -193,16 +192,15 @@ void ProfileFileTest::writeThatFailsKeepsTheOldFile() {
     writeBytes(path, old);
     FaultyFileStore files;
     files.failCommit = [](const QString&) { return true; };
-    QVERIFY(!WritePrivateProfileString(files, kSetting, QStringLiteral("IE"), QStringLiteral("0"),
-                                       path));
+    QVERIFY(!WriteProfileString(files, kSetting, QStringLiteral("IE"), QStringLiteral("0"), path));
     QCOMPARE(readBytes(path), old);
 
     // A directory where the file should be cannot be read, so it is not replaced either.
     const QString folder = dir.filePath(QStringLiteral("folder.ini"));
     QVERIFY(QDir().mkdir(folder));
     FaultyFileStore plain;
-    QVERIFY(!WritePrivateProfileString(plain, kSetting, QStringLiteral("IE"), QStringLiteral("0"),
-                                       folder));
+    QVERIFY(
+        !WriteProfileString(plain, kSetting, QStringLiteral("IE"), QStringLiteral("0"), folder));
     QVERIFY(QFileInfo(folder).isDir());
 }
 

@@ -68,8 +68,8 @@ void UrlDownloadTest::wholePageArrivesAsSent() {
     m_demo->service().setOptions(slow);
     const FetchResult result =
         (*m_platform)
-            ->download->URLDownloadToFile(m_demo->baseUrl() + QStringLiteral("/show_log.pl?page=2"),
-                                          m_target);
+            ->download->downloadToFile(m_demo->baseUrl() + QStringLiteral("/show_log.pl?page=2"),
+                                       m_target);
     QVERIFY(result.complete());
     QCOMPARE(result.httpStatus, 200);
     QCOMPARE(readBytes(m_target), m_demo->service().footprintPage(2, true));
@@ -90,7 +90,7 @@ void UrlDownloadTest::loginCookieOfTheNameIsSent() {
     m_demo->service().setOptions(options);
     const QString url = QStringLiteral("http://www.mixi.test:") + QString::number(m_demo->port()) +
                         QStringLiteral("/show_log.pl");
-    QVERIFY((*m_platform)->download->URLDownloadToFile(url, m_target).complete());
+    QVERIFY((*m_platform)->download->downloadToFile(url, m_target).complete());
     QCOMPARE(m_demo->service().requests().back().cookie, kLogin);
     QCOMPARE(readBytes(m_target), m_demo->service().footprintPage(1, true));
 }
@@ -100,7 +100,7 @@ void UrlDownloadTest::redirectsStayOnTheSameSchemeAndHost() {
     const QString base = QStringLiteral("http://a.mixi.test:") + QString::number(m_demo->port());
     const FetchResult followed =
         (*m_platform)
-            ->download->URLDownloadToFile(base + QStringLiteral("/go?to=/show_log.pl"), m_target);
+            ->download->downloadToFile(base + QStringLiteral("/go?to=/show_log.pl"), m_target);
     QVERIFY(followed.complete());
     QCOMPARE(followed.finalUrl, QUrl(base + QStringLiteral("/show_log.pl")));
     QCOMPARE(readBytes(m_target), m_demo->service().footprintPage(1, true));
@@ -113,7 +113,7 @@ void UrlDownloadTest::redirectsStayOnTheSameSchemeAndHost() {
     const size_t requests = m_demo->service().requests().size();
     const FetchResult refused =
         (*m_platform)
-            ->download->URLDownloadToFile(base + QStringLiteral("/go?to=") + elsewhere, m_target);
+            ->download->downloadToFile(base + QStringLiteral("/go?to=") + elsewhere, m_target);
     QCOMPARE(refused.outcome, FetchResult::Outcome::RedirectRefused);
     QCOMPARE(refused.refusedRedirect, QUrl(elsewhere));
     QCOMPARE(m_demo->service().requests().size(), requests + 1);
@@ -181,7 +181,7 @@ void UrlDownloadTest::failuresLeaveNoFile() {
 
     QElapsedTimer timer;
     timer.start();
-    const FetchResult result = (*m_platform)->download->URLDownloadToFile(url, m_target);
+    const FetchResult result = (*m_platform)->download->downloadToFile(url, m_target);
     QCOMPARE(result.outcome, outcome);
     QCOMPARE(result.httpStatus, status);
     QVERIFY(!QFileInfo::exists(m_target));
@@ -189,7 +189,7 @@ void UrlDownloadTest::failuresLeaveNoFile() {
 
     // A file left at the path from before stays as it was.
     writeBytes(m_target, "earlier page");
-    QCOMPARE((*m_platform)->download->URLDownloadToFile(url, m_target).outcome, outcome);
+    QCOMPARE((*m_platform)->download->downloadToFile(url, m_target).outcome, outcome);
     QCOMPARE(readBytes(m_target), QByteArray("earlier page"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("buf.tmp")});
 }
@@ -210,11 +210,11 @@ void UrlDownloadTest::fileThatCannotBeWrittenFails() {
     } else {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("buf.tmp")));
     }
-    QCOMPARE((*m_platform)
-                 ->download
-                 ->URLDownloadToFile(m_demo->baseUrl() + QStringLiteral("/show_log.pl"), m_target)
-                 .outcome,
-             FetchResult::Outcome::WriteFailed);
+    QCOMPARE(
+        (*m_platform)
+            ->download->downloadToFile(m_demo->baseUrl() + QStringLiteral("/show_log.pl"), m_target)
+            .outcome,
+        FetchResult::Outcome::WriteFailed);
     QCOMPARE(QFileInfo(m_target).isDir(), fault == u"directory");
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
 }

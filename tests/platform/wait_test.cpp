@@ -59,7 +59,7 @@ void WaitTest::longWaitsDoNotTurnNegative() {
     // A counter that leaps: after 2^31 ms a signed difference would read as negative and the wait
     // would never end.
     FakeClock clock;
-    clock.onDoEvents = [&clock] { clock.counter += 0x40000000u; };
+    clock.onProcessEvents = [&clock] { clock.counter += 0x40000000u; };
     WaitMilliseconds(clock, 0x7FFFFFFF);
     QCOMPARE(clock.sleepCalls, 2);
 }

@@ -17,12 +17,12 @@ const QString kDnsText =
 
 // Navigates and waits (real time, at most a few seconds) for the document to complete.
 QString load(WebBrowser& browser, const QString& url) {
-    QSignalSpy spy(&browser, &WebBrowser::DocumentComplete);
-    browser.Navigate(url);
+    QSignalSpy spy(&browser, &WebBrowser::documentComplete);
+    browser.navigate(url);
     if (!spy.wait(5000)) {
         return QStringLiteral("<no document>");
     }
-    return browser.bodyInnerHTML();
+    return browser.bodyMarkup();
 }
 
 }  // namespace
@@ -255,7 +255,7 @@ void WebBrowserTest::browserGoesWhereTheDocumentSendsIt() {
     demo.service().setOptions(options);
 
     WebBrowser browser(*platform);
-    QSignalSpy completed(&browser, &WebBrowser::DocumentComplete);
+    QSignalSpy completed(&browser, &WebBrowser::documentComplete);
     const QString body = load(browser, demo.baseUrl() + QStringLiteral("/show_log.pl"));
     QCOMPARE(browser.lastResult().finalUrl.path(), finalPath);
     QCOMPARE(HoldsPasswordField(body), loginForm);

@@ -5,23 +5,23 @@
 
 #include <QCoreApplication>
 
-void FakeClock::Sleep(quint32 milliseconds) {
+void FakeClock::sleep(quint32 milliseconds) {
     ++sleepCalls;
     counter += milliseconds;
     wall = wall.addMSecs(milliseconds);
 }
 
-void FakeClock::DoEvents() {
+void FakeClock::processEvents() {
     ++doEventsCalls;
     if (processRealEvents) {
         QCoreApplication::processEvents();
     }
-    if (onDoEvents) {
-        onDoEvents();
+    if (onProcessEvents) {
+        onProcessEvents();
     }
 }
 
-QDateTime FakeClock::Now() {
+QDateTime FakeClock::now() {
     QDateTime now = wall;
     return now.addMSecs(-now.time().msec());
 }

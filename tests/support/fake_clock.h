@@ -8,23 +8,23 @@
 
 #include "platform/clock.h"
 
-// A clock that moves only when the program sleeps or the test says so. Sleep(n) moves both the
+// A clock that moves only when the program sleeps or the test says so. sleep(n) moves both the
 // millisecond counter and the wall clock by n.
 class FakeClock final : public Clock {
   public:
-    quint32 timeGetTime() override { return counter; }
-    void Sleep(quint32 milliseconds) override;
-    void DoEvents() override;
-    QDateTime Now() override;
+    quint32 milliseconds() override { return counter; }
+    void sleep(quint32 milliseconds) override;
+    void processEvents() override;
+    QDateTime now() override;
 
-    void advance(quint32 milliseconds) { Sleep(milliseconds); }
+    void advance(quint32 milliseconds) { sleep(milliseconds); }
 
     quint32 counter = 0;
     QDateTime wall{QDate(2026, 12, 7), QTime(12, 0), Qt::LocalTime};
-    // Handle the real Qt events too (widgets, queued calls) on every DoEvents.
+    // Handle the real Qt events too (widgets, queued calls) on every processEvents.
     bool processRealEvents = true;
-    // Runs on every DoEvents, after the real events: the place to click or close mid-wait.
-    std::function<void()> onDoEvents;
+    // Runs on every processEvents, after the real events: the place to click or close mid-wait.
+    std::function<void()> onProcessEvents;
 
     int doEventsCalls = 0;
     int sleepCalls = 0;

@@ -3,16 +3,16 @@
 
 #include "tests/support/scripted_dialogs.h"
 
-void ScriptedDialogs::MsgBox(QWidget*, const QString& prompt, MsgBoxIcon icon,
-                             const QString& title) {
+void ScriptedDialogs::message(QWidget*, const QString& prompt, MessageIcon icon,
+                              const QString& title) {
     messages.push_back({prompt, icon, title});
     if (whileMessageShown) {
         whileMessageShown(messages.back());
     }
 }
 
-std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& prompt,
-                                                 const QString& title, const QString& defaultText) {
+std::optional<QString> ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& title,
+                                              const QString& defaultText) {
     inputs.push_back({prompt, title, defaultText});
     if (whileInputShown) {
         whileInputShown(inputs.back());

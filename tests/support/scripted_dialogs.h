@@ -16,7 +16,7 @@ class ScriptedDialogs final : public Dialogs {
   public:
     struct Message {
         QString prompt;
-        MsgBoxIcon icon;
+        MessageIcon icon;
         QString title;
     };
     struct Input {
@@ -25,10 +25,10 @@ class ScriptedDialogs final : public Dialogs {
         QString defaultText;
     };
 
-    void MsgBox(QWidget* parent, const QString& prompt, MsgBoxIcon icon,
-                const QString& title) override;
-    std::optional<QString> InputBox(QWidget* parent, const QString& prompt, const QString& title,
-                                    const QString& defaultText) override;
+    void message(QWidget* parent, const QString& prompt, MessageIcon icon,
+                 const QString& title) override;
+    std::optional<QString> input(QWidget* parent, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
 
     std::vector<Message> messages;
     std::vector<Input> inputs;

@@ -19,7 +19,7 @@ namespace {
 
 class RecordingPanels final : public StatusPanels {
   public:
-    void SetPanelText(int panel, const QString& text) override {
+    void showStatus(int panel, const QString& text) override {
         texts.append(QStringLiteral("%1:%2").arg(panel).arg(text));
     }
     QStringList texts;
@@ -153,7 +153,7 @@ void DataFilesTest::pacesEveryRowAndStaysResponsive() {
     addRows({1, 1, 1, 1, 1});
     refresh();
     bool busyBetweenRows = false;
-    m_platform->clock->onDoEvents = [&] { busyBetweenRows = m_files->busy(); };
+    m_platform->clock->onProcessEvents = [&] { busyBetweenRows = m_files->busy(); };
     const int sleepsBefore = m_platform->clock->sleepCalls;
     m_files->SaveDataFile(path("zodadud_data.dat"), false);
     // A 1 ms wait takes two passes of the counter: more than 1 ms must pass.
@@ -381,7 +381,7 @@ void DataFilesTest::aFailedSaveWritesTheFallbackAndKeepsTheOldFile() {
     QCOMPARE(m_platform->dialogs->messages.size(), size_t(1));
     const auto& message = m_platform->dialogs->messages.front();
     QCOMPARE(message.title, QStringLiteral("書き込みエラー"));
-    QCOMPARE(message.icon, MsgBoxIcon::None);
+    QCOMPARE(message.icon, MessageIcon::None);
     QCOMPARE(message.prompt,
              QStringLiteral("ファイルの書き出しに失敗しました。\r\n") + dataPath +
                  QStringLiteral("をExcel等で開いたままでプログラムを実行しないでください"));

@@ -20,7 +20,7 @@ namespace {
 
 class NullPanels final : public StatusPanels {
   public:
-    void SetPanelText(int, const QString&) override {}
+    void showStatus(int, const QString&) override {}
 };
 
 // The main window around the commands: a visitor table, its ranking list and its files.
@@ -320,14 +320,14 @@ class MaintenanceTest : public QObject {
         // A click that arrives while a save is between two rows.
         w.busy = false;
         bool availableDuringSave = true;
-        w.platform.clock->onDoEvents = [&] {
+        w.platform.clock->onProcessEvents = [&] {
             availableDuringSave = availableDuringSave && w.maintenance.commandsAvailable();
             w.platform.dialogs->inputAnswers.push_back(QStringLiteral("1"));
             w.maintenance.deleteByCount();
             w.maintenance.exportCsv();
         };
         w.files.SaveDataFile(AppFilePath(m_dir.path(), "\\zodadud_data.dat"), false);
-        w.platform.clock->onDoEvents = nullptr;
+        w.platform.clock->onProcessEvents = nullptr;
         QVERIFY(!availableDuringSave);
         QVERIFY(w.platform.dialogs->inputs.empty());
         QCOMPARE(w.liveNames(), (QStringList{"a", "b"}));
