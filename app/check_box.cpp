@@ -5,31 +5,29 @@
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
 
-int CheckBox::Value() const {
+Tick CheckBox::Value() const {
     switch (checkState()) {
         case Qt::Unchecked:
-            return 0;
+            return Tick::Unticked;
         case Qt::Checked:
-            return 1;
+            return Tick::Ticked;
         case Qt::PartiallyChecked:
-            return 2;
+            return Tick::Dimmed;
     }
-    return 0;
+    return Tick::Unticked;
 }
 
-bool CheckBox::setValue(int value) {
+void CheckBox::setValue(Tick value) {
     switch (value) {
-        case 0:
+        case Tick::Unticked:
             setCheckState(Qt::Unchecked);
-            return true;
-        case 1:
+            break;
+        case Tick::Ticked:
             setCheckState(Qt::Checked);
-            return true;
-        case 2:
+            break;
+        case Tick::Dimmed:
             setCheckState(Qt::PartiallyChecked);
-            return true;
-        default:
-            return false;
+            break;
     }
 }
 

@@ -5,7 +5,9 @@
 
 #include <QCheckBox>
 
-// A check box with the three states the program's options know: 0 unticked, 1 ticked, 2 dimmed.
+#include "visitors/options.h"
+
+// A check box with the three states the program's options know: unticked, ticked and dimmed.
 // The dimmed state is only ever set by the program; a click ticks a dimmed box, and otherwise
 // switches between ticked and unticked.
 class CheckBox : public QCheckBox {
@@ -13,9 +15,8 @@ class CheckBox : public QCheckBox {
   public:
     explicit CheckBox(const QString& caption, QWidget* parent = nullptr);
 
-    int Value() const;
-    // False, leaving the box as it was, for a number that is not a state.
-    bool setValue(int value);
+    Tick Value() const;
+    void setValue(Tick value);
 
   protected:
     void nextCheckState() override;

@@ -4,21 +4,25 @@
 #include "app/collection_controller.h"
 
 #include <QTimer>
+#include <QWidget>
 
-#include "app/caption_button.h"
 #include "app/history_commands.h"
-#include "app/main_window.h"
-#include "app/program_lifecycle.h"
+#include "app/settings.h"
 #include "app/timeout_notice.h"
+#include "app/visitor_book.h"
 #include "collect/footprint_pages.h"
 #include "platform/platform.h"
 
-CollectionController::CollectionController(Platform& platform, MainWindow& window,
-                                           ProgramLifecycle& lifecycle)
+CollectionController::CollectionController(Platform& platform, VisitorBook& book,
+                                           ProgramLifecycle& lifecycle, HistoryCommands& history,
+                                           const SettingsControls& options, QWidget& window)
     : QObject(&window),
       m_platform(platform),
-      m_window(window),
+      m_book(book),
       m_lifecycle(lifecycle),
+      m_history(history),
+      m_options(options),
+      m_window(window),
       m_browser(platform),
       m_schedule(platform, *this) {
     m_browser.setObjectName(QStringLiteral("WebBrowser1"));
@@ -38,7 +42,7 @@ CollectionController::~CollectionController() = default;
 
 void CollectionController::setServiceAddress(const FootprintPages& address) {
     m_collector.reset();
-    m_collector = std::make_unique<Collector>(m_platform, *this, address);
+    m_collector = std::make_unique<Collector>(m_platform, *this, m_book, address);
 }
 
 void CollectionController::startStartupDelay() {
@@ -50,25 +54,20 @@ void CollectionController::stop() {
     m_startupTimer->stop();
 }
 
-void CollectionController::collectFootprints() {
-    if (m_lifecycle.requestRun(ProgramLifecycle::RunRequest::Button) ==
-            ProgramLifecycle::RunDecision::Start &&
-        m_collector) {
-        runCollector();
+void CollectionController::run(ProgramLifecycle::RunRequest request) {
+    if (m_lifecycle.requestRun(request) != ProgramLifecycle::RunDecision::Start || !m_collector) {
+        return;
     }
-}
-
-void CollectionController::runCollector() {
     m_collector->collectFootprints();
     // One desktop notice for the run, and only for a window the user cannot see.
     if (!m_lifecycle.ended()) {
-        m_window.history().runEnded(m_collector->runNotice(),
-                                    !m_window.isVisible() || m_window.isMinimized());
+        m_history.runEnded(m_collector->runNotice(),
+                           !m_window.isVisible() || m_window.isMinimized());
     }
 }
 
 void CollectionController::showStatus(int panel, const QString& text) {
-    m_window.showStatus(panel, text);
+    m_book.showStatus(panel, text);
 }
 
 void CollectionController::message(const QString& prompt, MessageIcon icon, const QString& title) {
@@ -77,7 +76,7 @@ void CollectionController::message(const QString& prompt, MessageIcon icon, cons
 }
 
 void CollectionController::setCollectAvailable(bool enabled) {
-    m_window.collectButton()->setEnabled(enabled);
+    Q_EMIT collectAvailableChanged(enabled);
 }
 
 void CollectionController::setBusy(bool busy) {
@@ -89,32 +88,13 @@ void CollectionController::resetElapsedMinutes() {
     m_schedule.restartCountdown();
 }
 
-int CollectionController::retrievalMethod() const {
-    return m_window.retrievalMethodSelected(0) ? 0 : 1;
+RetrievalMethod CollectionController::retrievalMethod() const {
+    return m_options.retrievalMethodSelected(RetrievalMethod::Download) ? RetrievalMethod::Download
+                                                                        : RetrievalMethod::Browser;
 }
 
-void CollectionController::setRetrievalMethod(int index) {
-    m_window.setRetrievalMethodSelected(index, true);
-}
-
-int CollectionController::alarmOption() const {
-    return m_window.checkState(SettingsCheckBox::Alarm);
-}
-
-VisitorTable& CollectionController::visitorTable() {
-    return m_window.table();
-}
-
-void CollectionController::RefreshRanking() {
-    m_window.refreshRanking();
-}
-
-QString CollectionController::dataPath() const {
-    return m_window.dataPath();
-}
-
-void CollectionController::SaveDataFile(const QString& path, bool IsFallback) {
-    m_window.saveDataFile(path, IsFallback);
+Tick CollectionController::alarmOption() const {
+    return m_options.checkState(SettingsCheckBox::Alarm);
 }
 
 void CollectionController::showNotice(const QString& title, const QString& message) {
@@ -130,11 +110,7 @@ bool CollectionController::runMayStart() const {
 }
 
 void CollectionController::startRun() {
-    if (m_lifecycle.requestRun(ProgramLifecycle::RunRequest::Schedule) ==
-            ProgramLifecycle::RunDecision::Start &&
-        m_collector) {
-        runCollector();
-    }
+    run(ProgramLifecycle::RunRequest::Schedule);
 }
 
 void CollectionController::setStartupTimerActive(bool active) {

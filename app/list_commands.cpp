@@ -9,12 +9,13 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <string_view>
 
-#include "app/caption_button.h"
 #include "app/history_commands.h"
-#include "app/main_window.h"
 #include "app/program_lifecycle.h"
 #include "app/ranking_view.h"
+#include "app/settings.h"
+#include "app/visitor_book.h"
 #include "visitors/ranking_model.h"
 #include "visitors/visitor_table.h"
 
@@ -34,13 +35,57 @@ int buttonNumber(Qt::MouseButton button) {
     }
 }
 
+// The list's pop-up menu, "ポップアップメニュー", in its order: what each entry is for, its caption
+// ("-" for a separator; the letter after "&" is its access key), its object name, and what it does.
+struct MenuEntry {
+    const char16_t* key;
+    const char16_t* caption;
+    const char* objectName;
+    void (*run)(ListCommands& commands);
+};
+
+const MenuEntry kPopupMenu[] = {
+    {u"view", u"ページ表示(&V)", "MNU_VIEW",
+     [](ListCommands& c) { c.openPage(QString::fromUtf16(kProfilePath)); }},
+    {u"", u"-", "separator1", nullptr},
+    {u"memo", u"メモを編集", "MNU_MEMO", [](ListCommands& c) { c.editMemo(); }},
+    // Reads only what the runs have kept, so it stays available during a run.
+    {u"history", u"足あと履歴(&H)", "MNU_HISTORY", [](ListCommands& c) { c.openVisitorHistory(); }},
+    {u"", u"-", "separator5", nullptr},
+    {u"friends", u"マイミクシィ一覧(&M)", "MNU_MYMIXI",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/list_friend.pl?id=")); }},
+    {u"communities", u"コミュニティ一覧(&C)", "MNU_COMMUNITY",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/list_community.pl?id=")); }},
+    {u"", u"-", "separator2", nullptr},
+    {u"diary", u"日記一覧(&D)", "MNU_DIARY",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/list_diary.pl?id=")); }},
+    {u"introductions", u"紹介文一覧(&I)", "MNU_INTRODUCE",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/show_intro.pl?id=")); }},
+    {u"reviews", u"レビュー一覧(&R)", "MNU_REVIEW",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/list_review.pl?id=")); }},
+    {u"photos", u"写真一覧(&P)", "MNU_PICTURE",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/show_photo.pl?id=")); }},
+    {u"", u"-", "separator3", nullptr},
+    {u"message", u"メッセージを送る(&S)", "MNU_MESSAGE",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/send_message.pl?id=")); }},
+    {u"bookmark", u"お気に入りに追加(&F)", "MNU_FAVORITE",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/add_bookmark.pl?id=")); }},
+    {u"friendRequest", u"マイミクシィに追加(&A)", "MNU_MYMIXIADD",
+     [](ListCommands& c) { c.openPage(QStringLiteral("/add_friend.pl?id=")); }},
+};
+
 }  // namespace
 
-ListCommands::ListCommands(Platform& platform, MainWindow& window, ProgramLifecycle& lifecycle)
+ListCommands::ListCommands(Platform& platform, VisitorBook& book, ProgramLifecycle& lifecycle,
+                           HistoryCommands& history, const SettingsControls& options,
+                           QWidget& window)
     : QObject(&window),
       m_platform(platform),
-      m_window(window),
+      m_book(book),
       m_lifecycle(lifecycle),
+      m_history(history),
+      m_options(options),
+      m_window(window),
       m_pages(platform, *this) {
     createMenu();
     connect(&m_lifecycle, &ProgramLifecycle::busyChanged, this,
@@ -48,34 +93,17 @@ ListCommands::ListCommands(Platform& platform, MainWindow& window, ProgramLifecy
 }
 
 void ListCommands::createMenu() {
-    m_menu = new QMenu(PopupMenuCaption(), &m_window);
+    m_menu = new QMenu(QStringLiteral("ポップアップメニュー"), &m_window);
     m_menu->setObjectName(QStringLiteral("MNU_POP"));
-    // The entries' object names, in the menu's order.
-    static const QStringList objectNames = {
-        QStringLiteral("MNU_VIEW"),      QStringLiteral("separator1"),
-        QStringLiteral("MNU_MEMO"),      QStringLiteral("separator5"),
-        QStringLiteral("MNU_MYMIXI"),    QStringLiteral("MNU_COMMUNITY"),
-        QStringLiteral("separator2"),    QStringLiteral("MNU_DIARY"),
-        QStringLiteral("MNU_INTRODUCE"), QStringLiteral("MNU_REVIEW"),
-        QStringLiteral("MNU_PICTURE"),   QStringLiteral("separator3"),
-        QStringLiteral("MNU_MESSAGE"),   QStringLiteral("MNU_FAVORITE"),
-        QStringLiteral("MNU_MYMIXIADD")};
-    Q_ASSERT(objectNames.size() == PopupMenuEntries().size());
-    qsizetype position = 0;
-    for (const PopupMenuEntry& entry : PopupMenuEntries()) {
-        QAction* action =
-            entry.isSeparator() ? m_menu->addSeparator() : m_menu->addAction(entry.caption);
-        action->setObjectName(objectNames.value(position++));
-        if (entry.key == u"memo") {
+    for (const MenuEntry& entry : kPopupMenu) {
+        const QString caption = QString::fromUtf16(entry.caption);
+        QAction* action = caption == u"-" ? m_menu->addSeparator() : m_menu->addAction(caption);
+        action->setObjectName(QLatin1String(entry.objectName));
+        if (entry.run) {
+            connect(action, &QAction::triggered, this, [this, run = entry.run] { run(*this); });
+        }
+        if (entry.key == std::u16string_view(u"memo")) {
             m_memoAction = action;
-            connect(action, &QAction::triggered, this, &ListCommands::editMemo);
-            // Reads only what the runs have kept, so it stays available during a run.
-            QAction* history = m_menu->addAction(QStringLiteral("足あと履歴(&H)"));
-            history->setObjectName(QStringLiteral("MNU_HISTORY"));
-            connect(history, &QAction::triggered, this, &ListCommands::openVisitorHistory);
-        } else if (!entry.isSeparator()) {
-            connect(action, &QAction::triggered, this,
-                    [this, key = entry.key] { m_pages.openMenuEntry(key); });
         }
     }
 }
@@ -89,8 +117,7 @@ QString ListCommands::serviceBaseAddress() const {
 }
 
 ListMaintenance ListCommands::maintenance() {
-    return ListMaintenance(m_platform, m_window.table(), m_window.ranking(), *this,
-                           m_window.dataPath(), m_window.csvPath());
+    return ListMaintenance(m_platform, m_book, *this);
 }
 
 void ListCommands::deleteByCount() {
@@ -114,24 +141,27 @@ void ListCommands::openReportPage() {
 }
 
 void ListCommands::setAvailable(bool available) {
-    m_window.deleteButton()->setEnabled(available);
-    m_window.exportButton()->setEnabled(available);
     m_memoAction->setEnabled(available);
+    Q_EMIT commandsAvailableChanged(available);
 }
 
 void ListCommands::onListDoubleClicked() {
     m_pages.openVisitorPage();
 }
 
+void ListCommands::openPage(const QString& path) {
+    m_pages.openPage(path);
+}
+
 void ListCommands::openVisitorHistory() {
-    const std::optional<qint32> id = IdFromColumnText(selectedIdText());
-    if (!id || *id == 0) {
+    const qint32 id = m_pages.SelectedVisitorId();
+    if (id == 0) {
         return;
     }
-    const VisitorTable& table = m_window.table();
+    const VisitorTable& table = m_book.table();
     for (qsizetype i = 0; i < table.slotCount() && table[i].Id != 0; ++i) {
-        if (table[i].Id == *id) {
-            m_window.history().openVisitorHistory(*id, table[i].Name, table[i].AccessCount);
+        if (table[i].Id == id) {
+            m_history.openVisitorHistory(id, table[i].Name, table[i].AccessCount);
             return;
         }
     }
@@ -155,16 +185,16 @@ void ListCommands::onListMenuKey() {
 }
 
 std::optional<int> ListCommands::selectedRankingRow() const {
-    const QItemSelectionModel* selection = m_window.rankingList()->selectionModel();
+    const QItemSelectionModel* selection = m_list ? m_list->selectionModel() : nullptr;
     const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
     if (rows.isEmpty()) {
         return std::nullopt;
     }
-    return m_window.rankingSort().mapToSource(rows.first()).row();
+    return m_book.rankingSort().mapToSource(rows.first()).row();
 }
 
 int ListCommands::rankingRowCount() const {
-    return m_window.ranking().rowCount();
+    return m_book.ranking().rowCount();
 }
 
 bool ListCommands::hasSelectedRow() const {
@@ -173,19 +203,15 @@ bool ListCommands::hasSelectedRow() const {
 
 QString ListCommands::selectedIdText() const {
     const std::optional<int> row = selectedRankingRow();
-    return row ? m_window.ranking().text(*row, RankingModel::IdColumn) : QString();
+    return row ? m_book.ranking().text(*row, RankingModel::IdColumn) : QString();
 }
 
-int ListCommands::openerOptionState() const {
-    return m_window.checkState(SettingsCheckBox::OpenInIe);
+Tick ListCommands::openerOptionState() const {
+    return m_options.checkState(SettingsCheckBox::OpenInIe);
 }
 
 QWidget* ListCommands::dialogParent() const {
     return &m_window;
-}
-
-void ListCommands::RefreshRanking() {
-    m_window.refreshRanking();
 }
 
 bool ListCommands::collecting() const {
@@ -194,14 +220,6 @@ bool ListCommands::collecting() const {
 
 bool ListCommands::filesBusy() const {
     return m_lifecycle.filesBusy();
-}
-
-void ListCommands::SaveDataFile(const QString& path, bool IsFallback) {
-    m_window.saveDataFile(path, IsFallback);
-}
-
-bool ListCommands::SaveCsvFile(const QString& path, bool IsFallback) {
-    return m_window.saveCsvFile(path, IsFallback);
 }
 
 void ListCommands::watchList(RankingView* list) {

@@ -11,26 +11,30 @@
 #include "web/visitor_pages.h"
 #include "web/web_host.h"
 
-class MainWindow;
+class HistoryCommands;
 class ProgramLifecycle;
 class QAction;
 class QMenu;
 class QPoint;
 class RankingView;
+class SettingsControls;
+class VisitorBook;
 struct Platform;
 
-// The commands over the ranking list and the visitor table: the memo, delete by count, the CSV
+// The commands over the ranking list and the visitor book: the memo, delete by count, the CSV
 // export, the visitors' and the maker's pages, and the list's pop-up menu with the mouse and key
 // handling that opens it. The commands that change or write the table are unavailable while the
-// program lifecycle reports a page or a file under way.
+// program lifecycle reports a page or a file under way; the window follows
+// commandsAvailableChanged with its buttons.
 class ListCommands final : public QObject, public MaintenanceHost, public WebHost {
     Q_OBJECT
   public:
-    // A child of `window`, over its table, its ranking list and its files.
-    ListCommands(Platform& platform, MainWindow& window, ProgramLifecycle& lifecycle);
+    // A child of `window`, which owns its boxes and its menu; "IEで開く" comes from `options`.
+    ListCommands(Platform& platform, VisitorBook& book, ProgramLifecycle& lifecycle,
+                 HistoryCommands& history, const SettingsControls& options, QWidget& window);
 
-    // Takes the presses over the list's viewport that the list's own handlers stand for, and
-    // the list's Menu key and Shift+F10.
+    // The list the commands act on: its selected row, and the presses over its viewport that the
+    // list's own handlers stand for, with its Menu key and Shift+F10.
     void watchList(RankingView* list);
 
     // The visitor pages' base address from the "ServiceUrl" setting: its scheme, host and port
@@ -50,8 +54,10 @@ class ListCommands final : public QObject, public MaintenanceHost, public WebHos
     void editMemo();
     void openLatestVersionPage();
     void openReportPage();
-    // The selected visitor's page.
+    // The selected visitor's profile page.
     void onListDoubleClicked();
+    // The selected visitor's page at `path`, as the menu's page entries open it.
+    void openPage(const QString& path);
     // "足あと履歴(&H)", or a double click with Ctrl held: the selected visitor's history window.
     void openVisitorHistory();
     // A mouse button pressed over the list: 1 left, 2 right, 4 middle; `pointer` on the screen.
@@ -63,15 +69,16 @@ class ListCommands final : public QObject, public MaintenanceHost, public WebHos
     int rankingRowCount() const override;
     bool hasSelectedRow() const override;
     QString selectedIdText() const override;
-    int openerOptionState() const override;
+    Tick openerOptionState() const override;
     QWidget* dialogParent() const override;
 
     // MaintenanceHost
-    void RefreshRanking() override;
     bool collecting() const override;
     bool filesBusy() const override;
-    void SaveDataFile(const QString& path, bool IsFallback) override;
-    bool SaveCsvFile(const QString& path, bool IsFallback) override;
+
+  Q_SIGNALS:
+    // Whether delete by count and the CSV export can run: not while a page or a file is under way.
+    void commandsAvailableChanged(bool available);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,8 +90,11 @@ class ListCommands final : public QObject, public MaintenanceHost, public WebHos
     bool listKeyEvent(QEvent* event);
 
     Platform& m_platform;
-    MainWindow& m_window;
+    VisitorBook& m_book;
     ProgramLifecycle& m_lifecycle;
+    HistoryCommands& m_history;
+    const SettingsControls& m_options;
+    QWidget& m_window;
     VisitorPageActions m_pages;
     RankingView* m_list = nullptr;
     QWidget* m_listViewport = nullptr;

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/translations.h"
+#include "app/visitor_book.h"
 #include "platform/desktop_notices.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -132,7 +133,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    MainWindow mainWindow(*platform, lifecycle);
+    // The visitor data outlives the window that shows it and the roles that work on it.
+    VisitorBook book(*platform, lifecycle);
+    MainWindow mainWindow(*platform, lifecycle, book);
     window = &mainWindow;
     // exit() rather than quit(): quit() would first offer every window a close, and the main
     // window would take that for the user's close button.

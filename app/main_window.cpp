@@ -4,7 +4,6 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -20,36 +19,40 @@
 #include "app/list_commands.h"
 #include "app/ranking_view.h"
 #include "app/tray_host.h"
+#include "app/visitor_book.h"
 #include "collect/footprint_pages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "visitors/visit_history.h"
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
-    : MainWindow(platform, nullptr, parent) {}
+    : MainWindow(platform, nullptr, nullptr, parent) {}
 
-MainWindow::MainWindow(Platform& platform, ProgramLifecycle& lifecycle, QWidget* parent)
-    : MainWindow(platform, &lifecycle, parent) {}
+MainWindow::MainWindow(Platform& platform, ProgramLifecycle& lifecycle, VisitorBook& book,
+                       QWidget* parent)
+    : MainWindow(platform, &lifecycle, &book, parent) {}
 
-MainWindow::MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget* parent)
+MainWindow::MainWindow(Platform& platform, ProgramLifecycle* lifecycle, VisitorBook* book,
+                       QWidget* parent)
     : QWidget(parent),
       m_platform(platform),
-      m_files(platform, m_table, m_ranking, *this),
       m_ownLifecycle(lifecycle ? nullptr : std::make_unique<ProgramLifecycle>()),
       m_lifecycle(lifecycle ? *lifecycle : *m_ownLifecycle),
+      m_ownBook(book ? nullptr : std::make_unique<VisitorBook>(platform, m_lifecycle)),
+      m_book(book ? *book : *m_ownBook),
       m_startup(platform, *this) {
     setObjectName(QStringLiteral("Form1"));
     setFont(ProgramFont());
     setWindowIcon(ProgramIcon());
-    m_rankingSort.setSourceModel(&m_ranking);
-    m_files.setDialogParent(this);
-    m_files.setProgress([this](qsizetype done, qsizetype total) { showFileProgress(done, total); });
+    m_book.setDialogParent(this);
     connect(&m_lifecycle, &ProgramLifecycle::endDue, this, &MainWindow::endProgram);
     // Reads nothing until a history window first asks.
     m_history = new HistoryCommands(HistoryFilePath(platform.dataFolder), *platform.clock, this);
-    m_collection = new CollectionController(platform, *this, m_lifecycle);
-    m_listCommands = new ListCommands(platform, *this, m_lifecycle);
+    m_collection =
+        new CollectionController(platform, m_book, m_lifecycle, *m_history, *this, *this);
+    m_listCommands = new ListCommands(platform, m_book, m_lifecycle, *m_history, *this, *this);
     createControls();
+    showBook();
     resize(TwipsToPixels(9585), TwipsToPixels(6195));
 }
 
@@ -60,10 +63,8 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::start() {
-    m_table.reset();
+    m_book.table().reset();
     m_collection->schedule().restartCountdown();
-    m_csvPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\output.csv"));
-    m_dataPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\zodadud_data.dat"));
 
     // Before the tray icon, which takes its tip from the caption.
     setWindowTitle(QStringLiteral("Kestrelviewβ(%1.%2.%3)")
@@ -82,8 +83,14 @@ void MainWindow::start() {
     m_collection->setServiceAddress(FootprintPages::fromServiceUrl(serviceUrl));
     m_listCommands->setServiceAddress(serviceUrl);
 
-    m_trayHost = std::make_unique<TrayHost>(m_platform, *this);
-    m_trayHost->showIcon();
+    m_trayHost = std::make_unique<TrayHost>(m_platform, *m_history);
+    connect(m_trayHost.get(), &TrayHost::showRequested, this, [this] { showFromTray(true); });
+    connect(m_trayHost.get(), &TrayHost::hideRequested, this, [this] { showFromTray(false); });
+    // Direct: the lifecycle decides at once, also inside a page's nested event loop.
+    connect(
+        m_trayHost.get(), &TrayHost::exitRequested, this,
+        [this] { requestEnd(ProgramLifecycle::EndRequest::TrayExit); }, Qt::DirectConnection);
+    m_trayHost->showIcon(windowIcon(), windowTitle());
     m_trayHost->show();
     m_trayHost->hide();
 
@@ -94,25 +101,33 @@ void MainWindow::start() {
 
     // A large table takes a while; the window stays alive meanwhile, since each row pumps events.
     m_lifecycle.startupLoadStarted();
-    const QFileInfo dataFile(m_dataPath);
-    if (dataFile.isFile() && !dataFile.isHidden()) {
-        loadDataFile(m_dataPath);
-    } else {
-        loadCsvFile(m_csvPath);
-    }
+    m_book.loadAtStartup();
     const bool runAfterLoad = m_lifecycle.startupLoadFinished();
     if (ended()) {
         return;  // an end asked for during the load was carried out at its end
     }
 
-    refreshRanking();
+    m_book.RefreshRanking();
 
-    if (m_collectAtStartBox->Value() == 1) {
+    if (m_collectAtStartBox->Value() == Tick::Ticked) {
         m_collection->startStartupDelay();
     }
     if (runAfterLoad) {
-        QTimer::singleShot(0, m_collection, &CollectionController::collectFootprints);
+        QTimer::singleShot(0, m_collection,
+                           [this] { m_collection->run(ProgramLifecycle::RunRequest::Button); });
     }
+}
+
+void MainWindow::showBook() {
+    connect(&m_book, &VisitorBook::statusShown, this, &MainWindow::showStatus);
+    connect(&m_book, &VisitorBook::rankingRefreshStarted, m_rankingList,
+            [this] { m_rankingList->setEnabled(false); });
+    connect(&m_book, &VisitorBook::rankingRefreshed, m_rankingList, [this] {
+        m_rankingList->setEnabled(true);
+        m_rankingList->viewport()->update();
+    });
+    connect(&m_book, &VisitorBook::fileProgress, this, &MainWindow::showFileProgress);
+    connect(&m_book, &VisitorBook::fileWorkEnded, m_fileProgress, &QWidget::hide);
 }
 
 void MainWindow::showStatus(int panel, const QString& text) {
@@ -128,66 +143,14 @@ QString MainWindow::panelText(int panel) const {
     return {};
 }
 
-void MainWindow::refreshRanking() {
-    m_rankingList->setEnabled(false);
-    m_ranking.RefreshRanking(m_table);
-    showStatus(2, RankingCountText(m_ranking.rowCount()));
-    m_rankingList->setEnabled(true);
-    m_rankingList->viewport()->update();
-}
-
-void MainWindow::saveDataFile(const QString& path, bool isFallback) {
-    startFileWork();
-    m_files.SaveDataFile(path, isFallback);
-    finishFileWork();
-}
-
-bool MainWindow::saveCsvFile(const QString& path, bool isFallback) {
-    startFileWork();
-    const bool saved = m_files.SaveCsvFile(path, isFallback);
-    finishFileWork();
-    return saved;
-}
-
-void MainWindow::loadDataFile(const QString& path) {
-    startFileWork();
-    m_files.TAB_FileLoad(path);
-    finishFileWork();
-}
-
-void MainWindow::loadCsvFile(const QString& path) {
-    startFileWork();
-    m_files.CSV_FileLoad(path);
-    finishFileWork();
-}
-
-void MainWindow::startFileWork() {
-    if (!m_lifecycle.filesBusy()) {
-        m_fileWorkStart = m_platform.clock->milliseconds();
-    }
-    m_lifecycle.fileWorkStarted();
-}
-
 void MainWindow::showFileProgress(qsizetype done, qsizetype total) {
-    // Work that ends within a second shows no bar, so saves of ordinary tables do not flicker.
-    if (m_platform.clock->milliseconds() - m_fileWorkStart <= 1000) {
-        return;
-    }
     m_fileProgress->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
     m_fileProgress->setValue(int(std::min(done, total)));
     m_fileProgress->show();
 }
 
-void MainWindow::finishFileWork() {
-    if (!m_files.busy()) {
-        m_fileProgress->hide();
-    }
-    // May carry out an end that waited for the file.
-    m_lifecycle.fileWorkFinished();
-}
-
 void MainWindow::requestEnd(ProgramLifecycle::EndRequest request, const QString& reason) {
-    const bool closeMinimises = m_minimiseOnCloseBox->Value() == 1;
+    const bool closeMinimises = m_minimiseOnCloseBox->Value() == Tick::Ticked;
     const ProgramLifecycle::EndDecision decision =
         m_lifecycle.requestEnd(request, closeMinimises, reason);
     if (decision == ProgramLifecycle::EndDecision::Minimise) {
@@ -225,8 +188,17 @@ void MainWindow::bringToFront() {
     raise();
     activateWindow();
     if (m_trayHost) {
-        m_trayHost->windowBroughtToFront();
+        m_trayHost->setWindowShown(true);
     }
+}
+
+void MainWindow::showFromTray(bool show) {
+    if (show) {
+        setWindowState(Qt::WindowNoState);
+    }
+    m_platform.clock->processEvents();
+    setVisible(show);
+    m_trayHost->setWindowShown(isVisible());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -238,6 +210,20 @@ void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) {
         layOut();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_trayHost) {
+        m_trayHost->setWindowVisible(true);
+    }
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (m_trayHost) {
+        m_trayHost->setWindowVisible(false);
     }
 }
 
@@ -282,11 +268,11 @@ CheckBox* MainWindow::checkBox(SettingsCheckBox box) const {
     return m_openInIeBox;
 }
 
-int MainWindow::checkState(SettingsCheckBox box) const {
+Tick MainWindow::checkState(SettingsCheckBox box) const {
     return checkBox(box)->Value();
 }
 
-void MainWindow::setCheckState(SettingsCheckBox box, int state) {
+void MainWindow::setCheckState(SettingsCheckBox box, Tick state) {
     checkBox(box)->setValue(state);
 }
 
@@ -298,16 +284,16 @@ void MainWindow::setNewVisitNotices(bool on) {
     m_history->notifyAction()->setChecked(on);
 }
 
-bool MainWindow::retrievalMethodSelected(int index) const {
-    return index >= 0 && index < int(m_methodOptions.size()) &&
-           m_methodOptions[size_t(index)]->isChecked();
+QRadioButton* MainWindow::methodOption(RetrievalMethod method) const {
+    return m_methodOptions[method == RetrievalMethod::Download ? 0 : 1];
 }
 
-void MainWindow::setRetrievalMethodSelected(int index, bool selected) {
-    if (index < 0 || index >= int(m_methodOptions.size())) {
-        return;
-    }
-    QRadioButton* option = m_methodOptions[size_t(index)];
+bool MainWindow::retrievalMethodSelected(RetrievalMethod method) const {
+    return methodOption(method)->isChecked();
+}
+
+void MainWindow::setRetrievalMethodSelected(RetrievalMethod method, bool selected) {
+    QRadioButton* option = methodOption(method);
     if (selected) {
         option->setChecked(true);
         return;

@@ -11,10 +11,6 @@
 #include "app/program_lifecycle.h"
 #include "app/settings.h"
 #include "app/startup_registration.h"
-#include "visitors/data_files.h"
-#include "visitors/ranking_model.h"
-#include "visitors/status_panels.h"
-#include "visitors/visitor_table.h"
 
 class CaptionButton;
 class CheckBox;
@@ -31,23 +27,24 @@ class QStatusBar;
 class RankingView;
 class TrayHost;
 class UpDown;
+class VisitorBook;
 struct Platform;
 
-// The main window: its controls and their layout, the status bar and the ranking list over the
-// visitor table, which it loads and saves. What the controls do belongs to the roles it owns:
-// the collection controller, the list commands, the tray host and the start-up registration;
-// whether a run may start and whether the program may end, to the program lifecycle. Every
-// control has an object name by which tests and screenshots find it.
-class MainWindow : public QWidget,
-                   public StatusPanels,
-                   public SettingsControls,
-                   public StartupButton {
+// The main window, a view: its controls and their layout, the status bar and the ranking list
+// over the visitor book, which it shows as the book signals. What the controls do belongs to the
+// roles it owns: the collection controller, the list commands, the tray host and the start-up
+// registration; the visitor data to the book; whether a run may start and whether the program may
+// end, to the program lifecycle. The roles never see the window: they signal, and the window
+// enables its own controls and acts on what they ask.
+class MainWindow : public QWidget, public SettingsControls, public StartupButton {
     Q_OBJECT
   public:
+    // With a lifecycle and a visitor book of its own.
     explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
     // With the lifecycle the program kept before the window existed, so that what it decided
-    // then still holds.
-    MainWindow(Platform& platform, ProgramLifecycle& lifecycle, QWidget* parent = nullptr);
+    // then still holds, and the book the program made; both outlive the window.
+    MainWindow(Platform& platform, ProgramLifecycle& lifecycle, VisitorBook& book,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence: the settings, the tray and the window come first, the visitor table
@@ -57,30 +54,15 @@ class MainWindow : public QWidget,
 
     Platform& platform() const { return m_platform; }
     ProgramLifecycle& lifecycle() { return m_lifecycle; }
+    VisitorBook& book() { return m_book; }
     CollectionController& collection() { return *m_collection; }
     ListCommands& listCommands() { return *m_listCommands; }
     HistoryCommands& history() { return *m_history; }
     // Exists once start() has begun.
     TrayHost* trayHost() const { return m_trayHost.get(); }
 
-    // --- The visitor table, its ranking and its files ---
-    VisitorTable& table() { return m_table; }
-    RankingModel& ranking() { return m_ranking; }
-    RankingSortProxy& rankingSort() { return m_rankingSort; }
-    // "\zodadud_data.dat" and "\output.csv" in the data folder; set by start().
-    const QString& dataPath() const { return m_dataPath; }
-    const QString& csvPath() const { return m_csvPath; }
-    // Refills the list from the table (disabled meanwhile) and shows its row count in panel 2.
-    void refreshRanking();
-    // The savers and loaders of the visitor files. An end asked for while one of them is
-    // between rows is carried out once it has finished.
-    void saveDataFile(const QString& path, bool isFallback);
-    bool saveCsvFile(const QString& path, bool isFallback);
-    void loadDataFile(const QString& path);
-    void loadCsvFile(const QString& path);
-
     // --- Status bar: panel 1 progress and results, panel 2 the ranking's row count ---
-    void showStatus(int panel, const QString& text) override;
+    void showStatus(int panel, const QString& text);
     QString panelText(int panel) const;
 
     // --- The end of the program ---
@@ -98,19 +80,13 @@ class MainWindow : public QWidget,
     void bringToFront();
     bool ended() const { return m_lifecycle.ended(); }
 
-    // --- The controls the roles drive ---
-    CaptionButton* collectButton() const { return m_collectButton; }
-    CaptionButton* deleteButton() const { return m_deleteButton; }
-    CaptionButton* exportButton() const { return m_exportButton; }
-    RankingView* rankingList() const { return m_rankingList; }
-
     // SettingsControls
     QString intervalText() const override;
     void setIntervalText(const QString& text) override;
-    int checkState(SettingsCheckBox box) const override;
-    void setCheckState(SettingsCheckBox box, int state) override;
-    bool retrievalMethodSelected(int index) const override;
-    void setRetrievalMethodSelected(int index, bool selected) override;
+    Tick checkState(SettingsCheckBox box) const override;
+    void setCheckState(SettingsCheckBox box, Tick state) override;
+    bool retrievalMethodSelected(RetrievalMethod method) const override;
+    void setRetrievalMethodSelected(RetrievalMethod method, bool selected) override;
     bool newVisitNotices() const override;
     void setNewVisitNotices(bool on) override;
 
@@ -127,9 +103,15 @@ class MainWindow : public QWidget,
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
-    MainWindow(Platform& platform, ProgramLifecycle* lifecycle, QWidget* parent);
+    MainWindow(Platform& platform, ProgramLifecycle* lifecycle, VisitorBook* book, QWidget* parent);
+    // Follows what the book signals: the status panels, the list during a refill, the progress.
+    void showBook();
+    // The tray asked for the window to be shown or hidden.
+    void showFromTray(bool show);
     void createControls();
     void createStatusBar();
     // Accessible names and the Tab order.
@@ -138,22 +120,15 @@ class MainWindow : public QWidget,
     void layOut();
     void layOutNotes();
     CheckBox* checkBox(SettingsCheckBox box) const;
-    void startFileWork();
+    QRadioButton* methodOption(RetrievalMethod method) const;
     void showFileProgress(qsizetype done, qsizetype total);
-    void finishFileWork();
     void endProgram(const QString& reason);
 
     Platform& m_platform;
-    VisitorTable m_table;
-    RankingModel m_ranking;
-    RankingSortProxy m_rankingSort;
-    VisitorFiles m_files;
-    QString m_dataPath;
-    QString m_csvPath;
-    quint32 m_fileWorkStart = 0;  // the clock's count when the outermost load or save began
-
     std::unique_ptr<ProgramLifecycle> m_ownLifecycle;
     ProgramLifecycle& m_lifecycle;
+    std::unique_ptr<VisitorBook> m_ownBook;
+    VisitorBook& m_book;
     // Children of the window, made before its controls so that the controls connect to them.
     CollectionController* m_collection = nullptr;
     ListCommands* m_listCommands = nullptr;

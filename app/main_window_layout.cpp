@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/ranking_view.h"
 #include "app/up_down.h"
+#include "app/visitor_book.h"
 #include "platform/platform.h"
 
 namespace {
@@ -107,10 +108,10 @@ void setHeightIfValid(QWidget* widget, int height) {
 
 void MainWindow::createControls() {
     m_rankingList = place<RankingView>(this, "ListView1", TwipsRect(0, 0, 6495, 4695));
-    m_rankingList->setModel(&m_rankingSort);
+    m_rankingList->setModel(&m_book.rankingSort());
     m_rankingList->setPalette(ListPalette(m_rankingList->palette()));
     m_rankingList->applyColumnLayout();
-    connect(m_rankingList->header(), &QHeaderView::sectionClicked, &m_rankingSort,
+    connect(m_rankingList->header(), &QHeaderView::sectionClicked, &m_book.rankingSort(),
             &RankingSortProxy::sortByColumn);
     m_listCommands->watchList(m_rankingList);
 
@@ -118,7 +119,9 @@ void MainWindow::createControls() {
     m_collectButton = place<CaptionButton>(
         m_commandFrame, "Command1", TwipsRect(120, 240, 1335, 495), QStringLiteral("足跡取得"));
     connect(m_collectButton, &QAbstractButton::clicked, m_collection,
-            &CollectionController::collectFootprints);
+            [this] { m_collection->run(ProgramLifecycle::RunRequest::Button); });
+    connect(m_collection, &CollectionController::collectAvailableChanged, m_collectButton,
+            &QWidget::setEnabled);
 
     // The method choice lives in the settings file; the frame lies over the collect button and
     // stays hidden.
@@ -166,6 +169,10 @@ void MainWindow::createControls() {
                              QStringLiteral("条件指定削除..."));
     connect(m_deleteButton, &QAbstractButton::clicked, m_listCommands,
             &ListCommands::deleteByCount);
+    connect(m_listCommands, &ListCommands::commandsAvailableChanged, this, [this](bool available) {
+        m_exportButton->setEnabled(available);
+        m_deleteButton->setEnabled(available);
+    });
     m_reportButton = place<CaptionButton>(
         m_commandFrame, "Command3", TwipsRect(120, 3600, 1335, 255), QStringLiteral("動作報告"));
     connect(m_reportButton, &QAbstractButton::clicked, m_listCommands,

@@ -25,16 +25,16 @@ constexpr CheckKey kAfterMethod[] = {{SettingsCheckBox::Alarm, u"Alarm"},
 
 void loadCheck(SettingsControls& controls, const CheckKey& check, const QString& file) {
     const qint32 state = GetIniInt(QString::fromUtf16(check.key), 0, file);
-    // A check box takes only its three states; any other number leaves it as it was.
+    // The file keeps 0 unticked, 1 ticked, 2 dimmed; any other number leaves the box as it was.
     if (state >= 0 && state <= 2) {
-        controls.setCheckState(check.box, state);
+        controls.setCheckState(check.box, Tick(state));
     }
 }
 
 bool saveCheck(Platform& platform, const SettingsControls& controls, const CheckKey& check,
                const QString& file) {
     return WriteIniString(*platform.files, QString::fromUtf16(check.key),
-                          QString::number(controls.checkState(check.box)), file);
+                          QString::number(int(controls.checkState(check.box))), file);
 }
 
 }  // namespace
@@ -59,8 +59,11 @@ void LoadSettings(const Platform& platform, SettingsControls& controls) {
         controls.setIntervalText(waitTime);
     }
     loadCheck(controls, kIE, file);
-    controls.setRetrievalMethodSelected(0, GetIniInt(QStringLiteral("GetOpt"), 1, file) != 0);
-    controls.setRetrievalMethodSelected(1, !controls.retrievalMethodSelected(0));
+    // GetOpt: any number but 0 downloads (the file says -1), 0 uses the built-in browser.
+    controls.setRetrievalMethodSelected(RetrievalMethod::Download,
+                                        GetIniInt(QStringLiteral("GetOpt"), 1, file) != 0);
+    controls.setRetrievalMethodSelected(
+        RetrievalMethod::Browser, !controls.retrievalMethodSelected(RetrievalMethod::Download));
     for (const CheckKey& check : kAfterMethod) {
         loadCheck(controls, check, file);
     }
@@ -72,9 +75,11 @@ bool SaveSettings(Platform& platform, const SettingsControls& controls) {
     bool saved =
         WriteIniString(*platform.files, QStringLiteral("WaitTime"), controls.intervalText(), file);
     saved &= saveCheck(platform, controls, kIE, file);
-    saved &= WriteIniString(
-        *platform.files, QStringLiteral("GetOpt"),
-        controls.retrievalMethodSelected(0) ? QStringLiteral("-1") : QStringLiteral("0"), file);
+    saved &= WriteIniString(*platform.files, QStringLiteral("GetOpt"),
+                            controls.retrievalMethodSelected(RetrievalMethod::Download)
+                                ? QStringLiteral("-1")
+                                : QStringLiteral("0"),
+                            file);
     for (const CheckKey& check : kAfterMethod) {
         saved &= saveCheck(platform, controls, check, file);
     }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "visitors/options.h"
+
 class FileStore;
 struct Platform;
 
@@ -20,12 +22,11 @@ class SettingsControls {
     // handler, as typing does.
     virtual QString intervalText() const = 0;
     virtual void setIntervalText(const QString& text) = 0;
-    // A check box's state: 0 unticked, 1 ticked, 2 dimmed.
-    virtual int checkState(SettingsCheckBox box) const = 0;
-    virtual void setCheckState(SettingsCheckBox box, int state) = 0;
-    // The retrieval method: 0 "方法1", 1 "方法2". Clearing one does not select the other.
-    virtual bool retrievalMethodSelected(int index) const = 0;
-    virtual void setRetrievalMethodSelected(int index, bool selected) = 0;
+    virtual Tick checkState(SettingsCheckBox box) const = 0;
+    virtual void setCheckState(SettingsCheckBox box, Tick state) = 0;
+    // The retrieval method's two options. Clearing one does not select the other.
+    virtual bool retrievalMethodSelected(RetrievalMethod method) const = 0;
+    virtual void setRetrievalMethodSelected(RetrievalMethod method, bool selected) = 0;
     // The tray menu's tick "新しい足あとを通知(&N)".
     virtual bool newVisitNotices() const = 0;
     virtual void setNewVisitNotices(bool on) = 0;

@@ -8,7 +8,6 @@
 
 #include "app/appearance.h"
 #include "app/history_commands.h"
-#include "app/main_window.h"
 #include "platform/platform.h"
 #include "platform/text_codec.h"
 
@@ -16,8 +15,8 @@ namespace {
 constexpr qsizetype kTipBytes = 63;
 }  // namespace
 
-TrayHost::TrayHost(Platform& platform, MainWindow& window)
-    : QWidget(nullptr, Qt::Tool), m_platform(platform), m_window(window) {
+TrayHost::TrayHost(Platform& platform, HistoryCommands& history)
+    : QWidget(nullptr, Qt::Tool), m_platform(platform) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("起動中..."));
     setFont(ProgramFont());
@@ -30,8 +29,8 @@ TrayHost::TrayHost(Platform& platform, MainWindow& window)
     m_visibilityAction->setObjectName(QStringLiteral("MNU_VISIBLE"));
     connect(m_visibilityAction, &QAction::triggered, this, &TrayHost::toggleWindow);
     // "足あとグラフ(&G)" and the tick "新しい足あとを通知(&N)" belong to the history's commands.
-    m_menu->addAction(m_window.history().chartAction());
-    m_menu->addAction(m_window.history().notifyAction());
+    m_menu->addAction(history.chartAction());
+    m_menu->addAction(history.notifyAction());
     m_menu->addSeparator();
     QAction* exitAction = m_menu->addAction(QStringLiteral("終了(&E)"));
     exitAction->setObjectName(QStringLiteral("MNU_END"));
@@ -40,7 +39,7 @@ TrayHost::TrayHost(Platform& platform, MainWindow& window)
     connect(m_platform.trayIcon.get(), &TrayIcon::activated, this, &TrayHost::onActivated);
     // The desktop's notification service shows the notice, tray or not; the icon's own balloon
     // only where no service takes it.
-    m_window.history().setNoticeShower([this](const QString& text) {
+    history.setNoticeShower([this](const QString& text) {
         if (m_platform.notices) {
             m_platform.notices->show(QStringLiteral("Kestrelview"), text);
         } else {
@@ -61,9 +60,9 @@ QString TrayHost::tipFor(const QString& caption) {
     return TruncateToCp932Bytes(caption, kTipBytes);
 }
 
-void TrayHost::showIcon() {
+void TrayHost::showIcon(const QIcon& icon, const QString& caption) {
     // Nobody acts on the outcome: a desktop without a notification area simply shows no icon.
-    m_platform.trayIcon->show(m_window.windowIcon(), tipFor(m_window.windowTitle()));
+    m_platform.trayIcon->show(icon, tipFor(caption));
 }
 
 void TrayHost::removeIcon() {
@@ -85,19 +84,18 @@ void TrayHost::onActivated(TrayIcon::Activation activation) {
 }
 
 void TrayHost::toggleWindow() {
-    if (!m_window.isVisible()) {
-        m_window.setWindowState(Qt::WindowNoState);
+    if (m_windowVisible) {
+        Q_EMIT hideRequested();
+    } else {
+        Q_EMIT showRequested();
     }
-    m_platform.clock->processEvents();
-    m_window.setVisible(!m_window.isVisible());
-    m_visibilityAction->setText(m_window.isVisible() ? QStringLiteral("非表示")
-                                                     : QStringLiteral("表示"));
 }
 
 void TrayHost::exitProgram() {
-    m_window.requestEnd(ProgramLifecycle::EndRequest::TrayExit);
+    Q_EMIT exitRequested();
 }
 
-void TrayHost::windowBroughtToFront() {
-    m_visibilityAction->setText(QStringLiteral("非表示"));
+void TrayHost::setWindowShown(bool shown) {
+    m_windowVisible = shown;
+    m_visibilityAction->setText(shown ? QStringLiteral("非表示") : QStringLiteral("表示"));
 }

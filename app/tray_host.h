@@ -7,17 +7,20 @@
 
 #include "platform/notify_icon.h"
 
-class MainWindow;
+class HistoryCommands;
 class QAction;
+class QIcon;
 class QMenu;
 struct Platform;
 
 // The tray host: a window that stays hidden and owns the tray icon's menu. A left press on the
-// icon shows or hides the main window, a right press opens the menu.
+// icon or the menu's 表示/非表示 asks for the main window to be shown or hidden, the menu's 終了
+// asks for the program's end; a right press opens the menu. The main window acts on what it
+// asks and tells it whether it is shown.
 class TrayHost : public QWidget {
     Q_OBJECT
   public:
-    TrayHost(Platform& platform, MainWindow& window);
+    TrayHost(Platform& platform, HistoryCommands& history);
     ~TrayHost() override;
 
     // The icon's tip: `caption` cut to the 63 bytes of CP932 the tip has always had room for,
@@ -25,21 +28,31 @@ class TrayHost : public QWidget {
     static QString tipFor(const QString& caption);
 
     // Puts the icon into the tray with the main window's icon and caption.
-    void showIcon();
+    void showIcon(const QIcon& icon, const QString& caption);
     void removeIcon();
 
-    // Shows the main window, restored, when it is hidden, and hides it otherwise.
+    // Asks for the main window to be shown when it is hidden and hidden otherwise.
     void toggleWindow();
-    // A real exit, which ×で最小化 does not turn into a minimise.
+    // Asks for a real exit, which ×で最小化 does not turn into a minimise.
     void exitProgram();
-    // The main window came to the front by other means: the menu entry offers to hide it.
-    void windowBroughtToFront();
+    // The main window has been shown or hidden, by any means; the menu entry stays as it was.
+    void setWindowVisible(bool visible) { m_windowVisible = visible; }
+    // The main window has been shown or hidden for the tray, or brought to the front: the menu
+    // entry offers the other.
+    void setWindowShown(bool shown);
+
+  Q_SIGNALS:
+    void showRequested();
+    void hideRequested();
+    // Connected directly: the program lifecycle decides at once, while a page may be waiting in
+    // a nested event loop.
+    void exitRequested();
 
   private:
     void onActivated(TrayIcon::Activation activation);
 
     Platform& m_platform;
-    MainWindow& m_window;
+    bool m_windowVisible = false;
     QMenu* m_menu = nullptr;
     QAction* m_visibilityAction = nullptr;
 };

@@ -6,15 +6,16 @@
 #include <QString>
 
 #include "platform/dialogs.h"
-#include "visitors/status_panels.h"
+#include "visitors/options.h"
 
-class VisitorTable;
 class WebBrowser;
 
-// What a collection run needs of the main window. The main window implements it; tests implement
-// it over the real table, ranking and data files.
-class CollectionHost : public StatusPanels {
+// What a collection run needs besides the visitor data: the run's controls and options, its
+// boxes and the built-in browser. The collection controller implements it; tests implement it
+// over real widgets and the real browser.
+class CollectionHost {
   public:
+    virtual ~CollectionHost() = default;
     // Whether the "足跡取得" button can start a run: not while a page is collected.
     virtual void setCollectAvailable(bool enabled) = 0;
     // Busy: a page is being collected; the window refuses to close meanwhile.
@@ -22,18 +23,9 @@ class CollectionHost : public StatusPanels {
     // ElapsedMinutes = 0: the schedule's countdown starts again.
     virtual void resetElapsedMinutes() = 0;
 
-    // The retrieval method: 0 downloads the page ("方法1"), 1 loads it in the browser ("方法2").
-    virtual int retrievalMethod() const = 0;
-    virtual void setRetrievalMethod(int index) = 0;
-    // The alarm option "アラーム機能": 0 unticked, 1 ticked, 2 dimmed.
-    virtual int alarmOption() const = 0;
-
-    virtual VisitorTable& visitorTable() = 0;
-    // Refills the ranking list from the table, with its row count in status panel 2.
-    virtual void RefreshRanking() = 0;
-    // DataPath, the visitor data file.
-    virtual QString dataPath() const = 0;
-    virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
+    virtual RetrievalMethod retrievalMethod() const = 0;
+    // "アラーム機能": the alarm plays after a collected page only when ticked.
+    virtual Tick alarmOption() const = 0;
 
     // Shows the notice window modally, `title` on its band (what happened: "タイムアウト" or the
     // failure as status panel 1 shows it) and `message` as its text; returns when it has closed.

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
 #include "platform/web_browser.h"
+#include "visitors/visitor_data.h"
 #include "visitors/visitor_table.h"
 
 namespace {
@@ -63,9 +64,11 @@ qint64 visitsCounted(const VisitorTable& table) {
 
 }  // namespace
 
-Collector::Collector(Platform& platform, CollectionHost& host, FootprintPages pages)
+Collector::Collector(Platform& platform, CollectionHost& host, VisitorData& data,
+                     FootprintPages pages)
     : m_platform(platform),
       m_host(host),
+      m_data(data),
       m_pages(std::move(pages)),
       m_history(HistoryFilePath(platform.dataFolder)) {
     WebBrowser& browser = m_host.browser();
@@ -95,7 +98,7 @@ void Collector::collectPage(const QString& url) {
     int entries = 0;
     try {
         const QString bufPath = AppFilePath(m_platform.dataFolder, QStringLiteral("\\buf.tmp"));
-        m_host.showStatus(1, QStringLiteral("取得中です..."));
+        m_data.showStatus(1, QStringLiteral("取得中です..."));
         // A login the service refuses gives way to the next browser's before the user is told.
         const QList<BrowserLogin> logins = FindBrowserLogins(
             m_platform.dataFolder, m_platform.browserHome, QUrl(url), &m_platform.log);
@@ -110,13 +113,13 @@ void Collector::collectPage(const QString& url) {
         }
         if (page.kind == Retrieved::Kind::NotLoggedIn) {
             logPage(url, QStringLiteral("failed: ") + kLoginNeeded);
-            m_host.showStatus(1, kLoginNeeded);
+            m_data.showStatus(1, kLoginNeeded);
             // Once until a page comes in again: a run every few minutes must not pile them up.
             if (!m_loginReported) {
                 m_loginReported = true;
                 m_host.message(kLoginMessage, MessageIcon::Exclamation, kTitle);
             }
-            pageNotCollected();
+            endPage();
             return;
         }
         if (page.kind == Retrieved::Kind::Failed) {
@@ -124,18 +127,18 @@ void Collector::collectPage(const QString& url) {
                              (page.detail.isEmpty()
                                   ? page.failure
                                   : page.failure + QStringLiteral(": ") + page.detail));
-            m_host.showStatus(1, page.failure);
+            m_data.showStatus(1, page.failure);
             if (!page.notice.isEmpty()) {
                 m_host.showNotice(page.noticeTitle, page.notice);
             }
             if (!page.message.isEmpty()) {
                 m_host.message(page.message, MessageIcon::Critical, kTitle);
             }
-            pageNotCollected();
+            endPage();
             return;
         }
-        m_host.showStatus(1, QStringLiteral("取得に成功"));
-        VisitorTable& table = m_host.visitorTable();
+        m_data.showStatus(1, QStringLiteral("取得に成功"));
+        VisitorTable& table = m_data.visitorTable();
         const qint64 before = visitsCounted(table);
         ParseFootprintPage(
             page.text, [this] { return m_host.retrievalMethod(); }, *m_platform.clock,
@@ -175,7 +178,7 @@ void Collector::collectPage(const QString& url) {
 
 Collector::Retrieved Collector::retrieve(const QString& url, const QString& bufPath) {
     FetchResult fetched;
-    if (m_host.retrievalMethod() == 0) {
+    if (m_host.retrievalMethod() == RetrievalMethod::Download) {
         fetched = DownloadToFile(m_platform, url, bufPath, m_login);
         m_httpStatus = fetched.httpStatus;
         if (!fetched.complete()) {
@@ -277,7 +280,7 @@ Collector::Retrieved Collector::failed(const FetchResult& result, const QString&
     return page;
 }
 
-void Collector::pageNotCollected() {
+void Collector::endPage() {
     m_host.setCollectAvailable(true);
     m_host.setBusy(false);
 }
@@ -285,27 +288,28 @@ void Collector::pageNotCollected() {
 void Collector::logPage(const QString& url, const QString& rest) {
     m_platform.log.write(
         QStringLiteral("page ") + pageName(url) + QStringLiteral(" method ") +
-        QString::number(m_host.retrievalMethod() + 1) + QStringLiteral(" HTTP ") +
+        (m_host.retrievalMethod() == RetrievalMethod::Download ? QStringLiteral("1")
+                                                               : QStringLiteral("2")) +
+        QStringLiteral(" HTTP ") +
         (m_httpStatus > 0 ? QString::number(m_httpStatus) : QStringLiteral("-")) +
         (m_login.browser.isEmpty() ? QString() : QStringLiteral(" login ") + m_login.browser) +
         u' ' + rest);
 }
 
 void Collector::finishPage() {
-    VisitorTable& table = m_host.visitorTable();
+    VisitorTable& table = m_data.visitorTable();
     sortVisitorSlots(table, 0, table.upperBound());
-    m_host.RefreshRanking();
+    m_data.RefreshRanking();
     // The history holds a page's visits before the data file that counts them is saved; a history
     // that cannot be written is told once and the tally goes on.
     const QString historyProblem = m_history.appendPage();
     if (!historyProblem.isEmpty()) {
         m_host.message(historyProblem, MessageIcon::Exclamation, kTitle);
     }
-    m_host.SaveDataFile(m_host.dataPath(), false);
-    m_host.setCollectAvailable(true);
-    m_host.setBusy(false);
+    m_data.SaveDataFile(m_data.dataPath(), false);
+    endPage();
     m_host.resetElapsedMinutes();
-    if (m_host.alarmOption() == 1 && m_platform.sound) {
+    if (m_host.alarmOption() == Tick::Ticked && m_platform.sound) {
         m_platform.sound->play(ResourceFilePath(m_platform.dataFolder, m_platform.resourceFolder,
                                                 QStringLiteral("\\alarm.wav")));
     }
@@ -322,6 +326,5 @@ void Collector::showErrorTrap(const QString& url, int number, const QString& des
     }
     m_host.message(failureText(QStringLiteral("取得中にエラーが発生しました"), number, description),
                    MessageIcon::Critical, kTitle);
-    m_host.setCollectAvailable(true);
-    m_host.setBusy(false);
+    endPage();
 }

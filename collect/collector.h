@@ -12,14 +12,15 @@
 #include "visitors/visit_history.h"
 
 class CollectionHost;
+class VisitorData;
 struct Platform;
 
 // The collection run: both footprint pages, each fetched, walked and finished on its own, so a
 // failure on the first page does not stop the second.
 class Collector {
   public:
-    // `platform` and `host` must outlive the collector.
-    Collector(Platform& platform, CollectionHost& host, FootprintPages pages);
+    // `platform`, `host` and `data` must outlive the collector.
+    Collector(Platform& platform, CollectionHost& host, VisitorData& data, FootprintPages pages);
     ~Collector();
     Collector(const Collector&) = delete;
     Collector& operator=(const Collector&) = delete;
@@ -60,8 +61,9 @@ class Collector {
     };
     Retrieved retrieve(const QString& url, const QString& bufPath);
     Retrieved failed(const FetchResult& result, const QString& url, const QString& bufPath);
-    // A page that was not collected ends: the button and Busy, after its messages.
-    void pageNotCollected();
+    // Every page ends here, collected or not, after its messages: the button and Busy.
+    void endPage();
+    // A collected page: sort, ranking, history, save, then endPage, countdown and alarm.
     void finishPage();
     // The page's log line, then the trap's message; `formatHeadline`, when given, is a message
     // of its own before the trap's and what the log says instead of the number and description.
@@ -71,6 +73,7 @@ class Collector {
 
     Platform& m_platform;
     CollectionHost& m_host;
+    VisitorData& m_data;
     FootprintPages m_pages;
     QMetaObject::Connection m_documentComplete;
     // The HTTP status of the page in progress; 0 before any answer.

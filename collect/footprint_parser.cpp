@@ -51,15 +51,15 @@ QString linkText(const QString& text, qsizetype start, qsizetype nextEntry) {
 
 }  // namespace
 
-const QString& EntryMarker(int method) {
-    return method == 1 ? kMethod2Marker : kMethod1Marker;
+const QString& EntryMarker(RetrievalMethod method) {
+    return method == RetrievalMethod::Browser ? kMethod2Marker : kMethod1Marker;
 }
 
-bool HoldsEntryMarker(const QString& text, int method) {
+bool HoldsEntryMarker(const QString& text, RetrievalMethod method) {
     return text.contains(EntryMarker(method), Qt::CaseSensitive);
 }
 
-void ParseFootprintPage(const QString& text, const std::function<int()>& selectedMethod,
+void ParseFootprintPage(const QString& text, const std::function<RetrievalMethod()>& selectedMethod,
                         Clock& clock, const std::function<void(const FootprintEntry&)>& onEntry) {
     qsizetype from = 0;
     for (;;) {

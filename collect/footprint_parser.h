@@ -7,6 +7,8 @@
 #include <exception>
 #include <functional>
 
+#include "visitors/options.h"
+
 class Clock;
 
 // The footprint page lists each visitor once: the visit time (month, day and time, no year) in
@@ -17,11 +19,11 @@ inline const QString kMethod1Marker =
 inline const QString kMethod2Marker =
     QStringLiteral("</SPAN><SPAN class=name><A href=\"\"show_friend.pl?id=");
 
-// The marker for a retrieval method (0 or 1).
-const QString& EntryMarker(int method);
+// The entry marker of a retrieval method's page text.
+const QString& EntryMarker(RetrievalMethod method);
 
 // Whether the page holds an entry for `method`, without reading any: the page would yield one.
-bool HoldsEntryMarker(const QString& text, int method);
+bool HoldsEntryMarker(const QString& text, RetrievalMethod method);
 
 // The page's entries no longer look as expected: the visit time holds markup.
 class FormatChanged : public std::exception {
@@ -45,5 +47,5 @@ struct FootprintEntry {
 // Throws RuntimeError: 13 for a time or an id that is not a number, 6 for an id beyond 32 bits,
 // 5 for an entry cut off before the end of its id or name; FormatChanged for a visit time that
 // holds "<" or ">". Entries handed on before the failure stay handed on.
-void ParseFootprintPage(const QString& text, const std::function<int()>& selectedMethod,
+void ParseFootprintPage(const QString& text, const std::function<RetrievalMethod()>& selectedMethod,
                         Clock& clock, const std::function<void(const FootprintEntry&)>& onEntry);

@@ -80,9 +80,9 @@ QString PageFileProblem(const QString& path) {
         "ファイルを書き込めませんでした (ディスクがいっぱいか、書き込みが禁止されています)。");
 }
 
-bool AsksForLogin(const QString& pageAsSent, const QUrl& address, int method) {
+bool AsksForLogin(const QString& pageAsSent, const QUrl& address, RetrievalMethod method) {
     QString page = pageAsSent;
-    if (method == 1) {
+    if (method == RetrievalMethod::Browser) {
         page.replace(QStringLiteral("\"\""), QStringLiteral("\""));
     }
     return HoldsPasswordField(page) || NavigationOnLoad(page, address).has_value();

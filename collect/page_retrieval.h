@@ -8,6 +8,7 @@
 
 #include "platform/browser_logins.h"
 #include "platform/http_fetch.h"
+#include "visitors/options.h"
 
 class Clock;
 class FileStore;
@@ -29,11 +30,11 @@ QString FetchFailureText(const FetchResult& result);
 // Why the page file at `path` cannot be written, in words for the user.
 QString PageFileProblem(const QString& path);
 
-// A page that asks for the login, read as it was written (`method` 1 for the browser's markup of
-// the body, whose attribute values stand between doubled quotes): it holds a password field, or
-// it sends the browser elsewhere as it loads (NavigationOnLoad, against `address`). Only a page
-// without entries is asked: a footprint page may carry forms and scripts of its own.
-bool AsksForLogin(const QString& pageAsSent, const QUrl& address, int method);
+// A page that asks for the login, read as it was written (for the browser's markup of the body,
+// whose attribute values stand between doubled quotes): it holds a password field, or it sends the
+// browser elsewhere as it loads (NavigationOnLoad, against `address`). Only a page without entries
+// is asked: a footprint page may carry forms and scripts of its own.
+bool AsksForLogin(const QString& pageAsSent, const QUrl& address, RetrievalMethod method);
 
 // Writes `bodyMarkup` into a new file at `path` as one quoted text record: a double quote, the
 // text, a double quote, CR LF, in CP932. False when the file could not be written; whatever

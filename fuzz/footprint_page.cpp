@@ -27,7 +27,10 @@ PageResult readPage(const QString& page, VisitorTable& table, RankingModel& rank
                     FakeClock& clock, int method, bool alternate) {
     PageResult result;
     int calls = 0;
-    const auto selectedMethod = [&] { return alternate ? (method + calls++) % 2 : method; };
+    const auto selectedMethod = [&] {
+        return (alternate ? (method + calls++) % 2 : method) == 1 ? RetrievalMethod::Browser
+                                                                  : RetrievalMethod::Download;
+    };
     try {
         ParseFootprintPage(page, selectedMethod, clock, [&](const FootprintEntry& entry) {
             ++result.entries;

@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "visitors/ranking_model.h"
+#include "visitors/visitor_data.h"
 #include "visitors/visitor_table.h"
 
 namespace {
@@ -97,14 +98,8 @@ qsizetype SetMemoById(VisitorTable& table, qint32 id, const QString& memo) {
     return stored;
 }
 
-ListMaintenance::ListMaintenance(Platform& platform, VisitorTable& table, RankingModel& ranking,
-                                 MaintenanceHost& host, QString dataPath, QString csvPath)
-    : m_platform(platform),
-      m_table(table),
-      m_ranking(ranking),
-      m_host(host),
-      m_dataPath(std::move(dataPath)),
-      m_csvPath(std::move(csvPath)) {}
+ListMaintenance::ListMaintenance(Platform& platform, VisitorData& data, MaintenanceHost& host)
+    : m_platform(platform), m_data(data), m_host(host) {}
 
 bool ListMaintenance::commandsAvailable() const {
     return !m_host.collecting() && !m_host.filesBusy();
@@ -126,8 +121,8 @@ void ListMaintenance::deleteByCount() {
                                     MessageIcon::None, QStringLiteral("Kestrelview"));
         return;
     }
-    DeleteByCount(m_table, *maxCount);
-    m_host.RefreshRanking();
+    DeleteByCount(m_data.visitorTable(), *maxCount);
+    m_data.RefreshRanking();
 }
 
 void ListMaintenance::exportCsv() {
@@ -135,7 +130,7 @@ void ListMaintenance::exportCsv() {
         return;
     }
     // A failed export has told its own failure; only a file that is there is confirmed.
-    if (!m_host.SaveCsvFile(m_csvPath, false)) {
+    if (!m_data.SaveCsvFile(m_data.csvPath(), false)) {
         return;
     }
     m_platform.dialogs->message(m_host.dialogParent(), QString::fromUtf16(kCsvExportMessage),
@@ -143,29 +138,30 @@ void ListMaintenance::exportCsv() {
 }
 
 void ListMaintenance::editMemo(std::optional<int> rankingRow) {
+    RankingModel& ranking = m_data.ranking();
     if (!commandsAvailable() || !rankingRow || *rankingRow < 0 ||
-        *rankingRow >= m_ranking.rowCount()) {
+        *rankingRow >= ranking.rowCount()) {
         return;
     }
     // The dialog lets the timers run, and a collected page refills the list under it; the id
     // read now says whose memo this is, whatever row that visitor is in by then.
     const std::optional<qint32> id =
-        IdFromColumnText(m_ranking.text(*rankingRow, RankingModel::IdColumn));
+        IdFromColumnText(ranking.text(*rankingRow, RankingModel::IdColumn));
     if (!id || *id == 0) {
         return;
     }
-    const QString current = m_ranking.text(*rankingRow, RankingModel::MemoColumn);
+    const QString current = ranking.text(*rankingRow, RankingModel::MemoColumn);
     const std::optional<QString> answer =
         m_platform.dialogs->input(m_host.dialogParent(), QString::fromUtf16(kMemoPrompt),
                                   QString::fromUtf16(kMemoTitle), current);
     if (!answer) {
         return;
     }
-    for (int row = 0; row < m_ranking.rowCount(); ++row) {
-        if (IdFromColumnText(m_ranking.text(row, RankingModel::IdColumn)) == id) {
-            m_ranking.setText(row, RankingModel::MemoColumn, *answer);
+    for (int row = 0; row < ranking.rowCount(); ++row) {
+        if (IdFromColumnText(ranking.text(row, RankingModel::IdColumn)) == id) {
+            ranking.setText(row, RankingModel::MemoColumn, *answer);
         }
     }
-    SetMemoById(m_table, *id, *answer);
-    m_host.SaveDataFile(m_dataPath, false);
+    SetMemoById(m_data.visitorTable(), *id, *answer);
+    m_data.SaveDataFile(m_data.dataPath(), false);
 }

@@ -10,6 +10,7 @@
 struct Platform;
 class QWidget;
 class RankingModel;
+class VisitorData;
 class VisitorTable;
 
 // The list maintenance commands: delete by count, CSV export and the memo edit.
@@ -37,28 +38,21 @@ qsizetype DeleteByCount(VisitorTable& table, qint32 maxCount);
 // Stores `memo` in every slot whose Id is `id`; returns how many.
 qsizetype SetMemoById(VisitorTable& table, qint32 id, const QString& memo);
 
-// What the commands need from the main window.
+// What the commands need besides the visitor data: whether they may run now, and the window
+// their boxes belong to.
 class MaintenanceHost {
   public:
     virtual ~MaintenanceHost() = default;
-    // Refills the ranking list from the table (and the row count in the status bar).
-    virtual void RefreshRanking() = 0;
     // True while a footprint page is being collected.
     virtual bool collecting() const = 0;
     // True while a load or a save of the visitor files is between rows.
     virtual bool filesBusy() const = 0;
     virtual QWidget* dialogParent() const = 0;
-    // The savers of the visitor files; the window brackets every file's work, so the commands
-    // save through it.
-    virtual void SaveDataFile(const QString& path, bool IsFallback) = 0;
-    // True when the rows reached `path`.
-    virtual bool SaveCsvFile(const QString& path, bool IsFallback) = 0;
 };
 
 class ListMaintenance {
   public:
-    ListMaintenance(Platform& platform, VisitorTable& table, RankingModel& ranking,
-                    MaintenanceHost& host, QString dataPath, QString csvPath);
+    ListMaintenance(Platform& platform, VisitorData& data, MaintenanceHost& host);
 
     // False while a page is being collected or a load or save is between rows; the window
     // disables the delete, export and memo commands then, and the commands do nothing if reached.
@@ -66,7 +60,7 @@ class ListMaintenance {
 
     // Asks for a count and clears the visitors at or below it; the data file is not written.
     void deleteByCount();
-    // Writes "\output.csv" and confirms, whatever the save's outcome.
+    // Writes "\output.csv" and confirms once the rows are in it.
     void exportCsv();
     // Edits the memo of the visitor in ranking row `rankingRow` (a row of the RankingModel, not
     // of a sorted view; nullopt when none is selected). The id is read before the dialog opens
@@ -75,9 +69,6 @@ class ListMaintenance {
 
   private:
     Platform& m_platform;
-    VisitorTable& m_table;
-    RankingModel& m_ranking;
+    VisitorData& m_data;
     MaintenanceHost& m_host;
-    QString m_dataPath;
-    QString m_csvPath;
 };

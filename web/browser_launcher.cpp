@@ -29,7 +29,7 @@ void OpenUrl(Platform& platform, WebHost& host, const QString& address) {
         if (starter == nullptr || !host.hasSelectedRow()) {
             return;
         }
-        if (host.openerOptionState() != 0) {
+        if (host.openerOptionState() != Tick::Unticked) {
             starter->start(ExplorerCommandLine(address));
             return;
         }

@@ -14,45 +14,6 @@ QString ServiceBaseAddress(const QString& serviceUrl) {
     return HttpOrigin(serviceUrl).value_or(QString::fromUtf16(kDefaultServiceBase));
 }
 
-QString PopupMenuCaption() {
-    return QStringLiteral("ポップアップメニュー");
-}
-
-const QList<PopupMenuEntry>& PopupMenuEntries() {
-    static const QList<PopupMenuEntry> entries = {
-        {QStringLiteral("view"), QStringLiteral("ページ表示(&V)"),
-         QStringLiteral("/show_friend.pl?id=")},
-        {{}, QStringLiteral("-"), {}},
-        {QStringLiteral("memo"), QStringLiteral("メモを編集"), {}},
-        {{}, QStringLiteral("-"), {}},
-        {QStringLiteral("friends"), QStringLiteral("マイミクシィ一覧(&M)"),
-         QStringLiteral("/list_friend.pl?id=")},
-        {QStringLiteral("communities"), QStringLiteral("コミュニティ一覧(&C)"),
-         QStringLiteral("/list_community.pl?id=")},
-        {{}, QStringLiteral("-"), {}},
-        {QStringLiteral("diary"), QStringLiteral("日記一覧(&D)"),
-         QStringLiteral("/list_diary.pl?id=")},
-        {QStringLiteral("introductions"), QStringLiteral("紹介文一覧(&I)"),
-         QStringLiteral("/show_intro.pl?id=")},
-        {QStringLiteral("reviews"), QStringLiteral("レビュー一覧(&R)"),
-         QStringLiteral("/list_review.pl?id=")},
-        {QStringLiteral("photos"), QStringLiteral("写真一覧(&P)"),
-         QStringLiteral("/show_photo.pl?id=")},
-        {{}, QStringLiteral("-"), {}},
-        {QStringLiteral("message"), QStringLiteral("メッセージを送る(&S)"),
-         QStringLiteral("/send_message.pl?id=")},
-        {QStringLiteral("bookmark"), QStringLiteral("お気に入りに追加(&F)"),
-         QStringLiteral("/add_bookmark.pl?id=")},
-        {QStringLiteral("friendRequest"), QStringLiteral("マイミクシィに追加(&A)"),
-         QStringLiteral("/add_friend.pl?id=")},
-    };
-    return entries;
-}
-
-qint32 VisitorIdFromColumn(const QString& idColumnText) {
-    return IdFromColumnText(idColumnText).value_or(0);
-}
-
 QString VisitorPageAddress(const QString& baseAddress, const QString& path, qint32 id) {
     return baseAddress + path + QString::number(id);
 }
@@ -76,26 +37,18 @@ qint32 VisitorPageActions::SelectedVisitorId() const {
     if (!m_host.hasSelectedRow()) {
         return 0;
     }
-    return VisitorIdFromColumn(m_host.selectedIdText());
+    return IdFromColumnText(m_host.selectedIdText()).value_or(0);
 }
 
 void VisitorPageActions::openVisitorPage() {
     if (m_host.rankingRowCount() == 0) {
         return;
     }
-    OpenUrl(m_platform, m_host,
-            VisitorPageAddress(m_baseAddress, QStringLiteral("/show_friend.pl?id="),
-                               SelectedVisitorId()));
+    openPage(QString::fromUtf16(kProfilePath));
 }
 
-void VisitorPageActions::openMenuEntry(const QString& entryKey) {
-    for (const PopupMenuEntry& entry : PopupMenuEntries()) {
-        if (entry.key == entryKey && !entry.path.isEmpty()) {
-            OpenUrl(m_platform, m_host,
-                    VisitorPageAddress(m_baseAddress, entry.path, SelectedVisitorId()));
-            return;
-        }
-    }
+void VisitorPageActions::openPage(const QString& path) {
+    OpenUrl(m_platform, m_host, VisitorPageAddress(m_baseAddress, path, SelectedVisitorId()));
 }
 
 void VisitorPageActions::openLatestVersionPage() {

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,22 +21,9 @@ inline constexpr char16_t kDefaultServiceBase[] = u"https://mixi.jp";
 // "https://mixi.jp".
 QString ServiceBaseAddress(const QString& serviceUrl);
 
-// One entry of the ranking list's pop-up menu "ポップアップメニュー".
-struct PopupMenuEntry {
-    QString key;      // what the entry is for, "view" or "memo"; empty for a separator
-    QString caption;  // "-" for a separator; the letter after "&" is the access key
-    QString path;     // the page's path and query up to the id; empty for separators and memo
-
-    bool isSeparator() const { return caption == u"-"; }
-};
-
-QString PopupMenuCaption();
-// Every entry of the pop-up menu in display order, separators included.
-const QList<PopupMenuEntry>& PopupMenuEntries();
-
-// The member id in a ranking row's ID column: every blank removed, the rest read as a 32-bit
-// decimal number; 0 when that fails.
-qint32 VisitorIdFromColumn(const QString& idColumnText);
+// A visitor's profile page, which a double click on the visitor's row opens: the path and query
+// up to the id.
+inline constexpr char16_t kProfilePath[] = u"/show_friend.pl?id=";
 
 // The page address for a visitor: base, path with query, id in decimal.
 QString VisitorPageAddress(const QString& baseAddress, const QString& path, qint32 id);
@@ -61,12 +47,14 @@ class VisitorPageActions {
     void setBaseAddress(const QString& baseAddress) { m_baseAddress = baseAddress; }
     const QString& baseAddress() const { return m_baseAddress; }
 
+    // The member id in the selected row's ID column (every blank removed, the rest read as a
+    // 32-bit decimal number); 0 without a selected row or a number there.
     qint32 SelectedVisitorId() const;
 
+    // The selected visitor's profile page, when the list has rows.
     void openVisitorPage();
-    // The menu entry `entryKey` was chosen; entries without a page (the memo, the separators,
-    // unknown keys) do nothing here.
-    void openMenuEntry(const QString& entryKey);
+    // The selected visitor's page at `path` (its path and query up to the id).
+    void openPage(const QString& path);
     void openLatestVersionPage();
     void openReportPage();
 

@@ -5,10 +5,12 @@
 
 #include <QString>
 
+#include "visitors/options.h"
+
 class QWidget;
 
-// What the browser launcher and the visitor page actions read from the main window: the ranking
-// list (its rows and its selected row) and the option "IEで開く". The main window implements it.
+// What the browser launcher and the visitor page actions read from the window: the ranking list
+// (its rows and its selected row) and the option "IEで開く". The list's commands implement it.
 class WebHost {
   public:
     virtual ~WebHost() = default;
@@ -18,9 +20,8 @@ class WebHost {
     // The ID column (the third, "ID") of the selected row as the list shows it; empty when no row
     // is selected.
     virtual QString selectedIdText() const = 0;
-    // The check state of "IEで開く" (hand pages to the desktop's opener): 0 unticked, anything
-    // else ticked.
-    virtual int openerOptionState() const = 0;
+    // "IEで開く" (hand pages to the desktop's opener): anything but unticked hands them over.
+    virtual Tick openerOptionState() const = 0;
     // The window that owns the message boxes.
     virtual QWidget* dialogParent() const = 0;
 };

@@ -17,6 +17,7 @@
 #include "tools/demo_service.h"
 #include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
+#include "visitors/visitor_data.h"
 #include "visitors/visitor_table.h"
 
 // The services a run needs, in `folder`: the system clock, the real files and the download.
@@ -31,25 +32,29 @@ inline std::unique_ptr<Platform> benchPlatform(const QString& folder) {
 
 // A window-less host for whole collection runs: the real table, ranking and data file, method 1,
 // no alarm; any notice or message marks the run as failed.
-class BenchHost final : public CollectionHost {
+class BenchHost final : public CollectionHost, public VisitorData {
   public:
     explicit BenchHost(Platform& platform)
-        : files(platform, table, ranking, *this),
+        : files(platform, table, rankingModel, *this),
           webBrowser(platform),
           path(AppFilePath(platform.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
     void showStatus(int, const QString&) override {}
     void setCollectAvailable(bool) override {}
     void setBusy(bool) override {}
     void resetElapsedMinutes() override {}
-    int retrievalMethod() const override { return 0; }
-    void setRetrievalMethod(int) override {}
-    int alarmOption() const override { return 0; }
+    RetrievalMethod retrievalMethod() const override { return RetrievalMethod::Download; }
+    Tick alarmOption() const override { return Tick::Unticked; }
     VisitorTable& visitorTable() override { return table; }
-    void RefreshRanking() override { ranking.RefreshRanking(table); }
+    RankingModel& ranking() override { return rankingModel; }
+    void RefreshRanking() override { rankingModel.RefreshRanking(table); }
     QString dataPath() const override { return path; }
-    void SaveDataFile(const QString& p, bool IsFallback) override {
-        savedRows += ranking.rowCount();
-        files.SaveDataFile(p, IsFallback);
+    QString csvPath() const override { return {}; }
+    bool SaveDataFile(const QString& p, bool IsFallback) override {
+        savedRows += rankingModel.rowCount();
+        return files.SaveDataFile(p, IsFallback);
+    }
+    bool SaveCsvFile(const QString& p, bool IsFallback) override {
+        return files.SaveCsvFile(p, IsFallback);
     }
     void showNotice(const QString&, const QString&) override { failed = true; }
     void message(const QString&, MessageIcon, const QString&) override { failed = true; }
@@ -57,7 +62,7 @@ class BenchHost final : public CollectionHost {
     bool programEnding() const override { return false; }
 
     VisitorTable table;
-    RankingModel ranking;
+    RankingModel rankingModel;
     VisitorFiles files;
     WebBrowser webBrowser;
     QString path;
@@ -75,7 +80,7 @@ struct BenchCollection {
         }
         platform = benchPlatform(dir.path());
         host = std::make_unique<BenchHost>(*platform);
-        collector = std::make_unique<Collector>(*platform, *host,
+        collector = std::make_unique<Collector>(*platform, *host, *host,
                                                 FootprintPages::fromServiceUrl(service.baseUrl()));
         return true;
     }

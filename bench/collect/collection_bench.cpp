@@ -46,7 +46,8 @@ class FixedClock final : public Clock {
 int parseOnce(const QString& text, Clock& clock) {
     int entries = 0;
     ParseFootprintPage(
-        text, [] { return 0; }, clock, [&](const FootprintEntry&) { ++entries; });
+        text, [] { return RetrievalMethod::Download; }, clock,
+        [&](const FootprintEntry&) { ++entries; });
     return entries;
 }
 

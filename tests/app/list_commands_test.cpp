@@ -25,16 +25,17 @@ struct Visitor {
 void load(MainWindowFixture& f, const QList<Visitor>& visitors) {
     f.window->start();
     for (const Visitor& v : visitors) {
-        f.window->table().SetVisitor(v.name, QString::number(v.id), QString::number(v.count),
-                                     "2026年12月06日 22:19", v.memo, f.window->table().RowCount);
+        f.window->book().table().SetVisitor(v.name, QString::number(v.id), QString::number(v.count),
+                                            "2026年12月06日 22:19", v.memo,
+                                            f.window->book().table().RowCount);
     }
-    f.window->refreshRanking();
+    f.window->book().RefreshRanking();
 }
 
 QStringList listNames(MainWindow& window) {
     QStringList names;
-    for (int row = 0; row < window.ranking().rowCount(); ++row) {
-        names << window.ranking().text(row, RankingModel::NameColumn);
+    for (int row = 0; row < window.book().ranking().rowCount(); ++row) {
+        names << window.book().ranking().text(row, RankingModel::NameColumn);
     }
     return names;
 }
@@ -84,7 +85,7 @@ class ListCommandsTest : public QObject {
             QCOMPARE(f.platform.dialogs->messages[0].prompt, message);
             QCOMPARE(f.platform.dialogs->messages[0].title, QStringLiteral("Kestrelview"));
         }
-        QVERIFY(!QFile::exists(f.window->dataPath()));
+        QVERIFY(!QFile::exists(f.window->book().dataPath()));
     }
 
     void exportWritesTheCsvBesideTheProgramAndConfirms() {
@@ -115,7 +116,7 @@ class ListCommandsTest : public QObject {
         Q_EMIT control<RankingView>(f.window, "ListView1")
             ->header()
             ->sectionClicked(RankingModel::NameColumn);  // c, b, a
-        const QModelIndex row = f.window->rankingSort().index(2, RankingModel::NameColumn);
+        const QModelIndex row = f.window->book().rankingSort().index(2, RankingModel::NameColumn);
         QCOMPARE(row.data().toString(), QStringLiteral("a"));
         QTest::mouseClick(control<RankingView>(f.window, "ListView1")->viewport(), Qt::LeftButton,
                           {},
@@ -125,15 +126,15 @@ class ListCommandsTest : public QObject {
         f.window->findChild<QAction*>("MNU_MEMO")->trigger();
         QCOMPARE(f.platform.dialogs->inputs.size(), size_t(1));
         QCOMPARE(f.platform.dialogs->inputs[0].defaultText, QStringLiteral("古いメモ"));
-        QCOMPARE(f.window->ranking().text(0, RankingModel::MemoColumn), memo);
-        QCOMPARE(f.window->table()[0].Memo, memo);
-        QVERIFY(f.window->table()[1].Memo.isEmpty());
-        QVERIFY(f.window->table()[2].Memo.isEmpty());
+        QCOMPARE(f.window->book().ranking().text(0, RankingModel::MemoColumn), memo);
+        QCOMPARE(f.window->book().table()[0].Memo, memo);
+        QVERIFY(f.window->book().table()[1].Memo.isEmpty());
+        QVERIFY(f.window->book().table()[2].Memo.isEmpty());
         if (answer) {
-            QVERIFY(
-                fileText(f.window->dataPath()).contains("a\t1\t5\t2026年12月06日 22:19\t" + memo));
+            QVERIFY(fileText(f.window->book().dataPath())
+                        .contains("a\t1\t5\t2026年12月06日 22:19\t" + memo));
         } else {
-            QVERIFY(!QFile::exists(f.window->dataPath()));
+            QVERIFY(!QFile::exists(f.window->book().dataPath()));
         }
     }
 
@@ -144,8 +145,8 @@ class ListCommandsTest : public QObject {
 
         QList<QList<bool>> seen;
         f.platform.clock->onProcessEvents = [&] { seen << listCommandsEnabled(*f.window); };
-        f.window->saveDataFile(f.window->dataPath(), false);
-        f.window->loadDataFile(f.window->dataPath());
+        f.window->book().SaveDataFile(f.window->book().dataPath(), false);
+        f.window->book().loadDataFile(f.window->book().dataPath());
         f.platform.clock->onProcessEvents = nullptr;
         QVERIFY(!seen.isEmpty());
         QVERIFY(!seen.contains(kAvailable));

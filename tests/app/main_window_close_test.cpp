@@ -34,11 +34,11 @@ bool trayIconRemoved(const FakeTrayIcon& icon) {
 
 void fillTable(MainWindow& window, int rows) {
     for (int i = 0; i < rows; ++i) {
-        window.table().SetVisitor(QStringLiteral("訪問者%1").arg(i), QString::number(1000 + i),
-                                  QString::number(rows - i), QStringLiteral("2026年12月06日 22:19"),
-                                  QString(), window.table().RowCount);
+        window.book().table().SetVisitor(
+            QStringLiteral("訪問者%1").arg(i), QString::number(1000 + i), QString::number(rows - i),
+            QStringLiteral("2026年12月06日 22:19"), QString(), window.book().table().RowCount);
     }
-    window.refreshRanking();
+    window.book().RefreshRanking();
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ void MainWindowCloseTest::closeRequestIsDecidedByWhatIsGoingOn() {
     f.platform.trayIcon->isAvailable = trayAvailable;
     f.window->start();
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(batsu));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick(batsu));
     f.window->collection().setBusy(busy);
 
     if (fromTray) {
@@ -143,7 +143,7 @@ void MainWindowCloseTest::exitDuringARunIsCarriedOutWhenThePageEnds() {
 
     // The page's save in between does not end the run early.
     fillTable(*f.window, 3);
-    f.window->saveDataFile(f.window->dataPath(), false);
+    f.window->book().SaveDataFile(f.window->book().dataPath(), false);
     QCOMPARE(ended.count(), 0);
 
     f.window->collection().setBusy(false);
@@ -175,7 +175,7 @@ void MainWindowCloseTest::exitSignalsAndTheSessionEndWriteTheSettings() {
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     // Changed since start-up, and the window waits in the tray, where a logout finds it.
     control<QLineEdit>(f.window, "Text1")->setText(QStringLiteral("45"));
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick::Ticked);
     f.window->trayHost()->toggleWindow();
     QVERIFY(!f.window->isVisible());
     f.window->collection().setBusy(duringARun);
@@ -214,7 +214,7 @@ void MainWindowCloseTest::minimisingHidesToTheTrayOnlyWhereThereIsOne() {
     MainWindowFixture f;
     f.platform.trayIcon->isAvailable = trayAvailable;
     f.window->start();
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(batsu));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick(batsu));
     const QRect listBefore = control<RankingView>(f.window, "ListView1")->geometry();
 
     f.window->setWindowState(Qt::WindowMinimized);
@@ -250,14 +250,14 @@ void MainWindowCloseTest::exitWaitsForASaveToFinish() {
             refusedMidway = ended.isEmpty() && f.window->isVisible();
         }
     };
-    f.window->saveDataFile(f.window->dataPath(), false);
+    f.window->book().SaveDataFile(f.window->book().dataPath(), false);
 
     QVERIFY(askedMidway);
     QVERIFY(refusedMidway);
     QCOMPARE(ended.count(), 1);
     QVERIFY(!f.window->isVisible());
     QVERIFY(trayIconRemoved(*f.platform.trayIcon));
-    QFile saved(f.window->dataPath());
+    QFile saved(f.window->book().dataPath());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().count("\r\n"), 50);
 }
@@ -266,14 +266,14 @@ void MainWindowCloseTest::exitDuringASaveStillMinimisesWhenAsked() {
     MainWindowFixture f;
     f.window->start();
     fillTable(*f.window, 20);
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick::Ticked);
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     f.platform.clock->onProcessEvents = [&] {
         if (f.platform.clock->sleepCalls == 5 && f.window->isVisible()) {
             f.window->close();
         }
     };
-    f.window->saveDataFile(f.window->dataPath(), false);
+    f.window->book().SaveDataFile(f.window->book().dataPath(), false);
     QVERIFY(f.window->isMinimized());
     QVERIFY(!f.window->isVisible());
     QCOMPARE(ended.count(), 0);

@@ -47,7 +47,7 @@ struct Rig : MainWindowFixture {
         }
         return targets;
     }
-    int dataFileRows() const { return int(readBytes(window->dataPath()).count("\r\n")); }
+    int dataFileRows() const { return int(readBytes(window->book().dataPath()).count("\r\n")); }
     void click(QAbstractButton* button) {
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
     }
@@ -139,7 +139,7 @@ void MainWindowCollectionTest::noRunStartsWhileAFileIsBetweenRows() {
     QFile::copy(QStringLiteral(KV_TEST_DATA "/sample_zodadud_data.dat"),
                 rig.path(QStringLiteral("zodadud_data.dat")));
     rig.window->start();
-    QCOMPARE(rig.window->ranking().rowCount(), 12);
+    QCOMPARE(rig.window->book().ranking().rowCount(), 12);
 
     // A save between two rows, as a memo edit makes one: the button, a falling-due minute tick
     // and the start-up tick all find it.
@@ -156,18 +156,18 @@ void MainWindowCollectionTest::noRunStartsWhileAFileIsBetweenRows() {
             rig.window->collection().schedule().startupDelayPassed();
         }
     };
-    rig.window->saveDataFile(rig.window->dataPath(), false);
+    rig.window->book().SaveDataFile(rig.window->book().dataPath(), false);
 
     QVERIFY(tried);
     QCOMPARE(rig.requests(), QStringList());
     QCOMPARE(elapsedAfterTick, 0);
     QVERIFY(!control<QTimer>(rig.window, "Timer2")->isActive());
-    QCOMPARE(rig.window->ranking().rowCount(), 12);
+    QCOMPARE(rig.window->book().ranking().rowCount(), 12);
 
     // Once the file is whole, the next tick that falls due runs.
     rig.window->collection().schedule().minutePassed();
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QVERIFY(rig.window->ranking().rowCount() > 12);
+    QVERIFY(rig.window->book().ranking().rowCount() > 12);
 }
 
 void MainWindowCollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoaded() {
@@ -189,9 +189,9 @@ void MainWindowCollectionTest::clickDuringTheStartUpLoadRunsOnceTheTableHasLoade
     // The run would sort and rewrite a half-loaded table: it waits for the whole one.
     QVERIFY(clicked);
     QCOMPARE(rig.requests(), QStringList());
-    QCOMPARE(rig.window->ranking().rowCount(), 12);
+    QCOMPARE(rig.window->book().ranking().rowCount(), 12);
     QTRY_COMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QTRY_VERIFY(rig.window->ranking().rowCount() > 12);
+    QTRY_VERIFY(rig.window->book().ranking().rowCount() > 12);
 }
 
 void MainWindowCollectionTest::scheduleStartsRunsAfterStartUpAndEveryInterval() {
@@ -205,7 +205,7 @@ void MainWindowCollectionTest::scheduleStartsRunsAfterStartUpAndEveryInterval() 
     rig.window->collection().schedule().startupDelayPassed();
     QVERIFY(!control<QTimer>(rig.window, "Timer2")->isActive());
     QCOMPARE(rig.requests(), (QStringList{kPage1, kPage2}));
-    QCOMPARE(rig.window->ranking().rowCount(), 100);
+    QCOMPARE(rig.window->book().ranking().rowCount(), 100);
 
     // The arrows rewrite the box, and the box sets the interval the schedule counts down.
     control<UpDown>(rig.window, "UpDown1")->stepDown();
@@ -233,18 +233,18 @@ void MainWindowCollectionTest::settingsAreReadAtStartAndWrittenOnlyAtExit() {
 
     QCOMPARE(control<QLineEdit>(f.window, "Text1")->text(), QStringLiteral("45"));
     QCOMPARE(f.window->collection().schedule().waitTime(), 45);
-    QCOMPARE(control<CheckBox>(f.window, "IEOpenChk")->Value(), 1);
+    QCOMPARE(control<CheckBox>(f.window, "IEOpenChk")->Value(), Tick::Ticked);
     QVERIFY(!control<QRadioButton>(f.window, "GetOpt0")->isChecked());
     QVERIFY(control<QRadioButton>(f.window, "GetOpt1")->isChecked());
-    QCOMPARE(control<CheckBox>(f.window, "AlarmChk")->Value(), 1);
-    QCOMPARE(control<CheckBox>(f.window, "BatsuChk")->Value(), 1);
-    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), 2);
+    QCOMPARE(control<CheckBox>(f.window, "AlarmChk")->Value(), Tick::Ticked);
+    QCOMPARE(control<CheckBox>(f.window, "BatsuChk")->Value(), Tick::Ticked);
+    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), Tick::Dimmed);
     QVERIFY(!control<QTimer>(f.window, "Timer2")->isActive());  // a dimmed box is not ticked
     // The visitor pages follow the same service address.
     QCOMPARE(f.window->listCommands().serviceBaseAddress(), QStringLiteral("http://127.0.0.1:9"));
 
     control<QLineEdit>(f.window, "Text1")->setText(QStringLiteral("12"));
-    QVERIFY(control<CheckBox>(f.window, "AlarmChk")->setValue(0));
+    control<CheckBox>(f.window, "AlarmChk")->setValue(Tick::Unticked);
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     QVERIFY(!f.window->close());  // ×で最小化: to the tray, nothing written
     QCOMPARE(ended.count(), 0);
@@ -314,7 +314,7 @@ void MainWindowCollectionTest::expiredLoginIsToldEvenWhileTheWindowIsInTheTray()
     QVERIFY(rig.platform.dialogs->messages[0].prompt.startsWith(
         QStringLiteral("ログインしていないため足あとを取得できませんでした。")));
     QCOMPARE(rig.window->panelText(1), QStringLiteral("ログインが必要です"));
-    QVERIFY(!QFileInfo::exists(rig.window->dataPath()));
+    QVERIFY(!QFileInfo::exists(rig.window->book().dataPath()));
     QVERIFY(control<CaptionButton>(rig.window, "Command1")->isEnabled());
     QVERIFY(!rig.window->lifecycle().collecting());
 }

@@ -12,6 +12,7 @@
 #include "app/list_commands.h"
 #include "app/main_window.h"
 #include "app/tray_host.h"
+#include "app/visitor_book.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_platform.h"
 

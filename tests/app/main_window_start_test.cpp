@@ -38,8 +38,8 @@ const QStringList kCsvRows = {
 
 QStringList listNames(MainWindow& window) {
     QStringList names;
-    for (int row = 0; row < window.ranking().rowCount(); ++row) {
-        names << window.ranking().text(row, RankingModel::NameColumn);
+    for (int row = 0; row < window.book().ranking().rowCount(); ++row) {
+        names << window.book().ranking().text(row, RankingModel::NameColumn);
     }
     return names;
 }
@@ -121,16 +121,17 @@ void MainWindowStartTest::sampleDataLoadsWholeAndRanked() {
     writeBytes(f.path(QStringLiteral("zodadud_data.dat")), bytes);
     f.window->start();
 
-    QCOMPARE(f.window->ranking().rowCount(), 12);
+    QCOMPARE(f.window->book().ranking().rowCount(), 12);
     QCOMPARE(f.window->panelText(2), QStringLiteral("12件みつかりました"));
-    QCOMPARE(f.window->ranking().text(1, RankingModel::NameColumn), QStringLiteral("髙橋 誠"));
+    QCOMPARE(f.window->book().ranking().text(1, RankingModel::NameColumn),
+             QStringLiteral("髙橋 誠"));
     // Equal counts share a rank.
-    QCOMPARE(f.window->ranking().text(2, RankingModel::RankColumn), QStringLiteral("    2"));
-    QCOMPARE(f.window->ranking().text(3, RankingModel::RankColumn), QStringLiteral("    3"));
+    QCOMPARE(f.window->book().ranking().text(2, RankingModel::RankColumn), QStringLiteral("    2"));
+    QCOMPARE(f.window->book().ranking().text(3, RankingModel::RankColumn), QStringLiteral("    3"));
 
     // Saved back unchanged, the file keeps its bytes.
-    f.window->saveDataFile(f.window->dataPath(), false);
-    QFile saved(f.window->dataPath());
+    f.window->book().SaveDataFile(f.window->book().dataPath(), false);
+    QFile saved(f.window->book().dataPath());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), bytes);
     QCOMPARE(f.platform.dialogs->messages.size(), size_t(0));
@@ -192,7 +193,7 @@ void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
     auto watch = [&] {
         if (f.window->lifecycle().filesBusy()) {
             moments.push_back({f.platform.clock->counter, f.window->isVisible(),
-                               f.window->ranking().rowCount(),
+                               f.window->book().ranking().rowCount(),
                                control<QProgressBar>(f.window, "FileProgress")->isVisible()
                                    ? control<QProgressBar>(f.window, "FileProgress")->text()
                                    : QString()});
@@ -201,7 +202,7 @@ void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
     if (save) {
         f.window->start();
         f.platform.clock->onProcessEvents = watch;
-        f.window->saveDataFile(f.window->dataPath(), false);
+        f.window->book().SaveDataFile(f.window->book().dataPath(), false);
     } else {
         f.platform.clock->onProcessEvents = watch;
         f.window->start();
@@ -228,7 +229,7 @@ void MainWindowStartTest::largeTablesLoadBehindTheWindowAndShowTheirProgress() {
         QCOMPARE(m.listRows, save ? rows : 0);
     }
     QVERIFY(!control<QProgressBar>(f.window, "FileProgress")->isVisible());
-    QCOMPARE(f.window->ranking().rowCount(), rows);
+    QCOMPARE(f.window->book().ranking().rowCount(), rows);
 }
 
 void MainWindowStartTest::startupRunIsScheduledOnlyWhenBootGetIsTicked_data() {
@@ -246,7 +247,7 @@ void MainWindowStartTest::startupRunIsScheduledOnlyWhenBootGetIsTicked() {
     writeBytes(f.path(QStringLiteral("setting.ini")),
                "[Setting]\r\nBootGet=" + QByteArray::number(bootGet) + "\r\n");
     f.window->start();
-    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), bootGet);
+    QCOMPARE(control<CheckBox>(f.window, "BootGetChk")->Value(), Tick(bootGet));
     QCOMPARE(control<QTimer>(f.window, "Timer2")->isActive(), scheduled);
 }
 
@@ -257,20 +258,21 @@ void MainWindowStartTest::startupStartsFromAFreshState() {
         f.window->collection().schedule().minutePassed();
     }
     QCOMPARE(f.window->collection().schedule().elapsedMinutes(), 3);
-    f.window->table().SetVisitor(QStringLiteral("残り"), QStringLiteral("99"), QStringLiteral("3"),
-                                 QString(), QString(), 0);
+    f.window->book().table().SetVisitor(QStringLiteral("残り"), QStringLiteral("99"),
+                                        QStringLiteral("3"), QString(), QString(), 0);
     f.window->start();
 
     QCOMPARE(f.window->collection().schedule().waitTime(), 30);
     QCOMPARE(f.window->collection().schedule().elapsedMinutes(), 0);
     QVERIFY(!f.window->lifecycle().collecting());
     QVERIFY(!f.window->lifecycle().endPending());
-    QCOMPARE(f.window->table().RowCount, 0);
-    QCOMPARE(f.window->table().slotCount(), 256);
-    QCOMPARE(f.window->ranking().rowCount(), 0);
-    QCOMPARE(QDir::cleanPath(f.window->dataPath()),
+    QCOMPARE(f.window->book().table().RowCount, 0);
+    QCOMPARE(f.window->book().table().slotCount(), 256);
+    QCOMPARE(f.window->book().ranking().rowCount(), 0);
+    QCOMPARE(QDir::cleanPath(f.window->book().dataPath()),
              QDir(f.dir.path()).filePath("zodadud_data.dat"));
-    QCOMPARE(QDir::cleanPath(f.window->csvPath()), QDir(f.dir.path()).filePath("output.csv"));
+    QCOMPARE(QDir::cleanPath(f.window->book().csvPath()),
+             QDir(f.dir.path()).filePath("output.csv"));
 }
 
 void MainWindowStartTest::unreadableFileIsToldAndNeverReplaced_data() {
@@ -297,17 +299,17 @@ void MainWindowStartTest::unreadableFileIsToldAndNeverReplaced() {
     QCOMPARE(messages[0].prompt,
              QStringLiteral("データファイル「") + QDir::toNativeSeparators(path) +
                  QStringLiteral("」を読み込めませんでした。(Permission denied)"));
-    QCOMPARE(f.window->ranking().rowCount(), 0);
+    QCOMPARE(f.window->book().ranking().rowCount(), 0);
 
     // A page collected later: its rows go to the fallback file, the unread file keeps its own.
-    f.window->table().SetVisitor(QStringLiteral("新顔"), QStringLiteral("42"), QStringLiteral("1"),
-                                 QString(), QString(), 0);
-    f.window->refreshRanking();
+    f.window->book().table().SetVisitor(QStringLiteral("新顔"), QStringLiteral("42"),
+                                        QStringLiteral("1"), QString(), QString(), 0);
+    f.window->book().RefreshRanking();
     const bool csv = fileName == u"output.csv";
     if (csv) {
-        f.window->saveCsvFile(f.window->csvPath(), false);
+        f.window->book().SaveCsvFile(f.window->book().csvPath(), false);
     } else {
-        f.window->saveDataFile(f.window->dataPath(), false);
+        f.window->book().SaveDataFile(f.window->book().dataPath(), false);
     }
     QCOMPARE(readBytes(path), bytes);
     QCOMPARE(readBytes(f.path(QStringLiteral("setting.bak"))),

@@ -42,10 +42,13 @@ class Window final : public ScheduleHost, public SettingsControls {
             schedule.setIntervalText(text);
         }
     }
-    int checkState(SettingsCheckBox box) const override { return checks.at(box); }
-    void setCheckState(SettingsCheckBox box, int state) override { checks[box] = state; }
-    bool retrievalMethodSelected(int index) const override { return getOpt[index]; }
-    void setRetrievalMethodSelected(int index, bool selected) override {
+    Tick checkState(SettingsCheckBox box) const override { return Tick(checks.at(box)); }
+    void setCheckState(SettingsCheckBox box, Tick state) override { checks[box] = int(state); }
+    bool retrievalMethodSelected(RetrievalMethod method) const override {
+        return getOpt[method == RetrievalMethod::Download ? 0 : 1];
+    }
+    void setRetrievalMethodSelected(RetrievalMethod method, bool selected) override {
+        const int index = method == RetrievalMethod::Download ? 0 : 1;
         getOpt[index] = selected;
         if (selected) {
             getOpt[1 - index] = false;  // an option pair
@@ -57,6 +60,7 @@ class Window final : public ScheduleHost, public SettingsControls {
 
     Schedule schedule;
     QString text = QStringLiteral("30");
+    // As setting.ini keeps them: 0 unticked, 1 ticked, 2 dimmed; "方法1" and "方法2".
     std::map<SettingsCheckBox, int> checks{{SettingsCheckBox::OpenInIe, 0},
                                            {SettingsCheckBox::Alarm, 0},
                                            {SettingsCheckBox::MinimiseOnClose, 0},
@@ -319,7 +323,7 @@ void ScheduleSettingsTest::settingsRoundTripKeepsTheTypedText() {
     writeBytes(m_ini, "; my notes\r\n[Setting]\r\nWaitTime=15\r\nExtra=keep\r\n[Other]\r\nA=1\r\n");
     LoadSettings(**m_platform, *m_window);
     m_window->setIntervalText(QStringLiteral("abc"));
-    m_window->setRetrievalMethodSelected(1, true);
+    m_window->setRetrievalMethodSelected(RetrievalMethod::Browser, true);
     m_window->checks[SettingsCheckBox::Alarm] = 1;
     SaveSettings(**m_platform, *m_window);
     QCOMPARE(readBytes(m_ini),

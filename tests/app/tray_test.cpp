@@ -71,7 +71,7 @@ void TrayTest::tipIsTheCaptionCutToItsField() {
     MainWindowFixture f;
     f.window->start();
     f.window->setWindowTitle(tip);
-    f.window->trayHost()->showIcon();
+    f.window->trayHost()->showIcon(f.window->windowIcon(), f.window->windowTitle());
     QCOMPARE(EncodeCp932(f.platform.trayIcon->tip), expected);
 }
 
@@ -164,7 +164,7 @@ void TrayTest::clickBringsAMinimisedWindowBackRestored() {
 void TrayTest::quitFromTheMenuEndsEvenWhenCloseMinimises() {
     MainWindowFixture f;
     f.window->start();
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick::Ticked);
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     control<QAction>(f.window->trayHost(), "MNU_END")->trigger();
     QCOMPARE(ended.count(), 1);
@@ -176,7 +176,7 @@ void TrayTest::quitFromTheMenuEndsEvenWhenCloseMinimises() {
 void TrayTest::quitFromTheMenuDuringARunWaitsForItsEnd() {
     MainWindowFixture f;
     f.window->start();
-    QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+    control<CheckBox>(f.window, "BatsuChk")->setValue(Tick::Ticked);
     f.window->collection().setBusy(true);
     QSignalSpy ended(f.window.get(), &MainWindow::programEnded);
     control<QAction>(f.window->trayHost(), "MNU_END")->trigger();
@@ -211,7 +211,7 @@ void TrayTest::minimisingHidesOnlyIntoATrayThatIsThere() {
     f.platform.trayIcon->isAvailable = trayAvailable;
     f.window->start();
     if (byCloseButton) {
-        QVERIFY(control<CheckBox>(f.window, "BatsuChk")->setValue(1));
+        control<CheckBox>(f.window, "BatsuChk")->setValue(Tick::Ticked);
         f.window->close();
     } else {
         f.window->setWindowState(Qt::WindowMinimized);

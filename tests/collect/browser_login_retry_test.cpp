@@ -61,7 +61,7 @@ void BrowserLoginRetryTest::refusedLoginGivesWayToTheNextBrowser() {
     demo.service().setOptions(options);
     TestCollectionHost host(*platform);
     host.getOpt = method;
-    Collector collector(*platform, host,
+    Collector collector(*platform, host, host,
                         FootprintPages::fromServiceUrl(QStringLiteral("http://www.mixi.test:") +
                                                        QString::number(demo.port())));
     // The browser stand-in loads over the loopback while the fake clock races through its waits.
@@ -87,7 +87,7 @@ void BrowserLoginRetryTest::refusedLoginGivesWayToTheNextBrowser() {
     QCOMPARE(events[0],
              QStringLiteral("page /show_log.pl method %1 HTTP 200 login Firefox refused").arg(m));
     if (chromiumLoggedIn) {
-        QCOMPARE(host.ranking.rowCount(), 50);
+        QCOMPARE(host.rankingModel.rowCount(), 50);
         QVERIFY(platform.dialogs->messages.empty());
         QCOMPARE(events[1],
                  QStringLiteral("page /show_log.pl method %1 HTTP 200 login Chromium entries 50 "
@@ -95,7 +95,7 @@ void BrowserLoginRetryTest::refusedLoginGivesWayToTheNextBrowser() {
                      .arg(m));
     } else {
         // Told once, after every browser's login was tried.
-        QCOMPARE(host.ranking.rowCount(), 0);
+        QCOMPARE(host.rankingModel.rowCount(), 0);
         QCOMPARE(platform.dialogs->messages.size(), size_t(1));
         QCOMPARE(host.panel1.back(), QStringLiteral("ログインが必要です"));
         QCOMPARE(events[1], QStringLiteral("page /show_log.pl method %1 HTTP 200 login Chromium "

@@ -8,7 +8,7 @@
 
 TestCollectionHost::TestCollectionHost(Platform& p)
     : platform(p),
-      files(p, table, ranking, *this),
+      files(p, table, rankingModel, *this),
       webBrowser(p),
       DataPath(AppFilePath(p.dataFolder, QStringLiteral("\\zodadud_data.dat"))) {}
 
@@ -22,13 +22,17 @@ void TestCollectionHost::showStatus(int panel, const QString& text) {
 
 void TestCollectionHost::RefreshRanking() {
     ++refreshes;
-    ranking.RefreshRanking(table);
-    showStatus(2, RankingCountText(ranking.rowCount()));
+    rankingModel.RefreshRanking(table);
+    showStatus(2, RankingCountText(rankingModel.rowCount()));
 }
 
-void TestCollectionHost::SaveDataFile(const QString& path, bool IsFallback) {
+bool TestCollectionHost::SaveDataFile(const QString& path, bool IsFallback) {
     ++saves;
-    files.SaveDataFile(path, IsFallback);
+    return files.SaveDataFile(path, IsFallback);
+}
+
+bool TestCollectionHost::SaveCsvFile(const QString& path, bool IsFallback) {
+    return files.SaveCsvFile(path, IsFallback);
 }
 
 void TestCollectionHost::showNotice(const QString& title, const QString& message) {

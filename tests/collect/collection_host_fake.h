@@ -12,13 +12,14 @@
 #include "platform/web_browser.h"
 #include "visitors/data_files.h"
 #include "visitors/ranking_model.h"
+#include "visitors/visitor_data.h"
 #include "visitors/visitor_table.h"
 
 struct Platform;
 
-// The main window as a collection run sees it, over the real table, ranking, data files and
-// browser; it records what the window would show.
-class TestCollectionHost final : public CollectionHost {
+// The program as a collection run sees it, over the real table, ranking, data files and browser;
+// it records what the window would show. A collector takes it as its host and as its data.
+class TestCollectionHost final : public CollectionHost, public VisitorData {
   public:
     explicit TestCollectionHost(Platform& platform);
 
@@ -26,13 +27,17 @@ class TestCollectionHost final : public CollectionHost {
     void setCollectAvailable(bool enabled) override { command1Enabled = enabled; }
     void setBusy(bool busy) override { Busy = busy; }
     void resetElapsedMinutes() override { ElapsedMinutes = 0; }
-    int retrievalMethod() const override { return getOpt; }
-    void setRetrievalMethod(int index) override { getOpt = index; }
-    int alarmOption() const override { return alarmChk; }
+    RetrievalMethod retrievalMethod() const override {
+        return getOpt == 1 ? RetrievalMethod::Browser : RetrievalMethod::Download;
+    }
+    Tick alarmOption() const override { return Tick(alarmChk); }
     VisitorTable& visitorTable() override { return table; }
+    RankingModel& ranking() override { return rankingModel; }
     void RefreshRanking() override;
     QString dataPath() const override { return DataPath; }
-    void SaveDataFile(const QString& path, bool IsFallback) override;
+    QString csvPath() const override { return {}; }
+    bool SaveDataFile(const QString& path, bool IsFallback) override;
+    bool SaveCsvFile(const QString& path, bool IsFallback) override;
     void showNotice(const QString& title, const QString& message) override;
     void message(const QString& prompt, MessageIcon icon, const QString& title) override;
     WebBrowser& browser() override { return webBrowser; }
@@ -40,7 +45,7 @@ class TestCollectionHost final : public CollectionHost {
 
     Platform& platform;
     VisitorTable table;
-    RankingModel ranking;
+    RankingModel rankingModel;
     VisitorFiles files;
     WebBrowser webBrowser;
     QString DataPath;
@@ -48,8 +53,8 @@ class TestCollectionHost final : public CollectionHost {
     bool command1Enabled = true;
     bool Busy = false;
     qint32 ElapsedMinutes = 7;
-    int getOpt = 0;
-    int alarmChk = 0;
+    int getOpt = 0;    // 0 "方法1", 1 "方法2"
+    int alarmChk = 0;  // as setting.ini keeps アラーム機能
 
     std::vector<QString> panel1;  // every text panel 1 showed
     QString panel2;

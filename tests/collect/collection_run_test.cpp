@@ -37,7 +37,7 @@ struct Rig {
         this->host = std::make_unique<TestCollectionHost>(*platform);
         this->host->getOpt = method;
         collector = std::make_unique<Collector>(
-            *platform, *this->host,
+            *platform, *this->host, *this->host,
             FootprintPages::fromServiceUrl(QStringLiteral("http://") + host + u':' +
                                            QString::number(demo.port())));
         // The fake clock races through the browser's waits; while a page is really on its way
@@ -155,7 +155,7 @@ void CollectionRunTest::bothPagesAreCollected() {
         QCOMPARE(found->second->AccessCount, 1);
         QCOMPARE(found->second->LastAccess, storedTime(visits[i].second));
     }
-    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 100);
     QCOMPARE(rig.host->panel2, RankingCountText(100));
     QCOMPARE(rig.dataFileLines().size(), 100);
     // A name with a character reference is stored as the page writes it.
@@ -273,12 +273,12 @@ void CollectionRunTest::loginCookieIsRequiredAndSent() {
     service.setOptions(options);
 
     rig.collector->collectFootprints();
-    QCOMPARE(rig.host->ranking.rowCount(), 0);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 0);
     QCOMPARE(rig.host->saves, 0);  // the login page is no footprint page
 
     rig.writeCookies(QStringLiteral(".mixi.test"), true);
     rig.collector->collectFootprints();
-    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 100);
     const auto requests = service.requests();
     QCOMPARE(requests.size(), size_t(4));
     QCOMPARE(requests[0].cookie, QByteArray());
@@ -332,12 +332,12 @@ void CollectionRunTest::expiredLoginCountsNothingAndSaysSoOncePerEpisode() {
     // A collected page ends the episode; the next expiry is told again.
     rig.writeCookies(QStringLiteral("127.0.0.1"), false);
     rig.collector->collectFootprints();
-    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 100);
     QCOMPARE(messages.size(), size_t(1));
     QFile::remove(rig.file("\\cookies.txt"));
     rig.collector->collectFootprints();
     QCOMPARE(messages.size(), size_t(2));
-    QCOMPARE(rig.host->ranking.rowCount(), 100);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 100);
 }
 
 void CollectionRunTest::failedPagesCountNothingAndSayWhatFailed_data() {
@@ -736,7 +736,7 @@ void CollectionRunTest::visitsSeenAgainAfterAnErrorTrapCountOnce() {
     rig.demo.service().setOptions(broken);
     rig.collector->collectFootprints();
     QCOMPARE(rig.platform.dialogs->messages.size(), size_t(2));
-    QCOMPARE(rig.host->ranking.rowCount(), 0);
+    QCOMPARE(rig.host->rankingModel.rowCount(), 0);
     QCOMPARE(rig.host->table.RowCount, 100);
 
     // The pages list the same visits again.

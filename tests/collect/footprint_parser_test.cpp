@@ -38,7 +38,9 @@ Outcome parse(const QString& text, int method, const QDateTime& now) {
     Outcome outcome;
     try {
         ParseFootprintPage(
-            text, [method] { return method; }, clock,
+            text,
+            [method] { return method == 1 ? RetrievalMethod::Browser : RetrievalMethod::Download; },
+            clock,
             [&](const FootprintEntry& e) {
                 outcome.entries << e.Name + u'|' + QString::number(e.Id) + u'|' + e.LastAccess;
             });
@@ -264,8 +266,8 @@ void FootprintParserTest::markerFollowsTheMethodChosenBeforeEachEntry() {
     int asked = 0;
     QStringList ids;
     ParseFootprintPage(
-        text, [&] { return asked++ == 0 ? 0 : 1; }, clock,
-        [&](const FootprintEntry& e) { ids << QString::number(e.Id); });
+        text, [&] { return asked++ == 0 ? RetrievalMethod::Download : RetrievalMethod::Browser; },
+        clock, [&](const FootprintEntry& e) { ids << QString::number(e.Id); });
     // Method 1 finds the first entry; method 2 from then on skips the third.
     QCOMPARE(ids, (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
     QCOMPARE(asked, 3);
@@ -292,7 +294,7 @@ void FootprintParserTest::tenMegabytePageYieldsEveryEntry() {
     int seen = 0;
     qint32 lastId = 0;
     ParseFootprintPage(
-        text, [] { return 0; }, clock,
+        text, [] { return RetrievalMethod::Download; }, clock,
         [&](const FootprintEntry& e) {
             ++seen;
             lastId = e.Id;

@@ -244,7 +244,7 @@ void FullDiskTest::pageThatDoesNotFitIsAFailedPage() {
     host.getOpt = method;
     host.files.TAB_FileLoad(host.DataPath);
     host.RefreshRanking();
-    Collector collector(*platform, host,
+    Collector collector(*platform, host, host,
                         FootprintPages::fromServiceUrl(QStringLiteral("http://127.0.0.1:") +
                                                        QString::number(demo.port())));
     platform.clock->onProcessEvents = [&host] {

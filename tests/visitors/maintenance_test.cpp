@@ -12,6 +12,7 @@
 #include "visitors/maintenance.h"
 #include "visitors/ranking_model.h"
 #include "visitors/status_panels.h"
+#include "visitors/visitor_data.h"
 #include "visitors/visitor_table.h"
 
 Q_DECLARE_METATYPE(std::optional<qint32>)
@@ -23,23 +24,31 @@ class NullPanels final : public StatusPanels {
     void showStatus(int, const QString&) override {}
 };
 
-// The main window around the commands: a visitor table, its ranking list and its files.
-struct Window final : MaintenanceHost {
+// The program around the commands: a visitor table, its ranking list and its files.
+struct Window final : MaintenanceHost, VisitorData {
     explicit Window(const QString& folder)
         : platform(folder),
-          files(*platform, table, ranking, panels),
-          maintenance(*platform, table, ranking, *this, AppFilePath(folder, "\\zodadud_data.dat"),
-                      AppFilePath(folder, "\\output.csv")) {}
+          files(*platform, table, rankingModel, panels),
+          maintenance(*platform, *this, *this) {}
 
     void RefreshRanking() override {
         ++refreshes;
-        ranking.RefreshRanking(table);
+        rankingModel.RefreshRanking(table);
     }
     bool collecting() const override { return busy; }
     bool filesBusy() const override { return files.busy(); }
     QWidget* dialogParent() const override { return nullptr; }
-    void SaveDataFile(const QString& path, bool IsFallback) override {
-        files.SaveDataFile(path, IsFallback);
+    void showStatus(int, const QString&) override {}
+    VisitorTable& visitorTable() override { return table; }
+    RankingModel& ranking() override { return rankingModel; }
+    QString dataPath() const override {
+        return AppFilePath(platform.platform->dataFolder, "\\zodadud_data.dat");
+    }
+    QString csvPath() const override {
+        return AppFilePath(platform.platform->dataFolder, "\\output.csv");
+    }
+    bool SaveDataFile(const QString& path, bool IsFallback) override {
+        return files.SaveDataFile(path, IsFallback);
     }
     bool SaveCsvFile(const QString& path, bool IsFallback) override {
         return files.SaveCsvFile(path, IsFallback);
@@ -48,7 +57,7 @@ struct Window final : MaintenanceHost {
     void add(const QString& name, qint32 id, qint32 count, const QString& memo = {}) {
         table.SetVisitor(name, QString::number(id), QString::number(count), "2009年01月07日 22:19",
                          memo, table.RowCount);
-        ranking.RefreshRanking(table);
+        rankingModel.RefreshRanking(table);
     }
     QStringList liveNames() const {
         QStringList names;
@@ -58,8 +67,8 @@ struct Window final : MaintenanceHost {
         return names;
     }
     int rowOf(qint32 id) const {
-        for (int row = 0; row < ranking.rowCount(); ++row) {
-            if (ranking.text(row, RankingModel::IdColumn).trimmed() == QString::number(id)) {
+        for (int row = 0; row < rankingModel.rowCount(); ++row) {
+            if (rankingModel.text(row, RankingModel::IdColumn).trimmed() == QString::number(id)) {
                 return row;
             }
         }
@@ -72,7 +81,7 @@ struct Window final : MaintenanceHost {
 
     TestPlatform platform;
     VisitorTable table;
-    RankingModel ranking;
+    RankingModel rankingModel;
     NullPanels panels;
     VisitorFiles files;
     ListMaintenance maintenance;
@@ -183,7 +192,7 @@ class MaintenanceTest : public QObject {
         QCOMPARE(w.platform.dialogs->inputs[0].title, QStringLiteral("削除確認"));
         QCOMPARE(w.platform.dialogs->inputs[0].defaultText, QStringLiteral("1"));
         QCOMPARE(w.liveNames(), left);
-        QCOMPARE(w.ranking.rowCount(), int(left.size()));
+        QCOMPARE(w.rankingModel.rowCount(), int(left.size()));
         const bool changed = left.size() != 3 || answer == u"0";
         QCOMPARE(w.refreshes, changed ? 1 : 0);
         QCOMPARE(w.platform.dialogs->messages.size(), size_t(notANumber ? 1 : 0));
@@ -236,7 +245,7 @@ class MaintenanceTest : public QObject {
                  QStringLiteral("このマイミクシィに関するメモを入力してください"));
         QCOMPARE(w.platform.dialogs->inputs[0].title, QStringLiteral("メモを入力"));
         QCOMPARE(w.platform.dialogs->inputs[0].defaultText, QStringLiteral("大事なメモ"));
-        QCOMPARE(w.ranking.text(0, RankingModel::MemoColumn), QStringLiteral("大事なメモ"));
+        QCOMPARE(w.rankingModel.text(0, RankingModel::MemoColumn), QStringLiteral("大事なメモ"));
         QCOMPARE(w.table[0].Memo, QStringLiteral("大事なメモ"));
         QVERIFY(w.platform.files->createdPaths.empty());
     }
@@ -261,7 +270,7 @@ class MaintenanceTest : public QObject {
         w.add("b", 2, 3, "keep");
         w.platform.dialogs->inputAnswers.push_back(answer);
         w.maintenance.editMemo(0);
-        QCOMPARE(w.ranking.text(0, RankingModel::MemoColumn), answer);
+        QCOMPARE(w.rankingModel.text(0, RankingModel::MemoColumn), answer);
         QCOMPARE(w.table[0].Memo, answer);
         QCOMPARE(w.table[1].Memo, QStringLiteral("keep"));
         QCOMPARE(w.fileText("\\zodadud_data.dat"),
@@ -284,8 +293,8 @@ class MaintenanceTest : public QObject {
         w.platform.dialogs->inputAnswers.push_back(QStringLiteral("for b"));
         w.maintenance.editMemo(row);
         QCOMPARE(w.rowOf(2), 0);
-        QCOMPARE(w.ranking.text(0, RankingModel::MemoColumn), QStringLiteral("for b"));
-        QCOMPARE(w.ranking.text(1, RankingModel::MemoColumn), QString());
+        QCOMPARE(w.rankingModel.text(0, RankingModel::MemoColumn), QStringLiteral("for b"));
+        QCOMPARE(w.rankingModel.text(1, RankingModel::MemoColumn), QString());
         QCOMPARE(w.table[0].Name, QStringLiteral("b"));
         QCOMPARE(w.table[0].Memo, QStringLiteral("for b"));
         QVERIFY(w.table[1].Memo.isEmpty());
@@ -297,7 +306,7 @@ class MaintenanceTest : public QObject {
         w.maintenance.editMemo(std::nullopt);
         w.maintenance.editMemo(-1);
         w.maintenance.editMemo(1);
-        w.ranking.setText(0, RankingModel::IdColumn, "      abc");
+        w.rankingModel.setText(0, RankingModel::IdColumn, "      abc");
         w.maintenance.editMemo(0);
         QVERIFY(w.platform.dialogs->inputs.empty());
         QVERIFY(w.platform.dialogs->messages.empty());

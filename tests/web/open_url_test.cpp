@@ -57,7 +57,7 @@ class OpenUrlTest : public QObject {
         Launcher launcher(sandbox);
         sandbox.setHttpsHandler("b.desktop", "browser %u");
         launcher.host.selected = false;
-        for (int ie : {0, 1}) {
+        for (Tick ie : {Tick::Unticked, Tick::Ticked}) {
             launcher.host.ieOpen = ie;
             OpenUrl(*launcher.platform, launcher.host, kAddress);
         }
@@ -68,12 +68,12 @@ class OpenUrlTest : public QObject {
     }
 
     void ieOptionHandsTheAddressToTheOpener_data() {
-        QTest::addColumn<int>("state");
-        QTest::newRow("ticked") << 1;
-        QTest::newRow("grayed") << 2;
+        QTest::addColumn<Tick>("state");
+        QTest::newRow("ticked") << Tick::Ticked;
+        QTest::newRow("grayed") << Tick::Dimmed;
     }
     void ieOptionHandsTheAddressToTheOpener() {
-        QFETCH(int, state);
+        QFETCH(Tick, state);
         LaunchSandbox sandbox;
         Launcher launcher(sandbox);
         FakeBrowserRegistry* registry = launcher.useFakeRegistry();
