@@ -23,8 +23,8 @@ struct Line {
     QString text;
 };
 
-// As Windows does, a file that starts with a byte-order mark is read in that form and written
-// back in it, mark and all; any other file is CP932.
+// A file that starts with a byte-order mark is read in that form and written back in it, mark
+// and all; any other file is CP932.
 enum class Encoding { Cp932, Utf8, Utf16Le };
 
 struct Profile {
@@ -215,7 +215,7 @@ qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 d
         return defaultValue;
     }
     qsizetype i = 0;
-    // Windows takes a sign either way: "+5" reads 5.
+    // A sign counts either way: "+5" reads 5.
     const bool negative = value->startsWith(u'-');
     if (negative || value->startsWith(u'+')) {
         ++i;

@@ -8,7 +8,7 @@
 
 class FileStore;
 
-// Private-profile (INI) files as Windows reads and writes them: "[Section]" lines followed by
+// Private-profile (INI) files, such as setting.ini: "[Section]" lines followed by
 // "key=value" lines. Section and key names match without regard to case and without the blanks
 // around them; of two equal keys in a section the first counts; a line starting with ";" is a
 // comment. The file is CP932, unless it starts with the byte-order mark of UTF-8 or of UTF-16LE:

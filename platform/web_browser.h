@@ -17,7 +17,7 @@
 struct Platform;
 
 // The embedded browser: navigates to an address, reports the document complete, and hands out the
-// markup of the document's body the way the Windows browser control writes it (tag names in
+// markup of the document's body in the form the footprint page markers expect (tag names in
 // capitals, simple attribute values unquoted, others between doubled double quotes). It loads
 // through HttpFetch, with the login it is given or the one the user's browser holds, and goes on to
 // where a document sends it as it loads (NavigationOnLoad): an address on the same server is loaded

@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <QStringView>
 
-// The rules by which Windows reads a command line, so that the command lines the program builds
-// (browser templates, "explorer" lines) mean here what they mean there.
+// The Windows command-line rules, which the command lines the program builds and starts (browser
+// templates, "explorer" lines) follow.
 
 // A command line split into the program path and the text after it.
 struct CommandLineParts {

@@ -136,13 +136,21 @@ class CollectionRunTest : public QObject {
 
 void CollectionRunTest::bothPagesAreCollected_data() {
     QTest::addColumn<int>("method");
-    QTest::newRow("method 1, download") << 0;
-    QTest::newRow("method 2, browser") << 1;
+    QTest::addColumn<QString>("serviceUrl");  // %1: the demo service's port
+    QTest::newRow("method 1, download") << 0 << QStringLiteral("http://127.0.0.1:%1");
+    QTest::newRow("method 2, browser") << 1 << QStringLiteral("http://127.0.0.1:%1");
+    QTest::newRow("ServiceUrl with a login, a path and a query")
+        << 0 << QStringLiteral("HTTP://user:pw@Footprints.Mixi.Test:%1/x/y?z=1#f");
 }
 
 void CollectionRunTest::bothPagesAreCollected() {
     QFETCH(int, method);
+    QFETCH(QString, serviceUrl);
     Rig rig(method);
+    rig.platform->network.routeHost(QStringLiteral("footprints.mixi.test"),
+                                    QStringLiteral("127.0.0.1"));
+    rig.collector = std::make_unique<Collector>(
+        *rig.platform, *rig.host, FootprintPages::fromServiceUrl(serviceUrl.arg(rig.demo.port())));
     rig.collector->collectFootprints();
 
     const auto visits = DemoService::latestVisits(kNow);

@@ -26,15 +26,15 @@ QByteArray utf16LeWithMark(const QString& text) {
 class ProfileFileTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void integerReadsAsWindowsReadsIt_data();
-    void integerReadsAsWindowsReadsIt();
+    void integerIsTheNumberTheValueBeginsWithOrTheDefault_data();
+    void integerIsTheNumberTheValueBeginsWithOrTheDefault();
     void stringReadsTrimmedOrDefault();
     void writeKeepsEveryOtherLine_data();
     void writeKeepsEveryOtherLine();
     void writeThatFailsKeepsTheOldFile();
 };
 
-void ProfileFileTest::integerReadsAsWindowsReadsIt_data() {
+void ProfileFileTest::integerIsTheNumberTheValueBeginsWithOrTheDefault_data() {
     QTest::addColumn<QByteArray>("file");  // empty: no file at all
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("value");
@@ -86,7 +86,7 @@ void ProfileFileTest::integerReadsAsWindowsReadsIt_data() {
         << QStringLiteral("WaitTime") << 7;
 }
 
-void ProfileFileTest::integerReadsAsWindowsReadsIt() {
+void ProfileFileTest::integerIsTheNumberTheValueBeginsWithOrTheDefault() {
     QFETCH(QByteArray, file);
     QFETCH(QString, key);
     QFETCH(int, value);

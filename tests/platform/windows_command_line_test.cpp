@@ -6,7 +6,7 @@
 #include "platform/windows_command_line.h"
 
 // The Windows command-line rules the launcher relies on: a browser template or an "explorer" line
-// must reach the program as the same words Windows would hand it.
+// reaches the program it starts as the words those rules make of it.
 class WindowsCommandLineTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:

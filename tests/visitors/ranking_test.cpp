@@ -18,7 +18,6 @@ class RankingTest : public QObject {
     void rowsCarryEveryField();
     void namesAndMemosAreShownWithReferencesDecoded_data();
     void namesAndMemosAreShownWithReferencesDecoded();
-    void columnsAsTheListShowsThem();
     void headerClicksShareOneDirection();
     void paddedNumbersSortInNumericOrder();
     void laterRefillsStaySorted();
@@ -161,19 +160,6 @@ void RankingTest::namesAndMemosAreShownWithReferencesDecoded() {
     QCOMPARE(model.text(0, RankingModel::NameColumn), stored);
     QCOMPARE(model.text(0, RankingModel::MemoColumn), stored);
     QCOMPARE(model.index(0, RankingModel::NameColumn).data(Qt::EditRole).toString(), stored);
-}
-
-void RankingTest::columnsAsTheListShowsThem() {
-    RankingModel model;
-    const QStringList headers{"順位", "名前", "ID", "アクセス回数", "最終アクセス", "メモ"};
-    const int widths[] = {600, 2000, 1000, 1200, 2000, 1440};
-    QCOMPARE(model.columnCount(), 6);
-    for (int c = 0; c < 6; ++c) {
-        QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), headers[c]);
-        QCOMPARE(RankingModel::columnWidthTwips(c), widths[c]);
-        const bool right = c == 2 || c == 3;
-        QCOMPARE(bool(RankingModel::columnAlignment(c) & Qt::AlignRight), right);
-    }
 }
 
 void RankingTest::headerClicksShareOneDirection() {
