@@ -5,9 +5,9 @@
 
 #include <QPushButton>
 
-// A push button whose caption wraps onto further lines where the button is tall enough, the way
-// Windows buttons show a long caption. Where only one line fits, a caption a little too wide is
-// set closer together rather than cut at both ends.
+// A push button whose caption wraps onto further lines where the button is tall enough. Where
+// only one line fits, a caption a little too wide is set closer together rather than cut at both
+// ends.
 class CaptionButton : public QPushButton {
     Q_OBJECT
   public:

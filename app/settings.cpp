@@ -44,7 +44,7 @@ QString SettingFilePath(const Platform& platform) {
 }
 
 qint32 GetIniInt(const QString& key, qint32 defaultValue, const QString& fileName) {
-    return GetPrivateProfileInt(kSection, key, defaultValue, fileName);
+    return ReadProfileInt(kSection, key, defaultValue, fileName);
 }
 
 bool WriteIniString(FileStore& files, const QString& key, const QString& value,

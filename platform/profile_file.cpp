@@ -208,8 +208,8 @@ std::optional<QString> readValue(const QString& section, const QString& key,
 
 }  // namespace
 
-qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 defaultValue,
-                            const QString& fileName) {
+qint32 ReadProfileInt(const QString& section, const QString& key, qint32 defaultValue,
+                      const QString& fileName) {
     const std::optional<QString> value = readValue(section, key, fileName);
     if (!value || value->isEmpty()) {
         return defaultValue;

@@ -18,8 +18,8 @@ class FileStore;
 // 12, "-1" reads -1 and "+5" reads 5; 0 when the value begins otherwise; `defaultValue` when the
 // file, the section or the key is missing or the value is empty. A number beyond 32 bits stops at
 // the nearest 32-bit value.
-qint32 GetPrivateProfileInt(const QString& section, const QString& key, qint32 defaultValue,
-                            const QString& fileName);
+qint32 ReadProfileInt(const QString& section, const QString& key, qint32 defaultValue,
+                      const QString& fileName);
 
 // The key's value without the blanks around it, or `defaultValue` when the file, the section or
 // the key is missing.

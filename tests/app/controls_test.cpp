@@ -197,9 +197,9 @@ void ControlsTest::rankingListShowsThePictureBehindItsRows() {
 void ControlsTest::rankingListKeepsItsColumnsAndSelection() {
     MainWindowFixture f;
     f.window->start();
-    f.window->table().SetVisitor(QStringLiteral("山田"), QStringLiteral("12345"),
-                                 QStringLiteral("3"), QString(), QString(), 0);
-    f.window->refreshRanking();
+    f.window->book().table().SetVisitor(QStringLiteral("山田"), QStringLiteral("12345"),
+                                        QStringLiteral("3"), QString(), QString(), 0);
+    f.window->book().RefreshRanking();
     RankingView* list = control<RankingView>(f.window, "ListView1");
     QHeaderView* header = list->header();
     const QString captions[] = {QStringLiteral("順位"),         QStringLiteral("名前"),

@@ -150,7 +150,8 @@ void CollectionRunTest::bothPagesAreCollected() {
     rig.platform->network.routeHost(QStringLiteral("footprints.mixi.test"),
                                     QStringLiteral("127.0.0.1"));
     rig.collector = std::make_unique<Collector>(
-        *rig.platform, *rig.host, FootprintPages::fromServiceUrl(serviceUrl.arg(rig.demo.port())));
+        *rig.platform, *rig.host, *rig.host,
+        FootprintPages::fromServiceUrl(serviceUrl.arg(rig.demo.port())));
     rig.collector->collectFootprints();
 
     const auto visits = DemoService::latestVisits(kNow);

@@ -95,7 +95,7 @@ void ProfileFileTest::integerIsTheNumberTheValueBeginsWithOrTheDefault() {
     if (!file.isEmpty()) {
         writeBytes(path, file);
     }
-    QCOMPARE(GetPrivateProfileInt(kSetting, key, 30, path), value);
+    QCOMPARE(ReadProfileInt(kSetting, key, 30, path), value);
 }
 
 void ProfileFileTest::stringReadsTrimmedOrDefault() {
