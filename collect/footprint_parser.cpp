@@ -12,16 +12,57 @@ namespace {
 
 constexpr qint64 kYearBackMargin = 24 * 60 * 60;
 
+// Sets `to` to `text`, in the room it already has unless someone else keeps a copy of it.
+void assign(QString& to, QStringView text) {
+    if (to.isDetached()) {
+        to.resize(0);
+        to.append(text);
+    } else {
+        to = text.toString();
+    }
+}
+
+// Year, "年" and the page's time text, as the visitor table stores a last access.
+void setVisitTime(QString& to, int year, QStringView timeText) {
+    if (!to.isDetached()) {
+        to = QString();
+    }
+    to.resize(0);
+    if (year > 0 && year < 10000) {
+        char16_t digits[4];
+        int n = 0;
+        for (int rest = year; rest > 0; rest /= 10) {
+            digits[n++] = char16_t(u'0' + rest % 10);
+        }
+        while (n > 0) {
+            to.append(QChar(digits[--n]));
+        }
+    } else {
+        to.append(QString::number(year));
+    }
+    to.append(u'年');
+    to.append(timeText);
+}
+
+// Seconds since 1970 of a date and a time to the second, on a clock without time zones.
+qint64 secondsOf(QDate date, QTime time) {
+    constexpr qint64 kJulianDayOf1970 = 2440588;
+    return (date.toJulianDay() - kJulianDayOf1970) * 86400 + time.hour() * 3600 +
+           time.minute() * 60 + time.second();
+}
+
 // The text of the member's link from `start`, right after its start tag, to its end tag: tags
 // inside it (a bold name, an icon) are left out, everything else stays as written. A link that
 // is not closed before the next entry (`nextEntry`, -1 for none) ends at the next tag.
-QString linkText(const QString& text, qsizetype start, qsizetype nextEntry) {
-    const QStringView entry =
-        QStringView(text).sliced(start, (nextEntry < 0 ? text.size() : nextEntry) - start);
+void linkText(QString& name, QStringView text, qsizetype start, qsizetype nextEntry) {
+    const QStringView entry = text.sliced(start, (nextEntry < 0 ? text.size() : nextEntry) - start);
     qsizetype end = -1;
-    for (qsizetype at = entry.indexOf(u"</a", 0, Qt::CaseInsensitive); at >= 0;
-         at = entry.indexOf(u"</a", at + 1, Qt::CaseInsensitive)) {
-        // Not "</abbr>" and the like.
+    for (qsizetype at = entry.indexOf(u'<'); at >= 0; at = entry.indexOf(u'<', at + 1)) {
+        if (at + 2 >= entry.size() || entry[at + 1] != u'/' ||
+            (entry[at + 2] != u'a' && entry[at + 2] != u'A')) {
+            continue;
+        }
+        // "</a", but not "</abbr>" and the like.
         if (at + 3 == entry.size() || entry[at + 3] == u'>' || entry[at + 3].isSpace()) {
             end = start + at;
             break;
@@ -32,21 +73,29 @@ QString linkText(const QString& text, qsizetype start, qsizetype nextEntry) {
         if (end < 0) {
             throw RuntimeError::invalidCall();
         }
-        return text.sliced(start, end - start);
+        assign(name, text.sliced(start, end - start));
+        return;
     }
-    QString name;
+    const qsizetype firstTag = text.indexOf(u'<', start);
+    if (firstTag == end) {
+        assign(name, text.sliced(start, end - start));
+        return;
+    }
+    if (!name.isDetached()) {
+        name = QString();
+    }
+    name.resize(0);
     qsizetype from = start;
     while (from < end) {
         const qsizetype tag = text.indexOf(u'<', from);
         if (tag < 0 || tag >= end) {
-            name += QStringView(text).sliced(from, end - from);
+            name.append(text.sliced(from, end - from));
             break;
         }
-        name += QStringView(text).sliced(from, tag - from);
+        name.append(text.sliced(from, tag - from));
         const qsizetype tagEnd = text.indexOf(u'>', tag);
         from = tagEnd < 0 || tagEnd >= end ? end : tagEnd + 1;
     }
-    return name;
 }
 
 }  // namespace
@@ -61,51 +110,63 @@ bool HoldsEntryMarker(const QString& text, int method) {
 
 void ParseFootprintPage(const QString& text, const std::function<int()>& selectedMethod,
                         Clock& clock, const std::function<void(const FootprintEntry&)>& onEntry) {
+    const QStringView page(text);
+    // One entry for the whole page: its texts keep their room from one entry to the next.
+    FootprintEntry entry;
+    // Reading a name finds the next entry's marker; the next pass takes it if the method stays.
+    const QString* aheadMarker = nullptr;
+    qsizetype aheadFrom = -1;
+    qsizetype aheadAt = -1;
     qsizetype from = 0;
     for (;;) {
         const QString& marker = EntryMarker(selectedMethod());
-        const qsizetype w = text.indexOf(marker, from, Qt::CaseSensitive);
+        const qsizetype w = &marker == aheadMarker && from == aheadFrom
+                                ? aheadAt
+                                : page.indexOf(marker, from, Qt::CaseSensitive);
         if (w < 0) {
             return;
         }
         // The time text runs from the end of the tag before the marker up to the marker.
-        const qsizetype tagEnd = w > 0 ? text.lastIndexOf(u'>', w) : -1;
-        const QString timeText = text.sliced(tagEnd + 1, w - tagEnd - 1);
+        const qsizetype tagEnd = w > 0 ? page.lastIndexOf(u'>', w) : -1;
+        const QStringView timeText = page.sliced(tagEnd + 1, w - tagEnd - 1);
 
         const QDateTime now = clock.now();
-        int year = now.date().year();
-        const QDateTime entryTime = ParseVisitTime(QString::number(year) + u'年' + timeText);
+        const QDate today = now.date();
+        int year = today.year();
+        setVisitTime(entry.LastAccess, year, timeText);
+        const qint64 entryTime = ParseVisitSeconds(entry.LastAccess);
         // The clock's reading to the second, as ParseVisitTime would read it back from its text.
-        const QTime clockTime = now.time();
-        const QDateTime current(
-            now.date(), QTime(clockTime.hour(), clockTime.minute(), clockTime.second()), Qt::UTC);
+        const qint64 current = secondsOf(today, now.time());
         // The service's clock runs ahead of a computer set to another time zone (nine hours
         // ahead of UTC), so only an entry more than a day ahead of ours is from last year; a
         // tighter test gave a visit seen early the year before and counted it again later.
-        if (current.addSecs(kYearBackMargin) < entryTime) {
+        if (current + kYearBackMargin < entryTime) {
             --year;
+            setVisitTime(entry.LastAccess, year, timeText);
         }
-        FootprintEntry entry;
-        entry.LastAccess = QString::number(year) + u'年' + timeText;
-        if (entry.LastAccess.contains(u'<') || entry.LastAccess.contains(u'>')) {
+        // The year in front holds neither.
+        if (timeText.contains(u'<') || timeText.contains(u'>')) {
             throw FormatChanged();
         }
 
         const qsizetype idStart = w + marker.size();
-        const qsizetype quote = text.indexOf(u'"', idStart + 1);
+        const qsizetype quote = page.indexOf(u'"', idStart + 1);
         if (quote < 0) {
             throw RuntimeError::invalidCall();
         }
-        entry.Id = ToInt32(QStringView(text).sliced(idStart, quote - idStart));
+        entry.Id = ToInt32(page.sliced(idStart, quote - idStart));
 
-        const qsizetype nameTag = text.indexOf(u'>', idStart + 1);
+        const qsizetype nameTag = page.indexOf(u'>', idStart + 1);
         // Without a ">" after the id there is no name to read: the entry is cut off, like one
         // without its "<".
         if (nameTag < 0) {
             throw RuntimeError::invalidCall();
         }
         const qsizetype nameStart = nameTag + 1;
-        entry.Name = linkText(text, nameStart, text.indexOf(marker, nameStart, Qt::CaseSensitive));
+        aheadMarker = &marker;
+        aheadFrom = nameStart;
+        aheadAt = page.indexOf(marker, nameStart, Qt::CaseSensitive);
+        linkText(entry.Name, page, nameStart, aheadAt);
         onEntry(entry);
         from = nameStart;
     }
