@@ -7,36 +7,43 @@
 
 namespace {
 
-constexpr char16_t kEnd = 0xFFFF;  // a noncharacter: no text holds it where it matters
+bool isBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // The text as the reading sees it: "年" and "月" as "/", "日" left out.
 class TimeChars {
   public:
-    explicit TimeChars(QStringView text) : m_text(text) { skipDays(); }
+    explicit TimeChars(QStringView text)
+        : m_at(reinterpret_cast<const char16_t*>(text.data())), m_end(m_at + text.size()) {
+        skipDays();
+    }
 
-    char16_t peek() const { return m_at < m_text.size() ? m_text[m_at].unicode() : kEnd; }
-    bool atEnd() const { return m_at >= m_text.size(); }
+    bool atEnd() const { return m_at == m_end; }
+    // The next character; 0 at the end, which no test below takes for anything.
+    char16_t peek() const { return m_at != m_end ? *m_at : u'\0'; }
     void next() {
         ++m_at;
         skipDays();
     }
 
-    static bool isBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-    static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
     void skipBlanks() {
-        while (!atEnd() && isBlank(peek())) {
+        while (m_at != m_end && isBlank(*m_at)) {
             next();
         }
     }
 
-    // A run of ASCII digits: its value (of at most 4 digits, more only to count) and length.
+    // A run of ASCII digits: its length, and its value while it has at most 4 digits.
     int digits(int& value) {
         int length = 0;
         value = 0;
-        while (!atEnd() && isDigit(peek())) {
+        while (m_at != m_end && isDigit(*m_at)) {
             if (length < 4) {
-                value = value * 10 + (peek() - u'0');
+                value = value * 10 + (*m_at - u'0');
             }
             ++length;
             next();
@@ -45,7 +52,16 @@ class TimeChars {
     }
 
     bool take(char16_t c) {
-        if (peek() != c) {
+        if (peek() != c || atEnd()) {
+            return false;
+        }
+        next();
+        return true;
+    }
+
+    bool takeSlash() {
+        const char16_t c = peek();
+        if (atEnd() || (c != u'/' && c != u'年' && c != u'月')) {
             return false;
         }
         next();
@@ -54,32 +70,14 @@ class TimeChars {
 
   private:
     void skipDays() {
-        while (m_at < m_text.size()) {
-            const char16_t c = m_text[m_at].unicode();
-            if (c == u'日') {
-                ++m_at;
-            } else {
-                break;
-            }
+        while (m_at != m_end && *m_at == u'日') {
+            ++m_at;
         }
     }
 
-    QStringView m_text;
-    qsizetype m_at = 0;
+    const char16_t* m_at;
+    const char16_t* m_end;
 };
-
-// The digit run ended by a "/" after the year and month.
-bool isSlash(char16_t c) {
-    return c == u'/' || c == u'年' || c == u'月';
-}
-
-bool takeSlash(TimeChars& chars) {
-    if (!isSlash(chars.peek())) {
-        return false;
-    }
-    chars.next();
-    return true;
-}
 
 int pow10(int n) {
     int p = 1;
@@ -97,11 +95,11 @@ bool read(QStringView text, Fields& f) {
     TimeChars chars(text);
     chars.skipBlanks();
     int length = chars.digits(f.year);
-    if (length < 1 || length > 4 || !takeSlash(chars)) {
+    if (length < 1 || length > 4 || !chars.takeSlash()) {
         return false;
     }
     length = chars.digits(f.month);
-    if (length < 1 || length > 2 || !takeSlash(chars)) {
+    if (length < 1 || length > 2 || !chars.takeSlash()) {
         return false;
     }
     int run = 0;
@@ -109,7 +107,7 @@ bool read(QStringView text, Fields& f) {
     if (length < 1) {
         return false;
     }
-    if (TimeChars::isBlank(chars.peek())) {
+    if (!chars.atEnd() && isBlank(chars.peek())) {
         if (length > 2) {
             return false;
         }
@@ -145,6 +143,25 @@ bool read(QStringView text, Fields& f) {
     return chars.atEnd();
 }
 
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1 January 1970 to a date of the Gregorian calendar from year 1 on.
+qint64 daysSince1970(int year, int month, int day) {
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return qint64(era) * 146097 + dayOfEra - 719468;
+}
+
 }  // namespace
 
 qint64 ParseVisitSeconds(QStringView text) {
@@ -152,13 +169,11 @@ qint64 ParseVisitSeconds(QStringView text) {
     if (!read(text, f) || f.year < 100) {
         throw RuntimeError::typeMismatch();
     }
-    const QDate date(f.year, f.month, f.day);
-    if (!date.isValid() || f.hour > 23 || f.minute > 59 || f.second > 59) {
+    if (f.month < 1 || f.month > 12 || f.day < 1 || f.day > daysInMonth(f.year, f.month) ||
+        f.hour > 23 || f.minute > 59 || f.second > 59) {
         throw RuntimeError::typeMismatch();
     }
-    constexpr qint64 kJulianDayOf1970 = 2440588;
-    return (date.toJulianDay() - kJulianDayOf1970) * 86400 + f.hour * 3600 + f.minute * 60 +
-           f.second;
+    return daysSince1970(f.year, f.month, f.day) * 86400 + f.hour * 3600 + f.minute * 60 + f.second;
 }
 
 QDateTime ParseVisitTime(const QString& text) {
