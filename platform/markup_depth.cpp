@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -25,99 +26,36 @@ enum Trait : unsigned {
     kTablePart = 1u << 11,  // opens only inside a table
 };
 
-struct Known {
-    const char* name;
-    unsigned traits;
-};
-
 constexpr unsigned kBlock = kSpecial | kClosesP;
 
-const Known kKnown[] = {
-    {"area", kVoid},
-    {"base", kVoid},
-    {"basefont", kVoid},
-    {"bgsound", kVoid},
-    {"br", kVoid},
-    {"col", kVoid},
-    {"embed", kVoid},
-    {"frame", kVoid},
-    {"hr", kVoid},
-    {"image", kVoid},
-    {"img", kVoid},
-    {"input", kVoid},
-    {"keygen", kVoid},
-    {"link", kVoid},
-    {"meta", kVoid},
-    {"param", kVoid},
-    {"source", kVoid},
-    {"track", kVoid},
-    {"wbr", kVoid},
-    {"html", kIgnored | kScope | kTableScope},
-    {"head", kIgnored},
-    {"body", kIgnored},
-    {"address", kBlock},
-    {"article", kBlock},
-    {"aside", kBlock},
-    {"blockquote", kBlock},
-    {"center", kBlock},
-    {"details", kBlock},
-    {"dialog", kBlock},
-    {"dir", kBlock},
-    {"div", kBlock},
-    {"dl", kBlock},
-    {"fieldset", kBlock},
-    {"figcaption", kBlock},
-    {"figure", kBlock},
-    {"footer", kBlock},
-    {"form", kBlock},
-    {"header", kBlock},
-    {"hgroup", kBlock},
-    {"main", kBlock},
-    {"menu", kBlock},
-    {"nav", kBlock},
-    {"ol", kBlock | kListScope},
-    {"p", kBlock},
-    {"section", kBlock},
-    {"summary", kBlock},
-    {"ul", kBlock | kListScope},
-    {"li", kBlock},
-    {"dd", kBlock},
-    {"dt", kBlock},
-    {"pre", kBlock},
-    {"listing", kBlock},
-    {"h1", kBlock | kHeading},
-    {"h2", kBlock | kHeading},
-    {"h3", kBlock | kHeading},
-    {"h4", kBlock | kHeading},
-    {"h5", kBlock | kHeading},
-    {"h6", kBlock | kHeading},
-    {"table", kBlock | kScope | kTableScope},
-    {"xmp", kBlock | kRawText},
-    {"plaintext", kBlock | kPlainText},
-    {"applet", kSpecial | kScope},
-    {"button", kSpecial | kScope},
-    {"caption", kSpecial | kScope | kTablePart},
-    {"marquee", kSpecial | kScope},
-    {"object", kSpecial | kScope},
-    {"template", kSpecial | kScope | kTableScope},
-    {"td", kSpecial | kScope | kTablePart},
-    {"th", kSpecial | kScope | kTablePart},
-    {"tr", kSpecial | kTablePart},
-    {"tbody", kSpecial | kTablePart},
-    {"thead", kSpecial | kTablePart},
-    {"tfoot", kSpecial | kTablePart},
-    {"colgroup", kSpecial | kTablePart},
-    {"select", kSpecial},
-    {"iframe", kSpecial | kRawText},
-    {"noembed", kSpecial | kRawText},
-    {"noframes", kSpecial | kRawText},
-    {"script", kSpecial | kRawText},
-    {"style", kSpecial | kRawText},
-    {"textarea", kSpecial | kRawText},
-    {"title", kSpecial | kRawText},
-    {"noscript", kSpecial},
-    {"svg", kForeign},
-    {"math", kForeign},
+struct Group {
+    unsigned traits;
+    std::initializer_list<const char*> names;
+};
+
+const Group kGroups[] = {
+    {kVoid,
+     {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image", "img",
+      "input", "keygen", "link", "meta", "param", "source", "track", "wbr"}},
+    {kIgnored | kScope | kTableScope, {"html"}},
+    {kIgnored, {"head", "body"}},
+    {kBlock, {"address", "article", "aside",  "blockquote", "center",     "details", "dialog",
+              "dir",     "div",     "dl",     "fieldset",   "figcaption", "figure",  "footer",
+              "form",    "header",  "hgroup", "main",       "menu",       "nav",     "p",
+              "section", "summary", "li",     "dd",         "dt",         "pre",     "listing"}},
+    {kBlock | kListScope, {"ol", "ul"}},
+    {kBlock | kHeading, {"h1", "h2", "h3", "h4", "h5", "h6"}},
+    {kBlock | kScope | kTableScope, {"table"}},
+    {kBlock | kRawText, {"xmp"}},
+    {kBlock | kPlainText, {"plaintext"}},
+    {kSpecial | kScope, {"applet", "button", "marquee", "object"}},
+    {kSpecial | kScope | kTableScope, {"template"}},
+    {kSpecial | kScope | kTablePart, {"caption", "td", "th"}},
+    {kSpecial | kTablePart, {"tr", "tbody", "thead", "tfoot", "colgroup"}},
+    {kSpecial, {"select", "noscript"}},
+    {kSpecial | kRawText,
+     {"iframe", "noembed", "noframes", "script", "style", "textarea", "title"}},
+    {kForeign, {"svg", "math"}},
 };
 
 bool isBlank(char c) {
@@ -137,28 +75,27 @@ char lower(char c) {
 class DepthBound {
   public:
     explicit DepthBound(const QByteArray& html) : m_html(html) {
-        for (const Known& known : kKnown) {
-            m_traits.push_back(known.traits);
-            m_names.push_back(QByteArray(known.name));
-            m_byName.emplace_back();
-            m_ids.insert(m_names.back(), int(m_names.size() - 1));
+        for (const Group& group : kGroups) {
+            for (const char* name : group.names) {
+                m_traits[size_t(id(QByteArray(name)))] = group.traits;
+            }
         }
-        m_p = m_ids.value("p");
-        m_li = m_ids.value("li");
-        m_dd = m_ids.value("dd");
-        m_dt = m_ids.value("dt");
-        m_dl = m_ids.value("dl");
-        m_form = m_ids.value("form");
-        m_button = m_ids.value("button");
-        m_select = m_ids.value("select");
-        m_td = m_ids.value("td");
-        m_th = m_ids.value("th");
-        m_tr = m_ids.value("tr");
-        m_tbody = m_ids.value("tbody");
-        m_thead = m_ids.value("thead");
-        m_tfoot = m_ids.value("tfoot");
-        m_table = m_ids.value("table");
-        m_caption = m_ids.value("caption");
+        m_p = id("p");
+        m_li = id("li");
+        m_dd = id("dd");
+        m_dt = id("dt");
+        m_dl = id("dl");
+        m_form = id("form");
+        m_button = id("button");
+        m_select = id("select");
+        m_td = id("td");
+        m_th = id("th");
+        m_tr = id("tr");
+        m_tbody = id("tbody");
+        m_thead = id("thead");
+        m_tfoot = id("tfoot");
+        m_table = id("table");
+        m_caption = id("caption");
         m_option = id("option");
         m_optgroup = id("optgroup");
         m_a = id("a");
