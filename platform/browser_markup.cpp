@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gumbo_arena.h"
+#include "platform/markup_depth.h"
 #include "platform/text_codec.h"
 #include "platform/web_browser.h"
 
@@ -230,7 +231,9 @@ QByteArray charsetIn(const QByteArray& text) {
 }  // namespace
 
 QString BrowserBodyMarkup(const QString& html) {
-    const QByteArray utf8 = html.toUtf8();
+    // Gumbo checks scopes by walking its stack of open elements, which made a page nested tens of
+    // thousands deep take seconds; the browser never nests that deep anyway.
+    const QByteArray utf8 = BoundNestingDepth(html.toUtf8());
     ParseArena arena;
     const GumboOptions options = arena.options();
     const GumboOutput* output =
