@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     for (int i = 0; page.size() < 10 * 1024 * 1024 / 2; ++i) {
         page += entry(i);  // two bytes per UTF-16 unit: 10 MB of text
     }
-    const QString& marker = EntryMarker(0);
+    const QString& marker = EntryMarker(RetrievalMethod::Download);
     const double megabytes = double(page.size()) * 2 / (1024 * 1024);
 
     const QStringView text(page);
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         [&] {
             parsed = 0;
             ParseFootprintPage(
-                page, [] { return 0; }, *clock,
+                page, [] { return RetrievalMethod::Download; }, *clock,
                 [&](const FootprintEntry& e) {
                     ++parsed;
                     names += e.Name.size();
