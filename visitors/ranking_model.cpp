@@ -67,6 +67,37 @@ QString referenceText(QStringView name) {
     return {};
 }
 
+// A whole number among blanks, as the masked number columns hold it; nullopt for anything else.
+std::optional<qint64> paddedNumber(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ') {
+        ++i;
+    }
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (negative) {
+        ++i;
+    }
+    const qsizetype first = i;
+    qint64 value = 0;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
+        if (i - first == 18) {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i].unicode() - u'0');
+        ++i;
+    }
+    if (i == first) {
+        return std::nullopt;
+    }
+    while (i < text.size() && text[i] == u' ') {
+        ++i;
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 }  // namespace
 
 QString DecodeCharacterReferences(const QString& text) {
@@ -147,6 +178,13 @@ Qt::Alignment RankingModel::columnAlignment(int column) {
     return (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
+QModelIndex RankingModel::index(int row, int column, const QModelIndex& parent) const {
+    // The sort asks for two indexes per comparison: this answers without virtual calls.
+    const bool inside = !parent.isValid() && row >= 0 && column >= 0 &&
+                        size_t(row) < m_rows.size() && column < kColumnCount;
+    return inside ? createIndex(row, column) : QModelIndex();
+}
+
 int RankingModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
@@ -195,13 +233,16 @@ void RankingModel::setText(int row, int column, const QString& text) {
         return;
     }
     m_rows[size_t(row)][size_t(column)] = text;
+    if (column == m_keyColumn) {
+        m_keys[size_t(row)] = makeSortKey(text, column);
+    }
     const QModelIndex changed = index(row, column);
     Q_EMIT dataChanged(changed, changed);
 }
 
-std::vector<QString> RankingModel::formatRow(const QString& rankText, const QString& name,
-                                             const QString& idText, const QString& countText,
-                                             const QString& lastAccess, const QString& memo) {
+RankingModel::Row RankingModel::formatRow(const QString& rankText, const QString& name,
+                                          const QString& idText, const QString& countText,
+                                          const QString& lastAccess, const QString& memo) {
     return {FormatMask(rankText, 5),   name, FormatMask(idText, 9), FormatMask(countText, 9),
             FormatMask(lastAccess, 5), memo};
 }
@@ -212,6 +253,9 @@ void RankingModel::AddRankingItem(const QString& rankText, const QString& name,
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back(formatRow(rankText, name, idText, countText, lastAccess, memo));
+    if (m_keyColumn >= 0) {
+        m_keys.push_back(makeSortKey(m_rows.back()[size_t(m_keyColumn)], m_keyColumn));
+    }
     endInsertRows();
 }
 
@@ -220,6 +264,8 @@ void RankingModel::RefreshRanking(const VisitorTable& table) {
     // view and the sort proxy attached.
     beginResetModel();
     m_rows.clear();
+    dropSortKeys();
+    m_rows.reserve(size_t(table.liveRowCount()));
     qint64 rank = 0;
     for (qsizetype i = 0; i < table.slotCount(); ++i) {
         const VisitorRecord& slot = table[i];
@@ -236,11 +282,84 @@ void RankingModel::RefreshRanking(const VisitorTable& table) {
     endResetModel();
 }
 
+bool RankingModel::rowLessThan(int left, int right, int column) const {
+    if (left < 0 || right < 0 || size_t(left) >= m_rows.size() || size_t(right) >= m_rows.size() ||
+        column < 0 || column >= kColumnCount) {
+        return false;
+    }
+    if (column != m_keyColumn) {
+        m_keys.clear();
+        m_keys.reserve(m_rows.size());
+        for (const Row& row : m_rows) {
+            m_keys.push_back(makeSortKey(row[size_t(column)], column));
+        }
+        m_keyColumn = column;
+    }
+    const SortKey& a = m_keys[size_t(left)];
+    const SortKey& b = m_keys[size_t(right)];
+    if (a.isNumber || b.isNumber) {
+        if (a.isNumber != b.isNumber) {
+            return a.isNumber;
+        }
+        return a.number < b.number;
+    }
+    if (a.folded && b.folded) {
+        return a.text < b.text;
+    }
+    const QString& leftText = m_rows[size_t(left)][size_t(column)];
+    return leftText.compare(m_rows[size_t(right)][size_t(column)], Qt::CaseInsensitive) < 0;
+}
+
+RankingModel::SortKey RankingModel::makeSortKey(const QString& text, int column) {
+    SortKey key;
+    if (column == RankColumn || column == IdColumn || column == CountColumn) {
+        if (const std::optional<qint64> number = paddedNumber(text)) {
+            key.number = *number;
+            key.isNumber = true;
+            return key;
+        }
+    }
+    key.text = text;
+    // Folding each unit alone orders texts as a case-insensitive comparison does, except around
+    // surrogate pairs, which fold as whole characters: such texts are compared the slow way.
+    for (const QChar c : text) {
+        if (c.isSurrogate() || QChar::toCaseFolded(char32_t(c.unicode())) > 0xFFFF) {
+            return key;
+        }
+    }
+    for (qsizetype i = 0; i < key.text.size(); ++i) {
+        const char16_t unit = key.text.at(i).unicode();
+        const auto folded = char16_t(QChar::toCaseFolded(char32_t(unit)));
+        if (folded != unit) {
+            key.text[i] = QChar(folded);
+        }
+    }
+    key.folded = true;
+    return key;
+}
+
+void RankingModel::dropSortKeys() {
+    m_keys.clear();
+    m_keyColumn = -1;
+}
+
 RankingSortProxy::RankingSortProxy(QObject* parent) : QSortFilterProxyModel(parent) {
     setSortCaseSensitivity(Qt::CaseInsensitive);
     // Rows sort by the texts as stored, not as decoded for display.
     setSortRole(Qt::EditRole);
     setDynamicSortFilter(true);
+}
+
+void RankingSortProxy::setSourceModel(QAbstractItemModel* sourceModel) {
+    m_ranking = qobject_cast<const RankingModel*>(sourceModel);
+    QSortFilterProxyModel::setSourceModel(sourceModel);
+}
+
+bool RankingSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (m_ranking == nullptr || left.model() != m_ranking || right.model() != m_ranking) {
+        return QSortFilterProxyModel::lessThan(left, right);
+    }
+    return m_ranking->rowLessThan(left.row(), right.row(), left.column());
 }
 
 void RankingSortProxy::sortByColumn(int column) {
