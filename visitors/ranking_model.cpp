@@ -3,6 +3,8 @@
 
 #include "visitors/ranking_model.h"
 
+#include <algorithm>
+
 #include "platform/conversions.h"
 #include "platform/runtime_error.h"
 #include "visitors/visitor_table.h"
@@ -96,6 +98,94 @@ std::optional<qint64> paddedNumber(QStringView text) {
         return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+// One row's sort key: its number, or its text case-folded unit by unit.
+struct SortKey {
+    const QString* stored = nullptr;
+    QString folded;  // set only where folding changes the stored text
+    qint64 number = 0;
+    bool isNumber = false;
+    bool foldable = false;  // false for texts with surrogate pairs, which fold as whole characters
+    bool changed = false;
+
+    QStringView text() const { return changed ? QStringView(folded) : QStringView(*stored); }
+};
+
+SortKey makeSortKey(const QString& text, bool numeric) {
+    SortKey key;
+    key.stored = &text;
+    if (numeric) {
+        if (const std::optional<qint64> number = paddedNumber(text)) {
+            key.number = *number;
+            key.isNumber = true;
+            return key;
+        }
+    }
+    // Folding each unit alone orders texts as a case-insensitive comparison does.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        char32_t folded = unit;
+        if (unit < 0x80) {
+            folded = unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit;
+        } else if (unit >= 0x3000 && unit <= 0x9FFF) {
+            // Kana and kanji have no case.
+        } else if (QChar::isSurrogate(unit)) {
+            return key;
+        } else {
+            folded = QChar::toCaseFolded(char32_t(unit));
+            if (folded > 0xFFFF) {
+                return key;
+            }
+        }
+        if (folded != unit) {
+            if (!key.changed) {
+                key.folded = text;
+                key.changed = true;
+            }
+            key.folded[i] = QChar(char16_t(folded));
+        }
+    }
+    key.foldable = true;
+    return key;
+}
+
+// A row with the start of its key, held beside it so that the sort seldom reads the key itself:
+// in a number column a number's value after a 0 and any other text after a 1; in a text column
+// eight units of the folded text after the `shared` units every text of the column begins with,
+// when every text of the column folds. `rest` counts the units after `shared` when they all fit
+// in those eight, and is -1 when the key must be read.
+struct RankedRow {
+    quint64 high = 0;
+    quint64 low = 0;
+    qint32 row = 0;
+    qint32 rest = -1;
+};
+
+RankedRow rankedRow(const SortKey& key, bool numeric, bool textPrefixes, qsizetype shared,
+                    qint32 row) {
+    RankedRow ranked;
+    ranked.row = row;
+    if (numeric) {
+        if (key.isNumber) {
+            ranked.low = quint64(key.number) ^ (quint64(1) << 63);
+            ranked.rest = 0;
+        } else {
+            ranked.high = 1;
+        }
+        return ranked;
+    }
+    if (textPrefixes) {
+        const QStringView text = key.text().sliced(shared);
+        quint64 units[2] = {0, 0};
+        for (qsizetype i = 0; i < std::min<qsizetype>(text.size(), 8); ++i) {
+            units[i / 4] |= quint64(text[i].unicode()) << (48 - 16 * (i % 4));
+        }
+        ranked.high = units[0];
+        ranked.low = units[1];
+        ranked.rest = text.size() <= 8 ? qint32(text.size()) : -1;
+    }
+    return ranked;
 }
 
 }  // namespace
@@ -234,7 +324,7 @@ void RankingModel::setText(int row, int column, const QString& text) {
     }
     m_rows[size_t(row)][size_t(column)] = text;
     if (column == m_keyColumn) {
-        m_keys[size_t(row)] = makeSortKey(text, column);
+        dropSortKeys();
     }
     const QModelIndex changed = index(row, column);
     Q_EMIT dataChanged(changed, changed);
@@ -253,9 +343,7 @@ void RankingModel::AddRankingItem(const QString& rankText, const QString& name,
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back(formatRow(rankText, name, idText, countText, lastAccess, memo));
-    if (m_keyColumn >= 0) {
-        m_keys.push_back(makeSortKey(m_rows.back()[size_t(m_keyColumn)], m_keyColumn));
-    }
+    dropSortKeys();
     endInsertRows();
 }
 
@@ -288,58 +376,77 @@ bool RankingModel::rowLessThan(int left, int right, int column) const {
         return false;
     }
     if (column != m_keyColumn) {
-        m_keys.clear();
-        m_keys.reserve(m_rows.size());
-        for (const Row& row : m_rows) {
-            m_keys.push_back(makeSortKey(row[size_t(column)], column));
-        }
-        m_keyColumn = column;
+        rankRowsBy(column);
     }
-    const SortKey& a = m_keys[size_t(left)];
-    const SortKey& b = m_keys[size_t(right)];
-    if (a.isNumber || b.isNumber) {
-        if (a.isNumber != b.isNumber) {
-            return a.isNumber;
-        }
-        return a.number < b.number;
-    }
-    if (a.folded && b.folded) {
-        return a.text < b.text;
-    }
-    const QString& leftText = m_rows[size_t(left)][size_t(column)];
-    return leftText.compare(m_rows[size_t(right)][size_t(column)], Qt::CaseInsensitive) < 0;
+    return m_places[size_t(left)] < m_places[size_t(right)];
 }
 
-RankingModel::SortKey RankingModel::makeSortKey(const QString& text, int column) {
-    SortKey key;
-    if (column == RankColumn || column == IdColumn || column == CountColumn) {
-        if (const std::optional<qint64> number = paddedNumber(text)) {
-            key.number = *number;
-            key.isNumber = true;
-            return key;
+void RankingModel::rankRowsBy(int column) const {
+    const bool numeric = column == RankColumn || column == IdColumn || column == CountColumn;
+    std::vector<SortKey> keys;
+    keys.reserve(m_rows.size());
+    bool allFold = true;
+    // Dates and names that all start alike ("2026年12月") would waste the prefixes below.
+    qsizetype shared = 0;
+    for (const Row& row : m_rows) {
+        keys.push_back(makeSortKey(row[size_t(column)], numeric));
+        const SortKey& key = keys.back();
+        allFold = allFold && key.foldable;
+        if (numeric || !allFold) {
+            continue;
         }
-    }
-    key.text = text;
-    // Folding each unit alone orders texts as a case-insensitive comparison does, except around
-    // surrogate pairs, which fold as whole characters: such texts are compared the slow way.
-    for (const QChar c : text) {
-        if (c.isSurrogate() || QChar::toCaseFolded(char32_t(c.unicode())) > 0xFFFF) {
-            return key;
+        const QStringView text = key.text();
+        if (keys.size() == 1) {
+            shared = text.size();
         }
-    }
-    for (qsizetype i = 0; i < key.text.size(); ++i) {
-        const char16_t unit = key.text.at(i).unicode();
-        const auto folded = char16_t(QChar::toCaseFolded(char32_t(unit)));
-        if (folded != unit) {
-            key.text[i] = QChar(folded);
+        const QStringView first = keys.front().text();
+        qsizetype same = 0;
+        while (same < shared && same < text.size() && text[same] == first[same]) {
+            ++same;
         }
+        shared = same;
     }
-    key.folded = true;
-    return key;
+    const bool textPrefixes = !numeric && allFold;
+    const auto keyLess = [&keys](const RankedRow& a, const RankedRow& b) {
+        const SortKey& x = keys[size_t(a.row)];
+        const SortKey& y = keys[size_t(b.row)];
+        if (x.isNumber || y.isNumber) {
+            return x.isNumber != y.isNumber ? x.isNumber : x.number < y.number;
+        }
+        if (x.foldable && y.foldable) {
+            return x.text() < y.text();
+        }
+        return x.stored->compare(*y.stored, Qt::CaseInsensitive) < 0;
+    };
+    std::vector<RankedRow> ranked;
+    ranked.reserve(m_rows.size());
+    for (size_t row = 0; row < keys.size(); ++row) {
+        ranked.push_back(rankedRow(keys[row], numeric, textPrefixes, shared, qint32(row)));
+    }
+    const auto less = [&keyLess](const RankedRow& a, const RankedRow& b) {
+        if (a.high != b.high || a.low != b.low) {
+            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        }
+        if (a.rest >= 0 || b.rest >= 0) {
+            // A key whose units all fit is, past equal prefixes, the start of the other one.
+            return b.rest < 0 || (a.rest >= 0 && a.rest < b.rest);
+        }
+        return keyLess(a, b);
+    };
+    std::sort(ranked.begin(), ranked.end(), less);
+    m_places.assign(m_rows.size(), 0);
+    qint32 place = 0;
+    for (size_t i = 1; i < ranked.size(); ++i) {
+        if (less(ranked[i - 1], ranked[i])) {
+            ++place;
+        }
+        m_places[size_t(ranked[i].row)] = place;
+    }
+    m_keyColumn = column;
 }
 
 void RankingModel::dropSortKeys() {
-    m_keys.clear();
+    m_places.clear();
     m_keyColumn = -1;
 }
 

@@ -58,26 +58,20 @@ class RankingModel : public QAbstractTableModel {
     // Whether row `left` sorts before row `right` by `column`, as the header sort orders them: the
     // rank, id and count columns by their numbers (a text that is not a whole number after
     // them), the others by the stored texts without regard to case. The keys are made once per
-    // row, when a column is first compared.
+    // row, when a column is first compared after a change.
     bool rowLessThan(int left, int right, int column) const;
 
   private:
     using Row = std::array<QString, kColumnCount>;
-    struct SortKey {
-        QString text;  // case-folded, unless `folded` is false: then as stored
-        qint64 number = 0;
-        bool isNumber = false;
-        bool folded = false;
-    };
-
     static Row formatRow(const QString& rankText, const QString& name, const QString& idText,
                          const QString& countText, const QString& lastAccess, const QString& memo);
-    static SortKey makeSortKey(const QString& text, int column);
+    void rankRowsBy(int column) const;
     void dropSortKeys();
 
     std::vector<Row> m_rows;
-    // The keys of one column, the last one compared; m_keyColumn is -1 when there are none.
-    mutable std::vector<SortKey> m_keys;
+    // Each row's place by the last column compared, equal rows sharing one, so that the sort
+    // compares two numbers from one small array; m_keyColumn is -1 when there are none.
+    mutable std::vector<qint32> m_places;
     mutable int m_keyColumn = -1;
 };
 
