@@ -4,6 +4,7 @@
 #include "visitors/visitor_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <utility>
 
@@ -17,7 +18,8 @@ VisitorTable::VisitorTable() {
 void VisitorTable::reset() {
     m_slots.assign(size_t(kInitialSlots), VisitorRecord{});
     RowCount = 0;
-    m_firstSlot.clear();
+    m_index.assign(16, IndexEntry{});
+    m_indexedIds = 0;
     m_firstEmpty = 0;
     m_indexFresh = true;
 }
@@ -31,39 +33,72 @@ qsizetype VisitorTable::liveRowCount() const {
 }
 
 qsizetype VisitorTable::findVisitor(qint32 id) const {
-    if (!m_indexFresh) {
+    if (!m_indexFresh || m_index.empty()) {
         rebuildIndex();
     }
     if (id == 0) {
         return m_firstEmpty < slotCount() ? m_firstEmpty : -1;
     }
-    const auto found = m_firstSlot.constFind(id);
-    return found != m_firstSlot.cend() && *found < m_firstEmpty ? *found : -1;
+    const IndexEntry& entry = indexEntry(id);
+    return entry.id != 0 && entry.slot < m_firstEmpty ? entry.slot : -1;
+}
+
+VisitorTable::IndexEntry& VisitorTable::indexEntry(qint32 id) const {
+    // Fibonacci hashing spreads the runs of neighbouring ids that member numbers come in.
+    const size_t mask = m_index.size() - 1;
+    const int shift = 64 - std::countr_zero(m_index.size());
+    size_t at = size_t((quint64(quint32(id)) * 0x9E3779B97F4A7C15ULL) >> shift);
+    while (m_index[at].id != 0 && m_index[at].id != id) {
+        at = (at + 1) & mask;
+    }
+    return m_index[at];
+}
+
+void VisitorTable::makeIndexRoom(qsizetype entries) const {
+    size_t length = 16;
+    while (length < size_t(entries) * 2) {
+        length *= 2;
+    }
+    if (length <= m_index.size()) {
+        return;
+    }
+    std::vector<IndexEntry> old(length);
+    old.swap(m_index);
+    for (const IndexEntry& entry : old) {
+        if (entry.id != 0) {
+            indexEntry(entry.id) = entry;
+        }
+    }
 }
 
 void VisitorTable::rebuildIndex() const {
-    m_firstSlot.clear();
-    m_firstSlot.reserve(slotCount());
+    m_index.clear();
+    m_index.shrink_to_fit();
+    makeIndexRoom(slotCount());
+    m_indexedIds = 0;
     m_firstEmpty = slotCount();
-    // From the top down, so the lowest slot of an id is the one that stays.
-    for (qsizetype i = slotCount() - 1; i >= 0; --i) {
+    for (qsizetype i = 0; i < slotCount(); ++i) {
         const qint32 id = m_slots[size_t(i)].Id;
         if (id == 0) {
-            m_firstEmpty = i;
-        } else {
-            m_firstSlot.insert(id, i);
+            m_firstEmpty = std::min(m_firstEmpty, i);
+            continue;
+        }
+        IndexEntry& entry = indexEntry(id);
+        if (entry.id == 0) {
+            entry = {id, i};
+            ++m_indexedIds;
         }
     }
     m_indexFresh = true;
 }
 
 void VisitorTable::reindexSlot(qsizetype index, qint32 oldId, qint32 newId) {
-    if (!m_indexFresh || oldId == newId) {
+    if (!m_indexFresh || m_index.empty() || oldId == newId) {
         return;
     }
     if (oldId != 0) {
-        const auto old = m_firstSlot.constFind(oldId);
-        if (old != m_firstSlot.cend() && *old == index) {
+        const IndexEntry& old = indexEntry(oldId);
+        if (old.id == oldId && old.slot == index) {
             // Where that id is next held takes a scan; the next lookup rebuilds instead.
             m_indexFresh = false;
             return;
@@ -73,11 +108,13 @@ void VisitorTable::reindexSlot(qsizetype index, qint32 oldId, qint32 newId) {
         m_firstEmpty = std::min(m_firstEmpty, index);
         return;
     }
-    auto lowest = m_firstSlot.find(newId);
-    if (lowest == m_firstSlot.end()) {
-        m_firstSlot.insert(newId, index);
-    } else if (index < *lowest) {
-        *lowest = index;
+    makeIndexRoom(m_indexedIds + 1);
+    IndexEntry& entry = indexEntry(newId);
+    if (entry.id == 0) {
+        entry = {newId, index};
+        ++m_indexedIds;
+    } else if (index < entry.slot) {
+        entry.slot = index;
     }
     if (index == m_firstEmpty) {
         do {

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -75,13 +74,23 @@ class VisitorTable {
   private:
     friend void sortVisitorSlots(VisitorTable& table, qsizetype low, qsizetype high);
 
+    struct IndexEntry {
+        qint32 id = 0;  // 0: an unused entry
+        qsizetype slot = 0;
+    };
+
     void rebuildIndex() const;
     // Slot `index` is about to change its id from `oldId` to `newId`.
     void reindexSlot(qsizetype index, qint32 oldId, qint32 newId);
+    // The entry of `id`, or the unused entry where it would go.
+    IndexEntry& indexEntry(qint32 id) const;
+    void makeIndexRoom(qsizetype entries) const;
 
     std::vector<VisitorRecord> m_slots;
-    // The lowest slot of each id in any slot, and the first empty slot (slotCount() when none).
-    mutable QHash<qint32, qsizetype> m_firstSlot;
+    // The lowest slot of each id in any slot, in an open-addressed table whose length is a power
+    // of two at least twice the ids it holds; and the first empty slot (slotCount() when none).
+    mutable std::vector<IndexEntry> m_index;
+    mutable qsizetype m_indexedIds = 0;
     mutable qsizetype m_firstEmpty = 0;
     mutable bool m_indexFresh = false;
 };
