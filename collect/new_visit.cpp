@@ -3,6 +3,8 @@
 
 #include "collect/new_visit.h"
 
+#include <utility>
+
 #include "visitors/visit_time.h"
 #include "visitors/visitor_table.h"
 
@@ -12,22 +14,15 @@ VisitStep NewVisitStep(VisitorTable& table, const QString& name, qint32 id,
     if (id == 0) {
         return VisitStep::NotAVisitor;
     }
-    const qsizetype upper = table.upperBound();
-    qsizetype target = table.RowCount;
-    for (qsizetype k = 0; k <= upper; ++k) {
-        const VisitorRecord& slot = table[k];
-        if (slot.Id == id) {
-            const QDateTime visit = ParseVisitTime(visitTime);
-            const QDateTime stored = ParseVisitTime(slot.LastAccess);
-            if (stored >= visit) {
-                return VisitStep::AlreadyCounted;
-            }
-            target = k;
-            break;
+    qsizetype target = table.findVisitor(id);
+    if (target >= 0) {
+        const QDateTime visit = ParseVisitTime(visitTime);
+        const QDateTime stored = ParseVisitTime(std::as_const(table)[target].LastAccess);
+        if (stored >= visit) {
+            return VisitStep::AlreadyCounted;
         }
-        if (slot.Id == 0) {
-            break;
-        }
+    } else {
+        target = table.RowCount;
     }
     table.MergeVisit(name, QString::number(id), visitTime, target);
     return VisitStep::Counted;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,8 @@ class RankingModel : public QAbstractTableModel {
     static int columnWidthTwips(int column);
     static Qt::Alignment columnAlignment(int column);
 
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -52,11 +55,24 @@ class RankingModel : public QAbstractTableModel {
     // each row's count with the row above.
     void RefreshRanking(const VisitorTable& table);
 
+    // Whether row `left` sorts before row `right` by `column`, as the header sort orders them: the
+    // rank, id and count columns by their numbers (a text that is not a whole number after
+    // them), the others by the stored texts without regard to case. The keys are made once per
+    // row, when a column is first compared after a change.
+    bool rowLessThan(int left, int right, int column) const;
+
   private:
-    static std::vector<QString> formatRow(const QString& rankText, const QString& name,
-                                          const QString& idText, const QString& countText,
-                                          const QString& lastAccess, const QString& memo);
-    std::vector<std::vector<QString>> m_rows;
+    using Row = std::array<QString, kColumnCount>;
+    static Row formatRow(const QString& rankText, const QString& name, const QString& idText,
+                         const QString& countText, const QString& lastAccess, const QString& memo);
+    void rankRowsBy(int column) const;
+    void dropSortKeys();
+
+    std::vector<Row> m_rows;
+    // Each row's place by the last column compared, equal rows sharing one, so that the sort
+    // compares two numbers from one small array; m_keyColumn is -1 when there are none.
+    mutable std::vector<qint32> m_places;
+    mutable int m_keyColumn = -1;
 };
 
 // `text` with the character references of the service's pages decoded: "&amp;", "&lt;", "&gt;",
@@ -73,11 +89,15 @@ std::optional<qint32> IdFromColumnText(QStringView text);
 
 // Header-click sorting of the ranking list: one direction shared by every column, flipped at
 // every click; sorting starts off and ascending, and a click on "順位" first switches it off so the
-// rows fall back to table order before it is sorted again.
+// rows fall back to table order before it is sorted again. Rows compare by
+// RankingModel::rowLessThan; equal rows keep the order the list showed them in, which after a
+// refill is table order.
 class RankingSortProxy : public QSortFilterProxyModel {
     Q_OBJECT
   public:
     explicit RankingSortProxy(QObject* parent = nullptr);
+
+    void setSourceModel(QAbstractItemModel* sourceModel) override;
 
     void sortByColumn(int column);
 
@@ -85,7 +105,11 @@ class RankingSortProxy : public QSortFilterProxyModel {
     Qt::SortOrder direction() const { return m_direction; }
     int sortKey() const { return m_sortKey; }
 
+  protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
   private:
+    const RankingModel* m_ranking = nullptr;
     bool m_sortingOn = false;
     Qt::SortOrder m_direction = Qt::AscendingOrder;
     int m_sortKey = 0;

@@ -19,6 +19,11 @@ struct VisitorRecord {
 // The permanent tally: a zero-based array of slots that starts with 256 and grows by 255. The
 // live rows run from slot 0 to the first empty slot; one empty slot always follows the highest
 // slot ever written, so every scan finds an end.
+//
+// An index from member id to slot answers findVisitor() without a scan. MergeVisit, SetVisitor,
+// reset and sortVisitorSlots keep it; any other write reaches the slots through the non-const
+// accessors, which mark it stale, and the next lookup rebuilds it. A reference from those
+// accessors must not be written through after a lookup.
 class VisitorTable {
   public:
     static constexpr qsizetype kInitialSlots = 256;
@@ -31,13 +36,23 @@ class VisitorTable {
 
     qsizetype slotCount() const { return qsizetype(m_slots.size()); }
     qsizetype upperBound() const { return slotCount() - 1; }
-    VisitorRecord& operator[](qsizetype index) { return m_slots[size_t(index)]; }
+    VisitorRecord& operator[](qsizetype index) {
+        m_indexFresh = false;
+        return m_slots[size_t(index)];
+    }
     const VisitorRecord& operator[](qsizetype index) const { return m_slots[size_t(index)]; }
-    std::vector<VisitorRecord>& slots() { return m_slots; }
+    std::vector<VisitorRecord>& slots() {
+        m_indexFresh = false;
+        return m_slots;
+    }
     const std::vector<VisitorRecord>& slots() const { return m_slots; }
 
     // Rows from slot 0 up to the first empty slot.
     qsizetype liveRowCount() const;
+
+    // The first slot that holds member `id`, looking from slot 0 up to the first empty slot; -1
+    // when none does. For id 0 that is the first empty slot.
+    qsizetype findVisitor(qint32 id) const;
 
     // Grows the table by 255 slots when `index` is the second-highest slot.
     void EnsureCapacity(qsizetype index);
@@ -57,7 +72,27 @@ class VisitorTable {
     qsizetype RowCount = 0;
 
   private:
+    friend void sortVisitorSlots(VisitorTable& table, qsizetype low, qsizetype high);
+
+    struct IndexEntry {
+        qint32 id = 0;  // 0: an unused entry
+        qsizetype slot = 0;
+    };
+
+    void rebuildIndex() const;
+    // Slot `index` is about to change its id from `oldId` to `newId`.
+    void reindexSlot(qsizetype index, qint32 oldId, qint32 newId);
+    // The entry of `id`, or the unused entry where it would go.
+    IndexEntry& indexEntry(qint32 id) const;
+    void makeIndexRoom(qsizetype entries) const;
+
     std::vector<VisitorRecord> m_slots;
+    // The lowest slot of each id in any slot, in an open-addressed table whose length is a power
+    // of two at least twice the ids it holds; and the first empty slot (slotCount() when none).
+    mutable std::vector<IndexEntry> m_index;
+    mutable qsizetype m_indexedIds = 0;
+    mutable qsizetype m_firstEmpty = 0;
+    mutable bool m_indexFresh = false;
 };
 
 // One slot as a file line without its line end: Name, Id, AccessCount, LastAccess, Memo joined by
@@ -66,4 +101,5 @@ class VisitorTable {
 QString FormatVisitorLine(const VisitorTable& table, qsizetype index, QChar separator);
 
 // Sorts slots low..high in place by descending AccessCount, exchanging whole records. Not stable.
+// The id index is rebuilt once the slots are in place.
 void sortVisitorSlots(VisitorTable& table, qsizetype low, qsizetype high);

@@ -5,6 +5,7 @@
 
 #include "collect/new_visit.h"
 #include "platform/runtime_error.h"
+#include "visitors/maintenance.h"
 #include "visitors/visitor_table.h"
 
 namespace {
@@ -35,6 +36,68 @@ QStringList dump(const VisitorTable& table, qsizetype slots) {
     return rows;
 }
 
+// What a scan from slot 0 finds: the first slot with the id, before the first free slot.
+qsizetype scanFor(const VisitorTable& table, qint32 id) {
+    for (qsizetype k = 0; k < table.slotCount(); ++k) {
+        if (table[k].Id == id) {
+            return k;
+        }
+        if (table[k].Id == 0) {
+            return -1;
+        }
+    }
+    return -1;
+}
+
+// Runs one step of a script: "rows ID:COUNT..." (file rows from RowCount on), "load ID:COUNT..."
+// (a load from slot 0 over what is there), "set SLOT ID:COUNT", "visit ID" (a later visit),
+// "grow N" (N newcomers), "sort", "delete MAX", "reset", "clear SLOT", "id SLOT ID" (a write
+// through the slots).
+void runStep(VisitorTable& table, const QString& step, int& minute) {
+    const QStringList words = step.split(u' ');
+    const auto setRow = [&table](const QString& row, qsizetype slot) {
+        const QStringList f = row.split(u':');
+        table.SetVisitor(QStringLiteral("v") + f[0], f[0], f[1],
+                         QStringLiteral("2026年12月01日 10:00"), QString(), slot);
+    };
+    const auto visit = [&table, &minute](qint32 id) {
+        ++minute;
+        const QString time = QStringLiteral("2026年12月02日 %1:%2")
+                                 .arg(10 + minute / 60)
+                                 .arg(minute % 60, 2, 10, QChar(u'0'));
+        NewVisitStep(table, QStringLiteral("v%1").arg(id), id, time);
+    };
+    const QString& verb = words[0];
+    if (verb == u"rows" || verb == u"load") {
+        if (verb == u"load") {
+            table.RowCount = 0;
+        }
+        for (const QString& row : words.sliced(1)) {
+            setRow(row, table.RowCount);
+        }
+    } else if (verb == u"set") {
+        setRow(words[2], words[1].toInt());
+    } else if (verb == u"visit") {
+        visit(words[1].toInt());
+    } else if (verb == u"grow") {
+        for (int i = 0; i < words[1].toInt(); ++i) {
+            visit(1000 + i);
+        }
+    } else if (verb == u"sort") {
+        sortVisitorSlots(table, 0, table.upperBound());
+    } else if (verb == u"delete") {
+        DeleteByCount(table, words[1].toInt());
+    } else if (verb == u"reset") {
+        table.reset();
+    } else if (verb == u"clear") {
+        table[words[1].toInt()] = VisitorRecord{};
+    } else if (verb == u"id") {
+        table[words[1].toInt()].Id = words[2].toInt();
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
 }  // namespace
 
 class NewVisitTest : public QObject {
@@ -43,6 +106,8 @@ class NewVisitTest : public QObject {
     void entryIsCountedOrSkipped_data();
     void entryIsCountedOrSkipped();
     void sameVisitOnBothPagesCountsOnce();
+    void lookupAgreesWithAScanThroughEveryChange_data();
+    void lookupAgreesWithAScanThroughEveryChange();
 };
 
 void NewVisitTest::entryIsCountedOrSkipped_data() {
@@ -144,6 +209,47 @@ void NewVisitTest::sameVisitOnBothPagesCountsOnce() {
     QCOMPARE(NewVisitStep(table, QStringLiteral("山田"), 10, visit), VisitStep::AlreadyCounted);
     QCOMPARE(table[0].AccessCount, 1);
     QCOMPARE(table.RowCount, qsizetype(1));
+}
+
+void NewVisitTest::lookupAgreesWithAScanThroughEveryChange_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("visits of members and newcomers, then the end-of-page sort")
+        << "rows 5:3 3:1 5:2 7:1; visit 5; visit 9; visit 3; visit 9; sort; visit 7; visit 11; "
+           "sort";
+    QTest::newRow("deletes by count clear rows")
+        << "rows 5:3 3:1 8:2 7:1; delete 1; visit 3; visit 8; delete 5; visit 5; visit 8";
+    QTest::newRow("a load over the rows there")
+        << "rows 5:3 3:1 8:2; load 8:1 8:4; visit 3; visit 8; load 2:1; visit 5; visit 2";
+    QTest::newRow("a reset, then the same members again")
+        << "rows 5:1 6:1; reset; visit 6; rows 6:2 5:1; visit 5";
+    QTest::newRow("rows behind a free slot, until it is filled")
+        << "rows 5:1 0:1 6:1; visit 6; set 1 6:1; visit 6; set 0 0:1; visit 5; visit 6";
+    QTest::newRow("writes through the slots")
+        << "rows 5:1 6:1 7:1; id 1 5; visit 5; clear 0; visit 9; id 2 9; visit 6; visit 9";
+    QTest::newRow("a table that grows")
+        << "grow 300; visit 1150; sort; visit 1299; delete 1; grow 3";
+}
+
+void NewVisitTest::lookupAgreesWithAScanThroughEveryChange() {
+    QFETCH(QString, steps);
+    VisitorTable table;
+    int minute = 0;
+    for (const QString& step : steps.split(QStringLiteral("; "))) {
+        runStep(table, step, minute);
+        QList<qint32> ids{0, 4, 999999};
+        for (const VisitorRecord& slot : std::as_const(table).slots()) {
+            ids << slot.Id;
+        }
+        for (const qint32 id : ids) {
+            if (table.findVisitor(id) != scanFor(table, id)) {
+                QFAIL(qPrintable(QStringLiteral("after \"%1\", id %2 found at %3, a scan finds %4")
+                                     .arg(step)
+                                     .arg(id)
+                                     .arg(table.findVisitor(id))
+                                     .arg(scanFor(table, id))));
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(NewVisitTest)

@@ -22,6 +22,8 @@ class RankingTest : public QObject {
     void paddedNumbersSortInNumericOrder();
     void laterRefillsStaySorted();
     void rankClickFallsBackToTableOrderFirst();
+    void headerSortOrdersRows_data();
+    void headerSortOrdersRows();
 
   private:
     static VisitorTable tableWithCounts(const QList<int>& counts);
@@ -206,6 +208,56 @@ void RankingTest::rankClickFallsBackToTableOrderFirst() {
     proxy.sortByColumn(1);  // by name, descending: v3 v2 v1 v0
     proxy.sortByColumn(0);  // by rank, ascending; equal ranks in table order
     QCOMPARE(column(proxy, RankingModel::NameColumn), (QStringList{"v0", "v1", "v2", "v3"}));
+}
+
+void RankingTest::headerSortOrdersRows_data() {
+    // Rows "name|id|count" in table order; header clicks, the first of each column descending;
+    // rows of a refill after the clicks (none when empty); the ids in the order the list shows.
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QStringList>("refill");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList names{"b|1|1", "A|2|1", "a|3|1", "B|4|1", "c|5|1"};
+    QTest::newRow("names ascending without regard to case, equal ones in table order")
+        << names << QList<int>{1, 1} << QStringList{} << QStringList{"2", "3", "1", "4", "5"};
+    QTest::newRow("names descending, equal ones still in table order")
+        << names << QList<int>{1} << QStringList{} << QStringList{"5", "1", "4", "2", "3"};
+    QTest::newRow("ids wider than their column sort as numbers")
+        << QStringList{"x|1000000000|1", "y|999999999|1", "z|5|1", "w|2147483647|1"}
+        << QList<int>{2, 2} << QStringList{}
+        << QStringList{"5", "999999999", "1000000000", "2147483647"};
+    QTest::newRow("equal counts keep the order the list showed")
+        << QStringList{"d|1|2", "a|2|1", "c|3|2", "b|4|1"} << QList<int>{1, 1, 3} << QStringList{}
+        << QStringList{"3", "1", "2", "4"};
+    QTest::newRow("a refill stays sorted, equal rows in table order")
+        << QStringList{"a|1|1"} << QList<int>{1, 1, 3}
+        << QStringList{"d|1|7", "a|2|30", "c|3|7", "b|4|100"} << QStringList{"4", "2", "1", "3"};
+}
+
+void RankingTest::headerSortOrdersRows() {
+    QFETCH(QStringList, rows);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QStringList, refill);
+    QFETCH(QStringList, shown);
+    const auto tableOf = [](const QStringList& rows) {
+        VisitorTable table;
+        for (const QString& row : rows) {
+            const QStringList f = row.split(u'|');
+            table.SetVisitor(f[0], f[1], f[2], "", "", table.RowCount);
+        }
+        return table;
+    };
+    RankingModel model;
+    model.RefreshRanking(tableOf(rows));
+    RankingSortProxy proxy;
+    proxy.setSourceModel(&model);
+    for (const int column : clicks) {
+        proxy.sortByColumn(column);
+    }
+    if (!refill.isEmpty()) {
+        model.RefreshRanking(tableOf(refill));
+    }
+    QCOMPARE(column(proxy, RankingModel::IdColumn), shown);
 }
 
 QTEST_GUILESS_MAIN(RankingTest)
