@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QSqlQuery>
 #include <memory>
 
 #include "platform/cookie_database.h"
@@ -77,14 +76,11 @@ QDateTime fromChromiumTime(qint64 microseconds) {
     return QDateTime::fromMSecsSinceEpoch((microseconds - k1601To1970Microseconds) / 1000, Qt::UTC);
 }
 
-QSet<QString> columnsOf(const QSqlDatabase& database, const QString& table) {
+QSet<QString> columnsOf(const CookieDatabaseConnection& connection, const QString& table) {
     QSet<QString> columns;
-    QSqlQuery query(database);
-    if (query.exec(QStringLiteral("PRAGMA table_info(") + table + u')')) {
-        while (query.next()) {
-            columns.insert(query.value(1).toString());
-        }
-    }
+    connection.select(
+        QStringLiteral("PRAGMA table_info(") + table + u')',
+        [&columns](const QVariantList& row) { columns.insert(row.value(1).toString()); });
     return columns;
 }
 
@@ -172,18 +168,13 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
     }
     const CookieDatabaseConnection connection(databaseCopy);
     if (!connection.open()) {
+        read.problem = connection.error();
         return read;
     }
-    const QSqlDatabase database = connection.database();
     int version = 0;
-    {
-        QSqlQuery meta(database);
-        if (meta.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'version'")) &&
-            meta.next()) {
-            version = meta.value(0).toInt();
-        }
-    }
-    const QSet<QString> columns = columnsOf(database, QStringLiteral("cookies"));
+    connection.select(QStringLiteral("SELECT value FROM meta WHERE key = 'version'"),
+                      [&version](const QVariantList& row) { version = row.value(0).toInt(); });
+    const QSet<QString> columns = columnsOf(connection, QStringLiteral("cookies"));
     for (const char* needed : {"host_key", "name", "path", "expires_utc"}) {
         if (!columns.contains(QLatin1String(needed))) {
             return read;
@@ -205,50 +196,49 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
         u',' + column({"is_httponly", "httponly"}, "0") + u',' + column({"has_expires"}, "1") +
         u',' + column({"creation_utc"}, "0") + u',' + column({"last_update_utc"}, "0") + u',' +
         column({"top_frame_site_key"}, "''") + QStringLiteral(" FROM cookies");
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (!query.exec(select)) {
-        return read;
-    }
-    read.readable = true;
-    while (query.next()) {
+    const bool selected = connection.select(select, [&read, &v11Password,
+                                                     version](const QVariantList& row) {
         // A cookie partitioned by the site it was embedded in.
-        if (!query.value(11).toString().isEmpty()) {
-            continue;
+        if (!row.value(11).toString().isEmpty()) {
+            return;
         }
-        const QString host = query.value(0).toString();
-        const QByteArray encrypted = query.value(5).toByteArray();
+        const QString host = row.value(0).toString();
+        const QByteArray encrypted = row.value(5).toByteArray();
         QByteArray value;
         if (encrypted.isEmpty()) {
-            value = query.value(4).toString().toUtf8();
+            value = row.value(4).toString().toUtf8();
         } else if (encrypted.startsWith("v11") && v11Password.isEmpty()) {
             read.keyringHosts.append(host);
-            continue;
+            return;
         } else if (!DecryptChromiumValue(encrypted, v11Password, host.toUtf8(), version, &value)) {
             read.undecryptableHosts.append(host);
-            continue;
+            return;
         }
-        const qint64 expires = query.value(3).toLongLong();
+        const qint64 expires = row.value(3).toLongLong();
         if (expires < 0) {
             read.undecryptableHosts.append(host);
-            continue;
+            return;
         }
         StoredCookie stored;
         QNetworkCookie& cookie = stored.cookie;
-        cookie.setName(query.value(1).toString().toUtf8());
+        cookie.setName(row.value(1).toString().toUtf8());
         cookie.setValue(value);
         cookie.setDomain(host);
-        cookie.setPath(query.value(2).toString());
-        cookie.setSecure(query.value(6).toInt() != 0);
-        cookie.setHttpOnly(query.value(7).toInt() != 0);
-        if (query.value(8).toInt() != 0 && expires != 0) {
+        cookie.setPath(row.value(2).toString());
+        cookie.setSecure(row.value(6).toInt() != 0);
+        cookie.setHttpOnly(row.value(7).toInt() != 0);
+        if (row.value(8).toInt() != 0 && expires != 0) {
             cookie.setExpirationDate(fromChromiumTime(expires));
         }
-        const QDateTime created = fromChromiumTime(query.value(9).toLongLong());
-        const QDateTime updated = fromChromiumTime(query.value(10).toLongLong());
+        const QDateTime created = fromChromiumTime(row.value(9).toLongLong());
+        const QDateTime updated = fromChromiumTime(row.value(10).toLongLong());
         stored.set =
             updated.isValid() && (!created.isValid() || updated > created) ? updated : created;
         read.cookies.append(stored);
+    });
+    if (!selected) {
+        return ChromiumCookieRead{};
     }
+    read.readable = true;
     return read;
 }

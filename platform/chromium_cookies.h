@@ -49,6 +49,9 @@ struct ChromiumCookieRead {
     // The host_key of every row that could not be used: a value that did not decrypt (wrong
     // password, bad padding, garbled or short), a digest that did not match, a negative expiry.
     QStringList undecryptableHosts;
+    // Why a database could not be queried at all, where something beyond the file is at fault
+    // (the cookie-database module is missing, say); empty otherwise.
+    QString problem;
 };
 
 // The cookies of the Chromium cookie database at `databaseCopy` (a private copy: it may be
