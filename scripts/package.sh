@@ -54,7 +54,7 @@ expected=(
     "$share/kestrelview/alarm.wav"
 )
 # The modules the program opens when a feature is first used, in the package's private folder.
-modules=(charts sound cookies)
+modules=(charts sound cookies desktop)
 module_folder=$(find "$unpacked/usr/lib" -type d -name kestrelview | head -n 1)
 [ -n "$module_folder" ] || { echo "package.sh: no folder of modules in the package" >&2; exit 1; }
 for module in "${modules[@]}"; do

@@ -3,8 +3,9 @@
 
 // The charts, the alarm's sound and the browsers' cookie databases come in modules that the
 // program opens when the feature is first used: a run that collects with its login in cookies.txt
-// maps none of Qt Charts, Qt Multimedia or Qt Sql; each feature then opens its module and works,
-// and a module that cannot be found gives that feature's own outcome and takes nothing else down.
+// maps none of Qt Charts, Qt Multimedia, Qt Sql, libcrypto, libsecret or GIO; each feature then
+// opens its module and works, and a module that cannot be found gives that feature's own outcome
+// and takes nothing else down.
 // This executable links none of those libraries, so /proc/self/maps shows what the program mapped.
 #include <QAbstractButton>
 #include <QApplication>
@@ -120,7 +121,8 @@ void OptionalModulesTest::initTestCase() {
     QTRY_VERIFY(!m_demo.service().requests().empty() && collect->isEnabled());
     QVERIFY(m_demo.service().requests().front().cookie.contains("session=from-cookies-txt"));
     QVERIFY(QFileInfo(m_rig->path(QStringLiteral("zodadud_history.dat"))).size() > 0);
-    for (const char* library : {"libQt6Charts.so", "libQt6Multimedia.so", "libQt6Sql.so"}) {
+    for (const char* library : {"libQt6Charts.so", "libQt6Multimedia.so", "libQt6Sql.so",
+                                "libcrypto.so", "libsecret-1.so", "libgio-2.0.so"}) {
         QVERIFY2(!mapped(QLatin1String(library)), library);
     }
 }
