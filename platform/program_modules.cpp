@@ -13,8 +13,9 @@
 
 #include "platform/paths.h"
 
+// Set by the build from the install layout: the modules' folder relative to the program's.
 #ifndef KV_MODULE_FOLDER_FROM_PROGRAM
-#define KV_MODULE_FOLDER_FROM_PROGRAM "../lib/kestrelview"
+#error "KV_MODULE_FOLDER_FROM_PROGRAM is set by platform/CMakeLists.txt"
 #endif
 
 namespace {

@@ -13,9 +13,9 @@
 
 // Where modules are looked for, the first folder holding the file wins: every folder of
 // $KESTRELVIEW_MODULE_PATH (colon-separated) when it is set, and nothing else; otherwise the
-// package's private folder beside the program's "bin" (../lib/kestrelview or
-// ../lib/<triplet>/kestrelview, as it was installed) and "modules" in the program folder, where
-// the build tree and a portable copy keep them.
+// package's private folder beside the program's "bin" (../lib/<triplet>/kestrelview, as it was
+// installed) and "modules" in the program folder, where the build tree and a portable copy keep
+// them.
 QStringList ProgramModuleFolders();
 
 // The function `symbol` of module `name`, or null with `error` telling why: no folder holds the
