@@ -9,8 +9,9 @@
 // - CPU: the CPU time the process uses over a stretch of wall time while the main window is
 //   hidden, its minute timer counting down as it does between runs.
 // The program starts as main() starts it, in a folder of its own, and is hidden through the tray
-// menu's entry. Runs on $DISPLAY when it is set (an X11 display with a tray gives the figures that
-// count: tests/support/with-display.sh), else offscreen.
+// menu's entry. Runs on $DISPLAY when it is set, else offscreen; the figures that count come from
+// an X11 display with a tray and a session bus:
+//   dbus-run-session -- tests/support/with-display.sh build/bench/app/app_idle_bench
 //   app_idle_bench [seconds] [runs]      CPU stretch, default 60, at most 600; runs, default 5
 #include <sys/resource.h>
 #include <QApplication>
@@ -130,6 +131,13 @@ QString startDemoService(QProcess& demo) {
 }
 
 int memoryFigures(const QString& self, int runs) {
+    // Without one, Qt D-Bus starts dbus-launch in every process that asks for the session bus,
+    // as the program's desktop notices do, and the figures measure that.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        std::printf(
+            "no session bus: the figures that count come from a desktop session, or "
+            "dbus-run-session -- tests/support/with-display.sh <bench>\n");
+    }
     QProcess demo;
     const QString serviceUrl = startDemoService(demo);
     if (serviceUrl.isEmpty()) {

@@ -5,7 +5,9 @@
 // main window's first paint, the resident memory and the shared libraries mapped once it is up,
 // against the baseline (bench/app/baseline_program.cpp) doing the same. Each run is a fresh
 // process, so loading the libraries and fonts counts; program and baseline take turns, and the
-// figures are medians. Runs on $DISPLAY when it is set, else offscreen.
+// figures are medians. Runs on $DISPLAY when it is set, else offscreen; the figures that count
+// come from an X11 display with a tray and a session bus:
+//   dbus-run-session -- tests/support/with-display.sh build/bench/app/app_startup_bench
 //   app_startup_bench [runs]      default 5
 #include <QApplication>
 #include <QElapsedTimer>
@@ -80,6 +82,13 @@ int main(int argc, char** argv) {
         "Start-up with an empty table, %d runs each, taking turns with the baseline, on %s\n", runs,
         display.isEmpty() ? "the offscreen platform" : ("display " + display).constData());
 
+    // Without one, Qt D-Bus starts dbus-launch in every process that asks for the session bus,
+    // as the program's desktop notices do, and the figures measure that.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        std::printf(
+            "no session bus: the figures that count come from a desktop session, or "
+            "dbus-run-session -- tests/support/with-display.sh <bench>\n");
+    }
     const QString self = QString::fromLocal8Bit(argv[0]);
     Figures program;
     Figures baseline;
