@@ -89,10 +89,12 @@ QString ChromiumLastUsedProfile(const QString& userData) {
 bool DecryptChromiumValue(const QByteArray& encrypted, const QByteArray& v11Password,
                           const QByteArray& hostKey, int databaseVersion, QByteArray* plain) {
     // Resolved once it is there: a database may hold thousands of rows.
-    static std::atomic<ChromiumValueDecrypter> decrypt = nullptr;
+    static std::atomic<ChromiumValueDecrypter> resolved = nullptr;
+    ChromiumValueDecrypter decrypt = resolved.load();
     if (!decrypt) {
         decrypt = reinterpret_cast<ChromiumValueDecrypter>(ProgramModuleFunction(
             QStringLiteral("cookies"), "kestrelview_decrypt_chromium_value", nullptr));
+        resolved.store(decrypt);
     }
     return decrypt && decrypt(encrypted, v11Password, hostKey, databaseVersion, plain);
 }
