@@ -3,7 +3,6 @@
 
 #include "app/history_chart_window.h"
 
-#include <QChartView>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>

@@ -7,7 +7,6 @@
 
 class Clock;
 class HistoryLoader;
-class QChartView;
 class QLabel;
 class QTreeWidget;
 
@@ -26,6 +25,6 @@ class HistoryChartWindow : public QWidget {
     HistoryLoader& m_loader;
     Clock& m_clock;
     QLabel* m_status;
-    QChartView* m_chart;
+    QWidget* m_chart;
     QTreeWidget* m_frequent;
 };

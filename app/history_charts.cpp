@@ -3,74 +3,42 @@
 
 #include "app/history_charts.h"
 
-#include <QBarSeries>
-#include <QBarSet>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QChartView>
 #include <QLabel>
-#include <QValueAxis>
-#include <algorithm>
 
 #include "app/appearance.h"
+#include "platform/program_modules.h"
 #include "visitors/history_loader.h"
 
-QChartView* MakeBarChartView(QWidget* parent, const QString& objectName) {
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    // Room on the right for the last label, which stands centred under the last bar.
-    chart->setMargins(QMargins(4, 4, 16, 4));
-    auto* view = new QChartView(chart, parent);
-    view->setObjectName(objectName);
-    view->setRenderHint(QPainter::Antialiasing);
-    return view;
+namespace {
+
+BarChartModule* chartModule(QString* error) {
+    const auto entry = reinterpret_cast<BarChartModuleEntry>(
+        ProgramModuleFunction(QStringLiteral("charts"), "kestrelview_bar_charts", error));
+    return entry ? entry() : nullptr;
 }
 
-void ShowBars(QChartView* view, const QString& setName, std::span<const int> values, int labelEvery,
+}  // namespace
+
+QWidget* MakeBarChartView(QWidget* parent, const QString& objectName) {
+    QString error;
+    if (BarChartModule* module = chartModule(&error)) {
+        return module->makeBarChart(parent, objectName, ProgramFont());
+    }
+    auto* missing = new QLabel(
+        QStringLiteral("グラフは表示できません (グラフの部品を読み込めません: %1)").arg(error),
+        parent);
+    missing->setObjectName(objectName);
+    missing->setWordWrap(true);
+    missing->setAlignment(Qt::AlignCenter);
+    missing->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return missing;
+}
+
+void ShowBars(QWidget* view, const QString& setName, std::span<const int> values, int labelEvery,
               const std::function<QString(int)>& labelOf) {
-    QChart* chart = view->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
+    if (ProgramModuleLoaded(QStringLiteral("charts"))) {
+        chartModule(nullptr)->showBars(view, setName, values, labelEvery, labelOf);
     }
-    auto* set = new QBarSet(setName);
-    int highest = 0;
-    for (int value : values) {
-        set->append(value);
-        highest = std::max(highest, value);
-    }
-    auto* series = new QBarSeries;
-    series->setBarWidth(0.8);
-    series->append(set);
-    chart->addSeries(series);
-
-    const QFont font = ProgramFont();
-    // On a value axis the bars stand at 0, 1, 2, ..., and labels can go under some of them.
-    const int count = int(values.size());
-    auto* labelAxis = new QCategoryAxis;
-    labelAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    labelAxis->setRange(-0.5, count - 0.5);
-    labelAxis->setStartValue(-0.5);
-    for (int i = (count - 1) % labelEvery; i < count; i += labelEvery) {
-        labelAxis->append(labelOf(i), i);
-    }
-    labelAxis->setLabelsFont(font);
-    labelAxis->setGridLineVisible(false);
-    chart->addAxis(labelAxis, Qt::AlignBottom);
-    series->attachAxis(labelAxis);
-
-    // Ticks on whole visits, about five of them.
-    const int step = std::max(1, (highest + 4) / 5);
-    auto* valueAxis = new QValueAxis;
-    valueAxis->setLabelFormat(QStringLiteral("%d"));
-    valueAxis->setLabelsFont(font);
-    valueAxis->setTickType(QValueAxis::TicksDynamic);
-    valueAxis->setTickAnchor(0);
-    valueAxis->setTickInterval(step);
-    valueAxis->setRange(0, std::max(step, (highest + step - 1) / step * step));
-    chart->addAxis(valueAxis, Qt::AlignLeft);
-    series->attachAxis(valueAxis);
 }
 
 QLabel* MakeLoadStatus() {

@@ -4,7 +4,6 @@
 #include "app/visitor_history_window.h"
 
 #include <QAbstractListModel>
-#include <QChartView>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListView>

@@ -7,7 +7,6 @@
 
 class Clock;
 class HistoryLoader;
-class QChartView;
 class QLabel;
 class QListView;
 class VisitListModel;
@@ -36,7 +35,7 @@ class VisitorHistoryWindow : public QWidget {
     QLabel* m_lastSevenDays;
     QLabel* m_lastThirtyDays;
     QLabel* m_recordingStart;
-    QChartView* m_chart;
+    QWidget* m_chart;
     QListView* m_list;
     VisitListModel* m_visits;
 };

@@ -23,6 +23,10 @@ void init() {
     static char* argv[] = {name, nullptr};
     // Kept to the end of the process: libFuzzer never returns to tear it down.
     new QCoreApplication(argc, argv);
+    // The cookie readers query their databases through the build tree's cookie module.
+    if (!qEnvironmentVariableIsSet("KESTRELVIEW_MODULE_PATH")) {
+        qputenv("KESTRELVIEW_MODULE_PATH", KV_MODULE_BUILD_DIR);
+    }
 }
 
 const QString& scratchFolder() {

@@ -112,7 +112,10 @@ void addFirefoxLogins(const BrowserHome& where, const QUrl& page, const QDateTim
         const FirefoxCookieRead read = ReadFirefoxCookies(profile);
         if (!read.readable) {
             if (QFileInfo::exists(QDir(profile).filePath(QStringLiteral("cookies.sqlite")))) {
-                note(log, browser, profile, QStringLiteral("cookies.sqlite cannot be read"));
+                note(
+                    log, browser, profile,
+                    QStringLiteral("cookies.sqlite cannot be read") +
+                        (read.problem.isEmpty() ? QString() : QStringLiteral(": ") + read.problem));
             }
             continue;
         }
@@ -144,7 +147,9 @@ void addChromiumLogins(const BrowserHome& where, const QUrl& page, const QDateTi
         }
         ChromiumCookieRead read = ReadChromiumCookies(copy.fileName(), QByteArray());
         if (!read.readable) {
-            note(log, browser.name, profile, QStringLiteral("the cookie database cannot be read"));
+            note(log, browser.name, profile,
+                 QStringLiteral("the cookie database cannot be read") +
+                     (read.problem.isEmpty() ? QString() : QStringLiteral(": ") + read.problem));
             continue;
         }
         if (anyHostMatches(read.keyringHosts, host)) {

@@ -3,72 +3,24 @@
 
 #include "platform/chromium_cookies.h"
 
-#include <openssl/evp.h>
-#include <openssl/sha.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QSqlQuery>
+#include <atomic>
 #include <memory>
 
 #include "platform/cookie_database.h"
+#include "platform/program_modules.h"
 
 namespace {
 
-constexpr int kAesBlock = 16;
-constexpr int kKeyBytes = 16;
 // Microseconds from 1601-01-01 to 1970-01-01, Chromium's time base.
 constexpr qint64 k1601To1970Microseconds = 11'644'473'600'000'000LL;
-// The database version from which the plain text starts with the digest of the host.
-constexpr int kDigestVersion = 24;
 // A Local State larger than this is not Chromium's.
 constexpr qint64 kMaxLocalStateBytes = 16 * 1024 * 1024;
-
-QByteArray deriveKey(const QByteArray& password) {
-    static const QByteArray salt("saltysalt");
-    QByteArray key(kKeyBytes, '\0');
-    if (PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
-                               reinterpret_cast<const unsigned char*>(salt.constData()),
-                               int(salt.size()), 1, kKeyBytes,
-                               reinterpret_cast<unsigned char*>(key.data())) != 1) {
-        return {};
-    }
-    return key;
-}
-
-bool aes128CbcDecrypt(const QByteArray& key, const QByteArray& cipher, QByteArray* plain) {
-    if (key.size() != kKeyBytes || cipher.isEmpty() || cipher.size() % kAesBlock != 0) {
-        return false;
-    }
-    const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(
-        EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
-    if (!context) {
-        return false;
-    }
-    const QByteArray iv(kAesBlock, ' ');
-    const auto* keyBytes = reinterpret_cast<const unsigned char*>(key.constData());
-    const auto* ivBytes = reinterpret_cast<const unsigned char*>(iv.constData());
-    if (EVP_DecryptInit_ex(context.get(), EVP_aes_128_cbc(), nullptr, keyBytes, ivBytes) != 1) {
-        return false;
-    }
-    QByteArray out(cipher.size() + kAesBlock, '\0');
-    int written = 0;
-    int last = 0;
-    auto* outBytes = reinterpret_cast<unsigned char*>(out.data());
-    if (EVP_DecryptUpdate(context.get(), outBytes, &written,
-                          reinterpret_cast<const unsigned char*>(cipher.constData()),
-                          int(cipher.size())) != 1 ||
-        EVP_DecryptFinal_ex(context.get(), outBytes + written, &last) != 1) {
-        return false;
-    }
-    out.truncate(written + last);
-    *plain = out;
-    return true;
-}
 
 QDateTime fromChromiumTime(qint64 microseconds) {
     if (microseconds <= 0) {
@@ -77,14 +29,11 @@ QDateTime fromChromiumTime(qint64 microseconds) {
     return QDateTime::fromMSecsSinceEpoch((microseconds - k1601To1970Microseconds) / 1000, Qt::UTC);
 }
 
-QSet<QString> columnsOf(const QSqlDatabase& database, const QString& table) {
+QSet<QString> columnsOf(const CookieDatabaseConnection& connection, const QString& table) {
     QSet<QString> columns;
-    QSqlQuery query(database);
-    if (query.exec(QStringLiteral("PRAGMA table_info(") + table + u')')) {
-        while (query.next()) {
-            columns.insert(query.value(1).toString());
-        }
-    }
+    connection.select(
+        QStringLiteral("PRAGMA table_info(") + table + u')',
+        [&columns](const QVariantList& row) { columns.insert(row.value(1).toString()); });
     return columns;
 }
 
@@ -139,30 +88,30 @@ QString ChromiumLastUsedProfile(const QString& userData) {
 
 bool DecryptChromiumValue(const QByteArray& encrypted, const QByteArray& v11Password,
                           const QByteArray& hostKey, int databaseVersion, QByteArray* plain) {
-    QByteArray key;
-    if (encrypted.startsWith("v10")) {
-        static const QByteArray fixedKey = deriveKey("peanuts");
-        key = fixedKey;
-    } else if (encrypted.startsWith("v11") && !v11Password.isEmpty()) {
-        key = deriveKey(v11Password);
-    } else {
-        return false;
+    // Resolved once it is there: a database may hold thousands of rows.
+    static std::atomic<ChromiumValueDecrypter> resolved = nullptr;
+    ChromiumValueDecrypter decrypt = resolved.load();
+    if (!decrypt) {
+        decrypt = reinterpret_cast<ChromiumValueDecrypter>(ProgramModuleFunction(
+            QStringLiteral("cookies"), "kestrelview_decrypt_chromium_value", nullptr));
+        resolved.store(decrypt);
     }
-    QByteArray text;
-    if (!aes128CbcDecrypt(key, encrypted.mid(3), &text)) {
-        return false;
-    }
-    if (databaseVersion >= kDigestVersion) {
-        QByteArray digest(SHA256_DIGEST_LENGTH, '\0');
-        SHA256(reinterpret_cast<const unsigned char*>(hostKey.constData()), size_t(hostKey.size()),
-               reinterpret_cast<unsigned char*>(digest.data()));
-        if (!text.startsWith(digest)) {
-            return false;
+    return decrypt && decrypt(encrypted, v11Password, hostKey, databaseVersion, plain);
+}
+
+QByteArray ChromiumKeyringPassword(const ChromiumBrowser& browser, QString* problem) {
+    QString error;
+    const auto ask = reinterpret_cast<ChromiumKeyringAsker>(ProgramModuleFunction(
+        QStringLiteral("cookies"), "kestrelview_chromium_keyring_password", &error));
+    if (!ask) {
+        if (problem) {
+            *problem = QStringLiteral("the cookie database module cannot be loaded: ") + error;
         }
-        text.remove(0, SHA256_DIGEST_LENGTH);
+        return {};
     }
-    *plain = text;
-    return true;
+    QByteArray password;
+    ask(browser, &password, problem);
+    return password;
 }
 
 ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteArray& v11Password) {
@@ -172,18 +121,13 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
     }
     const CookieDatabaseConnection connection(databaseCopy);
     if (!connection.open()) {
+        read.problem = connection.error();
         return read;
     }
-    const QSqlDatabase database = connection.database();
     int version = 0;
-    {
-        QSqlQuery meta(database);
-        if (meta.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'version'")) &&
-            meta.next()) {
-            version = meta.value(0).toInt();
-        }
-    }
-    const QSet<QString> columns = columnsOf(database, QStringLiteral("cookies"));
+    connection.select(QStringLiteral("SELECT value FROM meta WHERE key = 'version'"),
+                      [&version](const QVariantList& row) { version = row.value(0).toInt(); });
+    const QSet<QString> columns = columnsOf(connection, QStringLiteral("cookies"));
     for (const char* needed : {"host_key", "name", "path", "expires_utc"}) {
         if (!columns.contains(QLatin1String(needed))) {
             return read;
@@ -205,50 +149,49 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
         u',' + column({"is_httponly", "httponly"}, "0") + u',' + column({"has_expires"}, "1") +
         u',' + column({"creation_utc"}, "0") + u',' + column({"last_update_utc"}, "0") + u',' +
         column({"top_frame_site_key"}, "''") + QStringLiteral(" FROM cookies");
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (!query.exec(select)) {
-        return read;
-    }
-    read.readable = true;
-    while (query.next()) {
+    const bool selected = connection.select(select, [&read, &v11Password,
+                                                     version](const QVariantList& row) {
         // A cookie partitioned by the site it was embedded in.
-        if (!query.value(11).toString().isEmpty()) {
-            continue;
+        if (!row.value(11).toString().isEmpty()) {
+            return;
         }
-        const QString host = query.value(0).toString();
-        const QByteArray encrypted = query.value(5).toByteArray();
+        const QString host = row.value(0).toString();
+        const QByteArray encrypted = row.value(5).toByteArray();
         QByteArray value;
         if (encrypted.isEmpty()) {
-            value = query.value(4).toString().toUtf8();
+            value = row.value(4).toString().toUtf8();
         } else if (encrypted.startsWith("v11") && v11Password.isEmpty()) {
             read.keyringHosts.append(host);
-            continue;
+            return;
         } else if (!DecryptChromiumValue(encrypted, v11Password, host.toUtf8(), version, &value)) {
             read.undecryptableHosts.append(host);
-            continue;
+            return;
         }
-        const qint64 expires = query.value(3).toLongLong();
+        const qint64 expires = row.value(3).toLongLong();
         if (expires < 0) {
             read.undecryptableHosts.append(host);
-            continue;
+            return;
         }
         StoredCookie stored;
         QNetworkCookie& cookie = stored.cookie;
-        cookie.setName(query.value(1).toString().toUtf8());
+        cookie.setName(row.value(1).toString().toUtf8());
         cookie.setValue(value);
         cookie.setDomain(host);
-        cookie.setPath(query.value(2).toString());
-        cookie.setSecure(query.value(6).toInt() != 0);
-        cookie.setHttpOnly(query.value(7).toInt() != 0);
-        if (query.value(8).toInt() != 0 && expires != 0) {
+        cookie.setPath(row.value(2).toString());
+        cookie.setSecure(row.value(6).toInt() != 0);
+        cookie.setHttpOnly(row.value(7).toInt() != 0);
+        if (row.value(8).toInt() != 0 && expires != 0) {
             cookie.setExpirationDate(fromChromiumTime(expires));
         }
-        const QDateTime created = fromChromiumTime(query.value(9).toLongLong());
-        const QDateTime updated = fromChromiumTime(query.value(10).toLongLong());
+        const QDateTime created = fromChromiumTime(row.value(9).toLongLong());
+        const QDateTime updated = fromChromiumTime(row.value(10).toLongLong());
         stored.set =
             updated.isValid() && (!created.isValid() || updated > created) ? updated : created;
         read.cookies.append(stored);
+    });
+    if (!selected) {
+        return ChromiumCookieRead{};
     }
+    read.readable = true;
     return read;
 }

@@ -36,9 +36,14 @@ QString ChromiumCookieFile(const QString& profile);
 // The plain value of an encrypted_value column: "v10" rows with the fixed Linux password
 // ("peanuts"), "v11" rows with `v11Password` (empty: not known, the row is passed over). From
 // database version 24 on the plain text starts with the SHA-256 digest of `hostKey`, which must
-// match and is removed. False for anything that does not decrypt cleanly.
+// match and is removed. False for anything that does not decrypt cleanly. Done with libcrypto in
+// the cookie-database module ("cookies.so").
 bool DecryptChromiumValue(const QByteArray& encrypted, const QByteArray& v11Password,
                           const QByteArray& hostKey, int databaseVersion, QByteArray* plain);
+// The cookie-database module's function that does it; without the module nothing decrypts.
+using ChromiumValueDecrypter = bool (*)(const QByteArray& encrypted, const QByteArray& v11Password,
+                                        const QByteArray& hostKey, int databaseVersion,
+                                        QByteArray* plain);
 
 // What could be read of one cookie database.
 struct ChromiumCookieRead {
@@ -49,6 +54,9 @@ struct ChromiumCookieRead {
     // The host_key of every row that could not be used: a value that did not decrypt (wrong
     // password, bad padding, garbled or short), a digest that did not match, a negative expiry.
     QStringList undecryptableHosts;
+    // Why a database could not be queried at all, where something beyond the file is at fault
+    // (the cookie-database module is missing, say); empty otherwise.
+    QString problem;
 };
 
 // The cookies of the Chromium cookie database at `databaseCopy` (a private copy: it may be
@@ -61,3 +69,7 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
 // service to unlock anything. Empty when the store is absent, locked or holds none; `problem` then
 // says why in one line.
 QByteArray ChromiumKeyringPassword(const ChromiumBrowser& browser, QString* problem);
+// The cookie-database module's function that asks, through libsecret; without the module there is
+// no password, and `problem` says so.
+using ChromiumKeyringAsker = void (*)(const ChromiumBrowser& browser, QByteArray* password,
+                                      QString* problem);

@@ -3,9 +3,10 @@
 
 #include "platform/cookie_database.h"
 
-#include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
+
+#include "platform/program_modules.h"
 
 CookieDatabaseCopy::CookieDatabaseCopy(const QString& source) {
     if (!QFileInfo(source).isFile()) {
@@ -29,27 +30,17 @@ CookieDatabaseCopy::CookieDatabaseCopy(const QString& source) {
 }
 
 CookieDatabaseConnection::CookieDatabaseConnection(const QString& fileName) {
-    static QAtomicInt connections;
-    m_name = QStringLiteral("browser-cookies-%1").arg(connections.fetchAndAddRelaxed(1));
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        return;
+    const auto entry = reinterpret_cast<ModuleEntry>(ProgramModuleFunction(
+        QStringLiteral("cookies"), "kestrelview_open_cookie_database", &m_error));
+    if (entry) {
+        m_connection.reset(entry(fileName, &m_error));
+    } else {
+        m_error = QStringLiteral("the cookie database module cannot be loaded: ") + m_error;
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(fileName);
-    // Not read-only: SQLite must be free to make the -shm file that reading a -wal file needs.
-    m_open = db.open();
 }
 
-CookieDatabaseConnection::~CookieDatabaseConnection() {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        if (db.isValid()) {
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(m_name);
-}
+CookieDatabaseConnection::~CookieDatabaseConnection() = default;
 
-QSqlDatabase CookieDatabaseConnection::database() const {
-    return QSqlDatabase::database(m_name, false);
+bool CookieDatabaseConnection::select(const QString& statement, const CookieRowReader& row) const {
+    return m_connection && m_connection->select(statement, row);
 }

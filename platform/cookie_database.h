@@ -3,9 +3,10 @@
 
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariantList>
+#include <functional>
 #include <memory>
 
 // A browser's cookie database copied into a private folder with its -wal or -journal file, so the
@@ -24,7 +25,13 @@ class CookieDatabaseCopy {
     QString m_file;
 };
 
-// An SQLite connection of its own to a private copy, removed when this goes.
+// One row as SQLite gives it: text as QString, a blob as QByteArray, an integer as qlonglong.
+using CookieRowReader = std::function<void(const QVariantList& row)>;
+
+// An SQLite connection of its own to a private copy, closed when this goes. It runs in the
+// cookie-database module ("cookies.so", Qt Sql with its SQLite driver), which the first connection
+// opens, so a run whose login comes from "cookies.txt" never maps Qt Sql; without the module no
+// connection opens and error() says why.
 class CookieDatabaseConnection {
   public:
     explicit CookieDatabaseConnection(const QString& fileName);
@@ -32,10 +39,23 @@ class CookieDatabaseConnection {
     CookieDatabaseConnection(const CookieDatabaseConnection&) = delete;
     CookieDatabaseConnection& operator=(const CookieDatabaseConnection&) = delete;
 
-    bool open() const { return m_open; }
-    QSqlDatabase database() const;
+    bool open() const { return m_connection != nullptr; }
+    // Why the connection did not open.
+    QString error() const { return m_error; }
+    // Runs `statement`, one call of `row` for each row it gives; false when it could not run.
+    bool select(const QString& statement, const CookieRowReader& row) const;
+
+    // What the module makes: one open connection.
+    class Module {
+      public:
+        virtual ~Module() = default;
+        virtual bool select(const QString& statement, const CookieRowReader& row) = 0;
+    };
+    // The module's one function, kestrelview_open_cookie_database: a connection to `fileName`, or
+    // null with `error` set.
+    using ModuleEntry = Module* (*)(const QString& fileName, QString* error);
 
   private:
-    QString m_name;
-    bool m_open = false;
+    std::unique_ptr<Module> m_connection;
+    QString m_error;
 };

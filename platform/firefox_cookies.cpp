@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QSqlQuery>
 
 #include "platform/cookie_database.h"
 
@@ -83,42 +82,44 @@ FirefoxCookieRead ReadFirefoxCookies(const QString& profile) {
     }
     const CookieDatabaseConnection connection(copy.fileName());
     if (!connection.open()) {
+        read.problem = connection.error();
         return read;
     }
-    QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT host, path, isSecure, expiry, name, value, isHttpOnly, "
-                                   "creationTime, originAttributes FROM moz_cookies"))) {
+    const bool selected = connection.select(
+        QStringLiteral("SELECT host, path, isSecure, expiry, name, value, isHttpOnly, "
+                       "creationTime, originAttributes FROM moz_cookies"),
+        [&read](const QVariantList& row) {
+            if (row.value(8).toString().contains(QStringLiteral("partitionKey="))) {
+                return;
+            }
+            qint64 expiry = row.value(3).toLongLong();
+            if (expiry > kLatestExpirySeconds) {
+                expiry /= 1000;
+            }
+            StoredCookie stored;
+            QNetworkCookie& cookie = stored.cookie;
+            cookie.setName(row.value(4).toString().toUtf8());
+            cookie.setValue(row.value(5).toString().toUtf8());
+            // A host that starts with a dot covers its subdomains; one without it is the host
+            // alone, as in the cookie file.
+            cookie.setDomain(row.value(0).toString());
+            cookie.setPath(row.value(1).toString());
+            cookie.setSecure(row.value(2).toInt() != 0);
+            cookie.setHttpOnly(row.value(6).toInt() != 0);
+            if (expiry != 0) {
+                cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry, Qt::UTC));
+            }
+            // Microseconds since 1970.
+            const qint64 created = row.value(7).toLongLong();
+            if (created > 0) {
+                stored.set = QDateTime::fromMSecsSinceEpoch(created / 1000, Qt::UTC);
+            }
+            read.cookies.append(stored);
+        });
+    if (!selected) {
+        read.cookies.clear();
         return read;
     }
     read.readable = true;
-    while (query.next()) {
-        if (query.value(8).toString().contains(QStringLiteral("partitionKey="))) {
-            continue;
-        }
-        qint64 expiry = query.value(3).toLongLong();
-        if (expiry > kLatestExpirySeconds) {
-            expiry /= 1000;
-        }
-        StoredCookie stored;
-        QNetworkCookie& cookie = stored.cookie;
-        cookie.setName(query.value(4).toString().toUtf8());
-        cookie.setValue(query.value(5).toString().toUtf8());
-        // A host that starts with a dot covers its subdomains; one without it is the host alone,
-        // as in the cookie file.
-        cookie.setDomain(query.value(0).toString());
-        cookie.setPath(query.value(1).toString());
-        cookie.setSecure(query.value(2).toInt() != 0);
-        cookie.setHttpOnly(query.value(6).toInt() != 0);
-        if (expiry != 0) {
-            cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry, Qt::UTC));
-        }
-        // Microseconds since 1970.
-        const qint64 created = query.value(7).toLongLong();
-        if (created > 0) {
-            stored.set = QDateTime::fromMSecsSinceEpoch(created / 1000, Qt::UTC);
-        }
-        read.cookies.append(stored);
-    }
     return read;
 }

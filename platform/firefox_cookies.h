@@ -23,6 +23,9 @@ QString FirefoxDefaultProfile(const QString& root);
 struct FirefoxCookieRead {
     bool readable = false;  // cookies.sqlite was there and could be read
     QList<StoredCookie> cookies;
+    // Why the database could not be queried at all, where something beyond the file is at fault
+    // (the cookie-database module is missing, say); empty otherwise.
+    QString problem;
 };
 
 // The cookies of the profile folder `profile`, expired ones included, read from a private copy of

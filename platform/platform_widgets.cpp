@@ -23,7 +23,7 @@ std::unique_ptr<Platform> Platform::createLinux(const QString& dataFolder,
     platform->browserHome.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     platform->network.environmentProxies = true;
     platform->download = createQtDownload(*platform);
-    platform->sound = createQtSound();
+    platform->sound = createQtSound(&platform->log);
     platform->windowDrag = createQtWindowDrag();
     platform->log.setClock(platform->clock.get());
     platform->log.setFile(AppFilePath(dataFolder, QStringLiteral("\\kestrelview.log")));

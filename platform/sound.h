@@ -19,6 +19,9 @@ class Sound {
     virtual bool play(const QString& wavFile, IfUnplayable ifUnplayable = IfUnplayable::Beep) = 0;
 };
 
-// QSoundEffect, made only at the first sound, so a program whose alarm stays off never opens the
-// audio output.
-std::unique_ptr<Sound> createQtSound();
+class EventLog;
+
+// QSoundEffect in the sound module, which the first file there is to play opens, so a program
+// whose alarm stays off never maps Qt Multimedia nor opens the audio output. Without the module
+// every sound is unplayable, and `log` (when given) is told why, once.
+std::unique_ptr<Sound> createQtSound(EventLog* log = nullptr);

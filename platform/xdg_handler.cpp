@@ -3,8 +3,7 @@
 
 #include "platform/xdg_handler.h"
 
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
+#include <glib.h>
 
 #include <QSet>
 #include <QStringList>
@@ -12,15 +11,9 @@
 
 #include "platform/command_line.h"
 #include "platform/desktop_entry.h"
+#include "platform/program_modules.h"
 
 namespace {
-
-template <typename T>
-struct GObjectDeleter {
-    void operator()(T* object) const { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
 
 struct GKeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -74,21 +67,21 @@ QSet<QString> namedDefaults(const QByteArray& mimeType) {
 DefaultHandler FindDefaultHandler(const QString& scheme) {
     DefaultHandler handler;
     const QByteArray schemeBytes = scheme.toLower().toUtf8();
-    const GObjectPtr<GAppInfo> app(g_app_info_get_default_for_uri_scheme(schemeBytes.constData()));
-    if (!app) {
+    // GIO's choice, asked in the desktop module; without it there is none, and the address goes
+    // to the desktop's opener.
+    const auto defaultApp = reinterpret_cast<DefaultAppFinder>(
+        ProgramModuleFunction(QStringLiteral("desktop"), "kestrelview_default_app", nullptr));
+    QString id;
+    QString exec;
+    if (!defaultApp || !defaultApp(schemeBytes, &id, &handler.desktopFile, &exec)) {
         return handler;
     }
-    const QString id = QString::fromUtf8(g_app_info_get_id(app.get()));
     const QSet<QString> defaults = namedDefaults("x-scheme-handler/" + schemeBytes);
     if (!defaults.isEmpty() && !defaults.contains(id)) {
+        handler.desktopFile.clear();
         return handler;
     }
-    if (G_IS_DESKTOP_APP_INFO(app.get())) {
-        handler.desktopFile =
-            QString::fromLocal8Bit(g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get())));
-    }
-    const char* exec = g_app_info_get_commandline(app.get());
-    const auto words = SplitDesktopExec(QString::fromUtf8(exec != nullptr ? exec : ""));
+    const auto words = SplitDesktopExec(exec);
     if (!words) {
         handler.outcome = DefaultHandler::Outcome::Unusable;
         return handler;

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The desktop's default application for a URI scheme (https above all), as GIO finds it through
@@ -25,4 +26,12 @@ struct DefaultHandler {
 // the answer is None rather than some other application that merely declares the scheme, so the
 // address goes to the desktop's opener. A chosen application whose Exec line cannot be split
 // into words or written as a template is Unusable.
+// GIO, with the libraries it brings, is asked in the desktop module ("desktop.so"), which the first
+// lookup opens; without the module there is no default application (None).
 DefaultHandler FindDefaultHandler(const QString& scheme);
+
+// The desktop module's one function, kestrelview_default_app: GIO's default application for
+// `scheme` (lower case), its id, desktop file (empty when it has none) and Exec line; false when
+// GIO has none.
+using DefaultAppFinder = bool (*)(const QByteArray& scheme, QString* id, QString* desktopFile,
+                                  QString* exec);

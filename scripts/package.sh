@@ -53,6 +53,13 @@ expected=(
     "$share/doc/kestrelview/changelog.gz"
     "$share/kestrelview/alarm.wav"
 )
+# The modules the program opens when a feature is first used, in the package's private folder.
+modules=(charts sound cookies desktop)
+module_folder=$(find "$unpacked/usr/lib" -type d -name kestrelview | head -n 1)
+[ -n "$module_folder" ] || { echo "package.sh: no folder of modules in the package" >&2; exit 1; }
+for module in "${modules[@]}"; do
+    expected+=("$module_folder/$module.so")
+done
 for side in 16 22 24 32 48 64 128 256; do
     expected+=("$share/icons/hicolor/${side}x${side}/apps/$id.png")
 done
@@ -69,7 +76,9 @@ if [ -n "$complaints" ]; then
 fi
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
 
-missing=$(ldd "$unpacked/usr/bin/kestrelview" | grep 'not found' || true)
+missing=$(for file in "$unpacked/usr/bin/kestrelview" "$module_folder"/*.so; do
+    ldd "$file" | grep 'not found' || true
+done)
 if [ -n "$missing" ]; then
     echo "package.sh: libraries of kestrelview not found:" >&2
     echo "$missing" >&2

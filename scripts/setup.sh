@@ -19,6 +19,8 @@ packages=(
     fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6sql6-sqlite libsecret-1-0
     # window tests and the screenshot of the demo on a machine without a display
     xvfb xauth xdotool trayer x11-utils imagemagick
+    # a browser's cookie store made outside the test that shows Qt Sql stays unloaded
+    sqlite3
     # the tests where real browsers log in inside a loopback-only network namespace, and the
     # keyring that holds Chromium's cookie key
     firefox-esr chromium gnome-keyring dbus dbus-bin libglib2.0-bin iproute2 util-linux

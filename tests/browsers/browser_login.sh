@@ -64,10 +64,10 @@ if [ -z "${KV_BROWSER_NAMESPACE:-}" ]; then
     else
         trap 'rm -rf "$work"' EXIT
     fi
-    # The sanitizer build's options reach the program and the checker; nothing else of the
-    # caller's environment does.
+    # The sanitizer build's options and the build's module folder reach the program and the
+    # checker; nothing else of the caller's environment does.
     kept=()
-    for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+    for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS KESTRELVIEW_MODULE_PATH; do
         [ -z "${!name:-}" ] || kept+=("$name=${!name}")
     done
     set +e

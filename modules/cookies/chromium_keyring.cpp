@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+// The password of Chromium's cookies from the Secret Service, asked through libsecret, which with
+// GLib's object system stays out of every run that reads no Chromium-family login.
 #include <libsecret/secret.h>
 
 #include <QDir>
@@ -85,7 +87,9 @@ GHashTable* attributeTable(std::initializer_list<std::pair<const char*, QByteArr
 
 }  // namespace
 
-QByteArray ChromiumKeyringPassword(const ChromiumBrowser& browser, QString* problem) {
+namespace {
+
+QByteArray keyringPassword(const ChromiumBrowser& browser, QString* problem) {
     // Found once, kept for the run; a store that was locked is asked again next time.
     static QHash<QString, QByteArray> found;
     if (const auto known = found.constFind(browser.name); known != found.cend()) {
@@ -131,4 +135,13 @@ QByteArray ChromiumKeyringPassword(const ChromiumBrowser& browser, QString* prob
     return fail(search.lockedSeen
                     ? QStringLiteral("the keyring is locked")
                     : QStringLiteral("the keyring holds no password of ") + browser.name);
+}
+
+}  // namespace
+
+// ChromiumKeyringPassword (platform/chromium_cookies.h).
+extern "C" Q_DECL_EXPORT void kestrelview_chromium_keyring_password(const ChromiumBrowser& browser,
+                                                                    QByteArray* password,
+                                                                    QString* problem) {
+    *password = keyringPassword(browser, problem);
 }
