@@ -79,7 +79,7 @@ int programChild(int argc, char** argv, const QString& folder, const QString& se
     window.start();
     waitMs(kSettleMs);
     // The run waits while the window keeps processing events, and has ended when click() returns.
-    window.collectButton()->click();
+    window.findChild<CaptionButton*>(QStringLiteral("Command1"))->click();
     if (!QFile::exists(folder + QStringLiteral("/zodadud_history.dat"))) {
         std::fprintf(stderr, "the collection counted nothing: %s\n",
                      qPrintable(window.panelText(1)));

@@ -168,7 +168,7 @@ void OptionalModulesTest::use(Feature feature, bool moduleThere) {
         case Feature::Charts: {
             // The first visitor of the data file: name, id, visits counted.
             const QList<QByteArray> first =
-                readBytes(m_rig->window->dataPath()).split('\n').value(0).split('\t');
+                readBytes(m_rig->window->book().dataPath()).split('\n').value(0).split('\t');
             m_rig->window->history().openVisitorHistory(first.value(1).toInt(), QStringLiteral("1"),
                                                         first.value(2).toInt());
             QWidget* visitor = topLevel(QStringLiteral("VisitorHistoryWindow"));
