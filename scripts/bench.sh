@@ -11,6 +11,13 @@ status=0
 while IFS= read -r bench; do
     case "$(basename "$bench")" in *${1:-}*) ;; *) continue ;; esac
     echo "== $(basename "$bench")"
-    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" || status=1
+    case "$bench" in
+    */bench/app/*)
+        # The program and its baseline on an X display with a tray and a session bus of their
+        # own, as a desktop runs them; without a bus Qt D-Bus would start one inside the program.
+        dbus-run-session -- "$root/tests/support/with-display.sh" "$bench" || status=1
+        ;;
+    *) QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" || status=1 ;;
+    esac
 done < <(find "$build/bench" -type f -executable -name '*_bench' | sort)
 exit $status
