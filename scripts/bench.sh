@@ -15,7 +15,7 @@ while IFS= read -r bench; do
     */bench/app/*)
         # The program and its baseline on an X display with a tray and a session bus of their
         # own, as a desktop runs them; without a bus Qt D-Bus would start one inside the program.
-        dbus-run-session -- "$root/tests/support/with-display.sh" "$bench" || status=1
+        "$root/tests/support/with-display.sh" dbus-run-session -- "$bench" || status=1
         ;;
     *) QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" || status=1 ;;
     esac

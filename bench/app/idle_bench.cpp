@@ -11,7 +11,7 @@
 // The program starts as main() starts it, in a folder of its own, and is hidden through the tray
 // menu's entry. Runs on $DISPLAY when it is set, else offscreen; the figures that count come from
 // an X11 display with a tray and a session bus:
-//   dbus-run-session -- tests/support/with-display.sh build/bench/app/app_idle_bench
+//   tests/support/with-display.sh dbus-run-session -- build/bench/app/app_idle_bench
 //   app_idle_bench [seconds] [runs]      CPU stretch, default 60, at most 600; runs, default 5
 #include <sys/resource.h>
 #include <QApplication>
@@ -136,7 +136,7 @@ int memoryFigures(const QString& self, int runs) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
         std::printf(
             "no session bus: the figures that count come from a desktop session, or "
-            "dbus-run-session -- tests/support/with-display.sh <bench>\n");
+            "tests/support/with-display.sh dbus-run-session -- <bench>\n");
     }
     QProcess demo;
     const QString serviceUrl = startDemoService(demo);

@@ -7,7 +7,7 @@
 // process, so loading the libraries and fonts counts; program and baseline take turns, and the
 // figures are medians. Runs on $DISPLAY when it is set, else offscreen; the figures that count
 // come from an X11 display with a tray and a session bus:
-//   dbus-run-session -- tests/support/with-display.sh build/bench/app/app_startup_bench
+//   tests/support/with-display.sh dbus-run-session -- build/bench/app/app_startup_bench
 //   app_startup_bench [runs]      default 5
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
         std::printf(
             "no session bus: the figures that count come from a desktop session, or "
-            "dbus-run-session -- tests/support/with-display.sh <bench>\n");
+            "tests/support/with-display.sh dbus-run-session -- <bench>\n");
     }
     const QString self = QString::fromLocal8Bit(argv[0]);
     Figures program;
