@@ -90,6 +90,7 @@ void MainWindow::start() {
     connect(
         m_trayHost.get(), &TrayHost::exitRequested, this,
         [this] { requestEnd(ProgramLifecycle::EndRequest::TrayExit); }, Qt::DirectConnection);
+    m_trayHost->setWindowVisible(isVisible());
     m_trayHost->showIcon(windowIcon(), windowTitle());
     m_trayHost->show();
     m_trayHost->hide();
