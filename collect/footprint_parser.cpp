@@ -180,9 +180,9 @@ void ParseFootprintPage(const QString& text, const std::function<RetrievalMethod
 
         const QDateTime now = clock.now();
         // The same moment in another time zone would read as another date and time.
-        const Qt::TimeSpec spec = now.timeSpec();
-        if (!readAt.isValid() || (spec != Qt::LocalTime && spec != Qt::UTC) ||
-            spec != readAt.timeSpec() || now != readAt) {
+        const Qt::TimeSpec zone = now.timeSpec();
+        if (!readAt.isValid() || (zone != Qt::LocalTime && zone != Qt::UTC) ||
+            zone != readAt.timeSpec() || now != readAt) {
             readAt = now;
             const QDate today = now.date();
             clockYear = today.year();

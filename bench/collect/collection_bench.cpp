@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "bench/collect/bench_host.h"
+#include "bench/collect/footprint_entry.h"
 #include "collect/collector.h"
 #include "collect/footprint_parser.h"
 #include "platform/paths.h"
@@ -21,15 +22,6 @@
 #include "visitors/visitor_table.h"
 
 namespace {
-
-QString entry(int i) {
-    return QStringLiteral(
-               "<li><span class=\"date\">12月07日 11:%1</span><span class=\"name\"><a "
-               "href=\"show_friend.pl?id=%2\">訪問者%3</a></span></li>\n")
-        .arg(i % 60, 2, 10, QLatin1Char('0'))
-        .arg(1000000 + i)
-        .arg(i);
-}
 
 // The wall clock read at no cost, to tell the loop's own time from the system clock's.
 class FixedClock final : public Clock {
@@ -88,7 +80,7 @@ int main(int argc, char** argv) {
     // A 10 MB page of entries.
     QString big;
     for (int i = 0; big.size() < 10 * 1024 * 1024 / 2; ++i) {
-        big += entry(i);  // two bytes per UTF-16 unit: 10 MB of text
+        big += FootprintEntryMarkup(i);  // two bytes per UTF-16 unit: 10 MB of text
     }
     timer.restart();
     const int bigEntries = parseOnce(big, *clock);

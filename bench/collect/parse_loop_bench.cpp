@@ -12,22 +12,10 @@
 #include <memory>
 #include <vector>
 
+#include "bench/collect/footprint_entry.h"
 #include "bench/median.h"
 #include "collect/footprint_parser.h"
 #include "platform/clock.h"
-
-namespace {
-
-QString entry(int i) {
-    return QStringLiteral(
-               "<li><span class=\"date\">12月07日 11:%1</span><span class=\"name\"><a "
-               "href=\"show_friend.pl?id=%2\">訪問者%3</a></span></li>\n")
-        .arg(i % 60, 2, 10, QLatin1Char('0'))
-        .arg(1000000 + i)
-        .arg(i);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -35,7 +23,7 @@ int main(int argc, char** argv) {
 
     QString page;
     for (int i = 0; page.size() < 10 * 1024 * 1024 / 2; ++i) {
-        page += entry(i);  // two bytes per UTF-16 unit: 10 MB of text
+        page += FootprintEntryMarkup(i);  // two bytes per UTF-16 unit: 10 MB of text
     }
     const QString& marker = EntryMarker(RetrievalMethod::Download);
     const double megabytes = double(page.size()) * 2 / (1024 * 1024);
