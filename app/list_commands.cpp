@@ -159,11 +159,9 @@ void ListCommands::openVisitorHistory() {
         return;
     }
     const VisitorTable& table = m_book.table();
-    for (qsizetype i = 0; i < table.slotCount() && table[i].Id != 0; ++i) {
-        if (table[i].Id == id) {
-            m_history.openVisitorHistory(id, table[i].Name, table[i].AccessCount);
-            return;
-        }
+    const qsizetype slot = table.findVisitor(id);
+    if (slot >= 0) {
+        m_history.openVisitorHistory(id, table[slot].Name, table[slot].AccessCount);
     }
 }
 
