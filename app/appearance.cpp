@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTransform>
+#include <cmath>
 
 namespace {
 
@@ -20,21 +22,29 @@ void drawPaw(QPainter& painter, const QSizeF& size, const QColor& colour) {
 
     painter.drawEllipse(QPointF(0.40, 0.64), 0.22, 0.22);
 
+    // Each toe leans by a fixed angle, its rotation worked out when the program is compiled, so
+    // drawing the icon at start-up needs no trigonometry.
     struct Toe {
         QPointF centre;
-        double angle;  // degrees, the long axis leaning outwards like a real toe
+        double cosine;
+        double sine;
+    };
+    static constexpr auto toe = [](double x, double y, double degrees) {
+        const double radians = degrees * 3.14159265358979323846 / 180.0;
+        return Toe{{x, y}, std::cos(radians), std::sin(radians)};
     };
     static constexpr double kToeRadiusX = 0.065;
     static constexpr double kToeRadiusY = 0.095;
-    const Toe toes[] = {
-        {{0.43, 0.23}, -15.0},
-        {{0.62, 0.27}, 25.0},
-        {{0.73, 0.45}, 60.0},
+    // The long axis of each toe leans outwards like a real toe's.
+    static constexpr Toe toes[] = {
+        toe(0.43, 0.23, -15.0),
+        toe(0.62, 0.27, 25.0),
+        toe(0.73, 0.45, 60.0),
     };
-    for (const Toe& toe : toes) {
+    for (const Toe& t : toes) {
         painter.save();
-        painter.translate(toe.centre);
-        painter.rotate(toe.angle);
+        painter.setTransform(
+            QTransform(t.cosine, t.sine, -t.sine, t.cosine, t.centre.x(), t.centre.y()), true);
         painter.drawEllipse(QPointF(0, 0), kToeRadiusX, kToeRadiusY);
         painter.restore();
     }
