@@ -80,6 +80,17 @@ QString referenceDecode(const char* codec, UnitLength unitLength, const QByteArr
     return text;
 }
 
+// The UTF-16 units of the code point at text[i]: two for a surrogate pair, else one.
+qsizetype codePointUnits(QStringView text, qsizetype i) {
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+}
+
+QString codePoint(char32_t c) {
+    const char32_t ucs4[] = {c};
+    // By hand for a lone surrogate, and as QString::fromUcs4() drops a leading U+FEFF.
+    return QChar::requiresSurrogates(c) ? QString::fromUcs4(ucs4, 1) : QString(QChar(char16_t(c)));
+}
+
 QByteArray referenceEncode(const QString& text) {
     QString mapped = text;
     for (QChar& c : mapped) {
@@ -96,31 +107,23 @@ QByteArray referenceEncode(const QString& text) {
         return bytes;
     }
     bytes.clear();
-    for (qsizetype i = 0; i < mapped.size();) {
-        const qsizetype n =
-            mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate()
-                ? 2
-                : 1;
+    for (qsizetype i = 0, n = 0; i < mapped.size(); i += n) {
+        n = codePointUnits(mapped, i);
         QStringEncoder unit(kCp932);
         const QByteArray encoded = unit.encode(QStringView(mapped).sliced(i, n));
         bytes += unit.hasError() || encoded.isEmpty() ? QByteArrayLiteral("?") : encoded;
-        i += n;
     }
     return bytes;
 }
 
 QString referenceTruncate(const QString& text, qsizetype maxBytes) {
-    qsizetype used = 0;
     qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype n =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                             : 1;
+    for (qsizetype used = 0, n = 0; i < text.size(); i += n) {
+        n = codePointUnits(text, i);
         used += referenceEncode(text.sliced(i, n)).size();
         if (used > maxBytes) {
             break;
         }
-        i += n;
     }
     return text.left(i);
 }
@@ -383,14 +386,7 @@ void TextCodecTest::decodesEveryCharacterAsTheConverterDoes() {
     QFETCH(QByteArray, after);
     const int count = length == 1 ? 0x100 : 0x10000;
     for (int value = 0; value < count; ++value) {
-        QByteArray unit;
-        if (length == 3) {
-            unit += '\x8F';
-        }
-        if (length > 1) {
-            unit += char(value >> 8);
-        }
-        unit += char(value & 0xFF);
+        const QByteArray unit = bytesOf({'\x8F', char(value >> 8), char(value)}).right(length);
         const QString difference = decodingDifference(codec, before + unit + after);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
@@ -419,15 +415,7 @@ void TextCodecTest::encodesEveryCodePointAsTheConverterDoes() {
     QFETCH(QString, before);
     QFETCH(QString, after);
     for (char32_t c = first; c <= last; ++c) {
-        QString text = before;
-        if (QChar::requiresSurrogates(c)) {
-            text += QChar(QChar::highSurrogate(c));
-            text += QChar(QChar::lowSurrogate(c));
-        } else {
-            text += QChar(char16_t(c));
-        }
-        text += after;
-        const QString difference = encodingDifference(text);
+        const QString difference = encodingDifference(before + codePoint(c) + after);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 }
@@ -463,9 +451,7 @@ void TextCodecTest::randomInputConvertsAsTheConverterDoes() {
                 } else if (kind == 7) {
                     text += QChar(char16_t(pick(0, 0xFFFF)));
                 } else {
-                    const char32_t c = char32_t(pick(0x10000, 0x10FFFF));
-                    text += QChar(QChar::highSurrogate(c));
-                    text += QChar(QChar::lowSurrogate(c));
+                    text += codePoint(char32_t(pick(0x10000, 0x10FFFF)));
                 }
             }
             const QString difference = encodingDifference(text);
