@@ -3,16 +3,19 @@
 
 #include "platform/text_codec.h"
 
-#include <QHash>
-#include <QStringDecoder>
-#include <QStringEncoder>
-#include <algorithm>
-#include <memory>
+// The tables, made at build time by tools/codec_tables.cpp from Qt's own converters (ICU), give
+// for every character of CP932 and EUC-JP, cut as below, its text or that it does not decode, and
+// for every code point its CP932 bytes or that it has none. Converting through them gives the
+// same as those converters, without loading them and their data at run time.
+#include <utility>
+
+#include "text_codec_tables.h"
 
 namespace {
 
-const char* const kCp932 = "windows-31j";
-const char* const kEucJp = "EUC-JP";
+using codec_tables::kError;
+using codec_tables::kExtra;
+using codec_tables::kUnmappable;
 
 char16_t cp932Form(char16_t c) {
     switch (c) {
@@ -35,300 +38,183 @@ char16_t cp932Form(char16_t c) {
     }
 }
 
-QString toCp932Forms(const QString& text) {
-    QString mapped = text;
-    for (QChar& c : mapped) {
-        c = QChar(cp932Form(c.unicode()));
+// A code point's CP932 bytes (one byte, or lead << 8 | trail), or kUnmappable.
+unsigned short cp932Bytes(char32_t c) {
+    using namespace codec_tables;
+    if (c >= kCp932EncodeLimit) {
+        return kUnmappable;
     }
-    return mapped;
+    constexpr char32_t mask = (char32_t(1) << kCp932BlockBits) - 1;
+    return kCp932Blocks[char32_t(kCp932BlockOf[c >> kCp932BlockBits]) << kCp932BlockBits |
+                        (c & mask)];
 }
 
-// Encodes one code point (one or two UTF-16 units); "?" when CP932 has no form for it.
-QByteArray encodeUnit(QStringView unit) {
-    QStringEncoder encoder(kCp932);
-    QByteArray bytes = encoder.encode(unit);
-    if (encoder.hasError() || bytes.isEmpty()) {
-        return QByteArrayLiteral("?");
+// The code point at text[i] after mapping to the forms CP932 has; `n` is set to its UTF-16 units.
+// A surrogate without its other half stands for itself, and has no CP932 form.
+char32_t codePointAt(const QChar* text, qsizetype size, qsizetype i, qsizetype& n) {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < size && text[i + 1].isLowSurrogate()) {
+        n = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1].unicode());
     }
-    return bytes;
+    n = 1;
+    return cp932Form(c);
 }
 
-// A text that does not encode in one go is encoded a code point at a time, each on its own, so
-// that one unmappable character spoils nothing around it. An encoder costs far more than the
-// character, so what each code point gives is worked out once per text and remembered.
-class UnitEncoder {
+// The text of decoded characters, each given by its table entry.
+class DecodedText {
   public:
-    QByteArray encode(const QString& text) {
-        // CP932 gives at most two bytes for a UTF-16 unit; anything longer is made room for.
-        QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-        char* out = bytes.data();
-        qsizetype used = 0;
-        const QChar* in = text.constData();
-        const qsizetype size = text.size();
-        for (qsizetype i = 0; i < size;) {
-            const char16_t c = in[i].unicode();
-            const bool pair =
-                QChar::isHighSurrogate(c) && i + 1 < size && in[i + 1].isLowSurrogate();
-            if (!pair) {
-                Memo& memo = m_bmp[c];
-                if (memo.size == 0) {
-                    remember(memo, QStringView(in + i, 1));
-                }
-                if (memo.size != kElsewhere) {
-                    out[used] = memo.bytes[0];
-                    out[used + 1] = memo.bytes[1];
-                    used += memo.size;
-                    ++i;
-                    continue;
-                }
-            }
-            const qsizetype n = pair ? 2 : 1;
-            const QByteArray& encoded = other(QStringView(in + i, n));
-            if (used + encoded.size() > bytes.size()) {
-                bytes.resize(used + encoded.size() + (size - i) * 2);
-                out = bytes.data();
-            }
-            std::copy(encoded.begin(), encoded.end(), out + used);
-            used += encoded.size();
-            i += n;
+    // Every character has at least one byte, and all but a few (the extra texts) give one unit.
+    explicit DecodedText(qsizetype bytes) : m_text(bytes, Qt::Uninitialized) {}
+
+    // Appends the character of `entry`; false when it is one that does not decode (U+FFFD).
+    bool put(char16_t entry) {
+        if (char16_t(entry - kExtra) < 0x800) {
+            putExtra(entry - kExtra);
+            return true;
         }
-        bytes.truncate(used);
-        return bytes;
+        m_text.data()[m_used++] = QChar(entry);
+        return entry != kError;
+    }
+
+    QString take() {
+        m_text.truncate(m_used);
+        return std::move(m_text);
     }
 
   private:
-    static constexpr quint8 kElsewhere = 0xFF;
-    struct Memo {
-        quint8 size = 0;  // 0 while not yet known
-        char bytes[2] = {};
-    };
-
-    void remember(Memo& memo, QStringView unit) {
-        const QByteArray& encoded = other(unit);
-        if (encoded.size() <= 2) {
-            memo.size = quint8(encoded.size());
-            std::copy(encoded.begin(), encoded.end(), memo.bytes);
-        } else {
-            memo.size = kElsewhere;
+    void putExtra(unsigned index) {
+        const unsigned start = codec_tables::kExtraStart[index];
+        const unsigned end = codec_tables::kExtraStart[index + 1];
+        if (m_used + qsizetype(end - start) > m_text.size()) {
+            m_text.resize(m_text.size() * 2 + (end - start));
         }
+        QChar* out = m_text.data() + m_used;
+        for (unsigned k = start; k < end; ++k) {
+            *out++ = QChar(codec_tables::kExtraText[k]);
+        }
+        m_used += end - start;
     }
 
-    const QByteArray& other(QStringView unit) {
-        const char32_t key =
-            unit.size() == 1 ? unit[0].unicode() : QChar::surrogateToUcs4(unit[0], unit[1]);
-        auto it = m_other.constFind(key);
-        if (it == m_other.constEnd()) {
-            it = m_other.insert(key, encodeUnit(unit));
-        }
-        return *it;
-    }
-
-    std::unique_ptr<Memo[]> m_bmp = std::make_unique<Memo[]>(0x10000);
-    QHash<char32_t, QByteArray> m_other;
+    QString m_text;
+    qsizetype m_used = 0;
 };
 
-// Length of the CP932 character that starts at bytes[i]: 2 for a lead byte followed by a valid
-// trail byte, otherwise 1.
-qsizetype cp932UnitLength(const QByteArray& bytes, qsizetype i) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-    if (!isLead || i + 1 >= bytes.size()) {
-        return 1;
-    }
-    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
-    const bool isTrail = (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
-    return isTrail ? 2 : 1;
+const unsigned char* bytesOf(const QByteArray& bytes) {
+    return reinterpret_cast<const unsigned char*>(bytes.constData());
 }
 
-// EUC-JP: a byte from 0x8E (kana), 0x8F (three-byte JIS X 0212) or 0xA1..0xFE leads a
-// multi-byte character whose other bytes lie in 0xA1..0xFE.
-qsizetype eucJpUnitLength(const QByteArray& bytes, qsizetype i) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    qsizetype wanted = 1;
-    if (lead == 0x8F) {
-        wanted = 3;
-    } else if (lead == 0x8E || (lead >= 0xA1 && lead <= 0xFE)) {
-        wanted = 2;
-    }
-    qsizetype n = 1;
-    while (n < wanted && i + n < bytes.size()) {
-        const auto b = static_cast<unsigned char>(bytes[i + n]);
-        if (b < 0xA1 || b > 0xFE) {
-            break;
-        }
-        ++n;
-    }
-    return n;
+bool isCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Decodes a text a character (a unit of one to three bytes) at a time, each on its own, as the
-// encoding's rules say: its text, or U+FFFD. Like UnitEncoder, it asks a decoder once per
-// distinct byte sequence.
-class UnitDecoder {
-  public:
-    explicit UnitDecoder(const char* codec) : m_codec(codec) {}
-
-    template <qsizetype (*unitLength)(const QByteArray&, qsizetype)>
-    QString decode(const QByteArray& bytes) {
-        // A unit gives at most one UTF-16 unit per byte; anything longer is made room for.
-        QString text(bytes.size(), Qt::Uninitialized);
-        char16_t* out = reinterpret_cast<char16_t*>(text.data());
-        qsizetype used = 0;
-        const char* in = bytes.constData();
-        for (qsizetype i = 0; i < bytes.size();) {
-            const qsizetype n = unitLength(bytes, i);
-            Memo* memo = n == 1   ? &m_single[quint8(in[i])]
-                         : n == 2 ? &m_pairs[quint8(in[i]) << 8 | quint8(in[i + 1])]
-                                  : nullptr;
-            if (memo != nullptr && memo->state == kUnknown) {
-                remember(*memo, QByteArrayView(in + i, n));
-            }
-            if (memo != nullptr && memo->state == kOneCharacter) {
-                out[used++] = memo->character;
-            } else {
-                const QString& decoded = other(QByteArrayView(in + i, n));
-                if (used + decoded.size() > text.size()) {
-                    text.resize(used + decoded.size() + bytes.size() - i);
-                    out = reinterpret_cast<char16_t*>(text.data());
-                }
-                std::copy(decoded.utf16(), decoded.utf16() + decoded.size(), out + used);
-                used += decoded.size();
-            }
-            i += n;
-        }
-        text.truncate(used);
-        return text;
-    }
-
-  private:
-    enum State : quint8 { kUnknown, kOneCharacter, kElsewhere };
-    struct Memo {
-        State state = kUnknown;
-        char16_t character = 0;
-    };
-
-    void remember(Memo& memo, QByteArrayView unit) {
-        const QString& decoded = other(unit);
-        if (decoded.size() == 1) {
-            memo.state = kOneCharacter;
-            memo.character = decoded[0].unicode();
-        } else {
-            memo.state = kElsewhere;
-        }
-    }
-
-    const QString& other(QByteArrayView unit) {
-        const QByteArray key = unit.toByteArray();
-        auto it = m_other.constFind(key);
-        if (it == m_other.constEnd()) {
-            QStringDecoder decoder(m_codec);
-            QString decoded = decoder.decode(unit);
-            if (decoder.hasError() || decoded.isEmpty()) {
-                decoded = QString(QChar::ReplacementCharacter);
-            }
-            it = m_other.insert(key, decoded);
-        }
-        return *it;
-    }
-
-    const char* m_codec;
-    Memo m_single[256];
-    std::unique_ptr<Memo[]> m_pairs = std::make_unique<Memo[]>(0x10000);
-    QHash<QByteArray, QString> m_other;
-};
-
-// Bytes are decoded in slices, so that a text holding a bad byte changes to the slower decoding
-// character by character at the slice where the first one lies rather than after decoding it all.
-constexpr qsizetype kSliceBytes = 64 * 1024;
-
-// Where the slice that starts at `from` ends: right after a byte below 0x40, which is a character
-// of its own in CP932 and in EUC-JP, so no character is cut in two; else the end of the bytes.
-qsizetype sliceEnd(const QByteArray& bytes, qsizetype from) {
-    if (bytes.size() - from <= kSliceBytes) {
-        return bytes.size();
-    }
-    for (qsizetype i = from + kSliceBytes; i > from; --i) {
-        if (quint8(bytes[i - 1]) < 0x40) {
-            return i;
-        }
-    }
-    return bytes.size();
+bool isCp932Trail(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-template <qsizetype (*unitLength)(const QByteArray&, qsizetype)>
-QString decode(const char* codec, const QByteArray& bytes, bool* exact) {
-    QString text;
-    qsizetype used = 0;
-    qsizetype from = 0;
-    do {
-        const qsizetype end = sliceEnd(bytes, from);
-        const bool last = end == bytes.size();
-        QByteArrayView slice = QByteArrayView(bytes).sliced(from, end - from);
-        // The decoder keeps an unfinished character at the end to itself without an error; a
-        // final line feed makes it finish (and fail) like any other.
-        QByteArray lastSlice;
-        if (last) {
-            lastSlice = slice.toByteArray() + '\n';
-            slice = lastSlice;
-        }
-        QStringDecoder decoder(codec);
-        const qsizetype room = decoder.requiredSpace(slice.size());
-        if (text.size() < used + room) {
-            text.resize(std::max(used + room, text.size() * 2));
-        }
-        QChar* const start = text.data() + used;
-        const qsizetype written = decoder.appendToBuffer(start, slice) - start;
-        if (decoder.hasError() || (last && (written == 0 || start[written - 1] != u'\n'))) {
-            if (exact) {
-                *exact = false;
-            }
-            // Decode the rest again character by character so that exactly the bad bytes become
-            // U+FFFD and line ends and separators next to them survive.
-            text.truncate(used);
-            text += UnitDecoder(codec).decode<unitLength>(bytes.sliced(from));
-            return text;
-        }
-        used += last ? written - 1 : written;
-        from = end;
-    } while (from < bytes.size());
-    text.truncate(used);
-    text.squeeze();
-    if (exact) {
-        *exact = true;
-    }
-    return text;
+// In EUC-JP the bytes after the first of a character lie in 0xA1..0xFE.
+bool isEucJpTrail(unsigned char b) {
+    return b >= 0xA1 && b <= 0xFE;
 }
 
 }  // namespace
 
-QByteArray EncodeCp932(const QString& text) {
-    const QString mapped = toCp932Forms(text);
-    // As with decoding, a final line feed makes a dangling surrogate at the end fail visibly.
-    QStringEncoder encoder(kCp932);
-    QByteArray bytes = encoder.encode(mapped + u'\n');
-    if (!encoder.hasError() && bytes.endsWith('\n')) {
-        bytes.chop(1);
-        return bytes;
-    }
-    return UnitEncoder().encode(mapped);
-}
-
+// Each character is its table entry; a text with a character that does not decode is not exact.
+// A CP932 character is a lead byte (0x81..0x9F, 0xE0..0xFC) followed by a trail byte (0x40..0x7E,
+// 0x80..0xFC), else one byte.
 QString DecodeCp932(const QByteArray& bytes, bool* exact) {
-    return decode<cp932UnitLength>(kCp932, bytes, exact);
+    using namespace codec_tables;
+    constexpr int kTrails = 0xFC - 0x40 + 1;
+    DecodedText text(bytes.size());
+    bool clean = true;
+    const unsigned char* in = bytesOf(bytes);
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            clean &= text.put(kCp932Single[lead]);
+            ++i;
+        } else if (isCp932Lead(lead) && i + 1 < size && isCp932Trail(in[i + 1])) {
+            clean &= text.put(kCp932Rows[kCp932RowOf[lead] * kTrails + in[i + 1] - 0x40]);
+            i += 2;
+        } else {
+            clean &= text.put(kCp932Single[lead]);
+            ++i;
+        }
+    }
+    if (exact) {
+        *exact = clean;
+    }
+    return text.take();
 }
 
+// An EUC-JP character: 0x8E (kana) or 0xA1..0xFE and a second byte, 0x8F (JIS X 0212) and two
+// more, each in 0xA1..0xFE, or as many of them as there are; else one byte.
 QString DecodeEucJp(const QByteArray& bytes, bool* exact) {
-    return decode<eucJpUnitLength>(kEucJp, bytes, exact);
+    using namespace codec_tables;
+    constexpr int kTrails = 0xFE - 0xA1 + 1;
+    DecodedText text(bytes.size());
+    bool clean = true;
+    const unsigned char* in = bytesOf(bytes);
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            clean &= text.put(kEucJpSingle[lead]);
+            ++i;
+            continue;
+        }
+        const bool second = (lead == 0x8E || lead == 0x8F || isEucJpTrail(lead)) && i + 1 < size &&
+                            isEucJpTrail(in[i + 1]);
+        if (!second) {
+            clean &= text.put(kEucJpSingle[lead]);
+            ++i;
+        } else if (lead == 0x8F && i + 2 < size && isEucJpTrail(in[i + 2])) {
+            clean &= text.put(
+                kEucJpTripleRows[kEucJpTripleRowOf[in[i + 1]] * kTrails + in[i + 2] - 0xA1]);
+            i += 3;
+        } else {
+            clean &= text.put(kEucJpPairRows[kEucJpPairRowOf[lead] * kTrails + in[i + 1] - 0xA1]);
+            i += 2;
+        }
+    }
+    if (exact) {
+        *exact = clean;
+    }
+    return text.take();
+}
+
+// Each code point is its table entry, one unmappable "?", so that one unmappable character spoils
+// nothing around it.
+QByteArray EncodeCp932(const QString& text) {
+    // CP932 gives at most two bytes for a code point, which has at least one UTF-16 unit.
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    const QChar* in = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0, n = 0; i < size; i += n) {
+        const unsigned short encoded = cp932Bytes(codePointAt(in, size, i, n));
+        if (encoded == kUnmappable) {
+            *out++ = '?';
+        } else if (encoded > 0xFF) {
+            *out++ = char(encoded >> 8);
+            *out++ = char(encoded & 0xFF);
+        } else {
+            *out++ = char(encoded);
+        }
+    }
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }
 
 QString TruncateToCp932Bytes(const QString& text, qsizetype maxBytes) {
     qsizetype used = 0;
     qsizetype i = 0;
+    const QChar* in = text.constData();
     while (i < text.size()) {
-        const qsizetype n =
-            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
-                                                                                               : 1;
-        const qsizetype width = EncodeCp932(text.sliced(i, n)).size();
+        qsizetype n = 0;
+        const unsigned short encoded = cp932Bytes(codePointAt(in, text.size(), i, n));
+        const qsizetype width = encoded != kUnmappable && encoded > 0xFF ? 2 : 1;
         if (used + width > maxBytes) {
             break;
         }
