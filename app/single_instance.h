@@ -6,9 +6,10 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <map>
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 struct Platform;
 
 // One running copy per data folder. Two copies on one folder would each save their whole table
@@ -44,12 +45,22 @@ class SingleInstance : public QObject {
 
   private:
     void listen();
+    void acceptStarts();
+    void readStart(int socket);
+    void dropStart(int socket);
     bool askRunningCopy();
 
     QString m_folder;
     int m_answerTimeoutMs;
     QLockFile m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    // A Unix socket of our own rather than Qt's local server, which would bring in Qt Network.
+    int m_server = -1;
+    std::unique_ptr<QSocketNotifier> m_serverReady;
+    struct Start {
+        std::unique_ptr<QSocketNotifier> ready;
+        QByteArray said;
+    };
+    std::map<int, Start> m_starts;  // later starts talking to us, by socket
 };
 
 // What a start does about the copy already running on its folder. True: this copy goes on.

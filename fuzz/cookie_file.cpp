@@ -5,8 +5,6 @@
 // commented-out cookie before every line reads the same cookies.
 
 #include <QDateTime>
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
 #include <QSet>
 
 #include "fuzz/fuzz_support.h"
@@ -14,22 +12,17 @@
 
 namespace {
 
-class OpenJar final : public QNetworkCookieJar {
-  public:
-    using QNetworkCookieJar::allCookies;
-};
-
 QSet<QByteArray> read(const QString& path, const QByteArray& bytes) {
     fuzz::writeFile(path, bytes);
-    OpenJar jar;
-    LoadCookieFile(path, jar);
     QSet<QByteArray> cookies;
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QNetworkCookie& cookie : jar.allCookies()) {
+    for (const Cookie& cookie : LoadCookieFile(path)) {
         KV_FUZZ_CHECK(cookie.isSessionCookie() || cookie.expirationDate() > now,
                       QStringLiteral("expired cookie ") + QString::fromUtf8(cookie.name()));
-        cookies.insert(cookie.toRawForm() + (cookie.isHttpOnly() ? "|h" : "") + '|' +
-                       cookie.domain().toUtf8());
+        cookies.insert(cookie.name() + '=' + cookie.value() + (cookie.isHttpOnly() ? "|h" : "") +
+                       (cookie.isSecure() ? "|s" : "") + '|' + cookie.domain().toUtf8() + '|' +
+                       cookie.path().toUtf8() + '|' +
+                       cookie.expirationDate().toString(Qt::ISODate).toUtf8());
     }
     return cookies;
 }

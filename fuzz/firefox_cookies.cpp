@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QNetworkCookie>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -94,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const BrowserLogin& login :
          FindBrowserLogins(dataFolder, BrowserHome{home, {}}, page, nullptr)) {
-        for (const QNetworkCookie& cookie : login.cookies) {
+        for (const Cookie& cookie : login.cookies) {
             KV_FUZZ_CHECK(cookie.isSessionCookie() || cookie.expirationDate() > now,
                           QStringLiteral("expired cookie ") + QString::fromUtf8(cookie.name()) +
                               QStringLiteral(" until ") +

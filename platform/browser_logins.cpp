@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QNetworkCookieJar>
 #include <QSet>
 #include <algorithm>
 
@@ -17,12 +16,6 @@
 #include "platform/paths.h"
 
 namespace {
-
-// The jar's cookies as a list, for the cookies a cookie file holds.
-class CookieFileJar final : public QNetworkCookieJar {
-  public:
-    using QNetworkCookieJar::allCookies;
-};
 
 bool domainMatches(const QString& host, QString domain) {
     if (domain.startsWith(u'.')) {
@@ -57,7 +50,7 @@ bool anyHostMatches(const QStringList& domains, const QString& host) {
                        [&host](const QString& domain) { return domainMatches(host, domain); });
 }
 
-QDateTime newestSet(const QList<StoredCookie>& cookies, const QList<QNetworkCookie>& sent) {
+QDateTime newestSet(const QList<StoredCookie>& cookies, const QList<Cookie>& sent) {
     QDateTime newest;
     for (const StoredCookie& stored : cookies) {
         if (stored.set.isValid() && (!newest.isValid() || stored.set > newest) &&
@@ -70,7 +63,7 @@ QDateTime newestSet(const QList<StoredCookie>& cookies, const QList<QNetworkCook
 
 BrowserLogin loginFrom(const QString& browser, const QString& profile,
                        const QList<StoredCookie>& stored, const QUrl& page, const QDateTime& now) {
-    QList<QNetworkCookie> cookies;
+    QList<Cookie> cookies;
     cookies.reserve(stored.size());
     for (const StoredCookie& entry : stored) {
         cookies.append(entry.cookie);
@@ -187,13 +180,12 @@ QString BrowserHome::effectiveConfigHome() const {
     return home.isEmpty() ? QString() : QDir(home).filePath(QStringLiteral(".config"));
 }
 
-QList<QNetworkCookie> CookiesForPage(const QList<QNetworkCookie>& cookies, const QUrl& page,
-                                     const QDateTime& now) {
+QList<Cookie> CookiesForPage(const QList<Cookie>& cookies, const QUrl& page, const QDateTime& now) {
     const QString host = page.host();
     const QString path = page.path().isEmpty() ? QStringLiteral("/") : page.path();
     const bool secure = page.scheme() == u"https";
-    QList<QNetworkCookie> sent;
-    for (const QNetworkCookie& cookie : cookies) {
+    QList<Cookie> sent;
+    for (const Cookie& cookie : cookies) {
         if (cookie.name().isEmpty() || !safeForHeader(cookie.name()) ||
             !safeForHeader(cookie.value()) || !domainMatches(host, cookie.domain()) ||
             !pathMatches(path, cookie.path()) || (cookie.isSecure() && !secure) ||
@@ -210,12 +202,10 @@ QList<BrowserLogin> FindBrowserLogins(const QString& dataFolder, const BrowserHo
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QString cookieFile = AppFilePath(dataFolder, QStringLiteral("\\cookies.txt"));
     if (!dataFolder.isEmpty() && QFileInfo(cookieFile).isFile()) {
-        CookieFileJar jar;
-        LoadCookieFile(cookieFile, jar);
         BrowserLogin login;
         login.browser = QStringLiteral("cookies.txt");
         login.profile = cookieFile;
-        login.cookies = CookiesForPage(jar.allCookies(), page, now);
+        login.cookies = CookiesForPage(LoadCookieFile(cookieFile), page, now);
         return {login};
     }
     QList<BrowserLogin> logins;

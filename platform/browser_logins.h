@@ -5,9 +5,10 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QNetworkCookie>
 #include <QString>
 #include <QUrl>
+
+#include "platform/cookie.h"
 
 class EventLog;
 
@@ -24,17 +25,17 @@ struct BrowserHome {
 
 // One cookie as a browser keeps it, with the time it was last set.
 struct StoredCookie {
-    QNetworkCookie cookie;
+    Cookie cookie;
     QDateTime set;
 };
 
 // The login one browser profile (or the data folder's cookies.txt) lends to a page.
 struct BrowserLogin {
-    QString browser;                // "cookies.txt", "Firefox", "Chromium", "Google Chrome",
-                                    // "Brave", "Microsoft Edge", "Vivaldi"
-    QString profile;                // the profile folder it came from (for the log; never a value)
-    QList<QNetworkCookie> cookies;  // every cookie that the page would be sent with
-    QDateTime newest;               // when the freshest of the service host's cookies was set
+    QString browser;        // "cookies.txt", "Firefox", "Chromium", "Google Chrome",
+                            // "Brave", "Microsoft Edge", "Vivaldi"
+    QString profile;        // the profile folder it came from (for the log; never a value)
+    QList<Cookie> cookies;  // every cookie that the page would be sent with
+    QDateTime newest;       // when the freshest of the service host's cookies was set
 };
 
 // Every login that could serve `page`, in the order to try them: cookies.txt in the data folder
@@ -50,5 +51,4 @@ QList<BrowserLogin> FindBrowserLogins(const QString& dataFolder, const BrowserHo
 // The cookies of `cookies` that a request for `page` carries: the host itself or a domain it lies
 // in, a path that the page's path starts with at a segment boundary, secure ones only over https,
 // none expired at `now`.
-QList<QNetworkCookie> CookiesForPage(const QList<QNetworkCookie>& cookies, const QUrl& page,
-                                     const QDateTime& now);
+QList<Cookie> CookiesForPage(const QList<Cookie>& cookies, const QUrl& page, const QDateTime& now);

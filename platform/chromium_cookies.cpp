@@ -173,7 +173,7 @@ ChromiumCookieRead ReadChromiumCookies(const QString& databaseCopy, const QByteA
             return;
         }
         StoredCookie stored;
-        QNetworkCookie& cookie = stored.cookie;
+        Cookie& cookie = stored.cookie;
         cookie.setName(row.value(1).toString().toUtf8());
         cookie.setValue(value);
         cookie.setDomain(host);

@@ -97,7 +97,7 @@ FirefoxCookieRead ReadFirefoxCookies(const QString& profile) {
                 expiry /= 1000;
             }
             StoredCookie stored;
-            QNetworkCookie& cookie = stored.cookie;
+            Cookie& cookie = stored.cookie;
             cookie.setName(row.value(4).toString().toUtf8());
             cookie.setValue(row.value(5).toString().toUtf8());
             // A host that starts with a dot covers its subdomains; one without it is the host

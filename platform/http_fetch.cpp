@@ -5,66 +5,16 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
-#include <QNetworkProxy>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 
 #include "platform/platform.h"
+#include "platform/program_modules.h"
 
-namespace {
-
-constexpr int kMaxRedirects = 10;
-// Qt stops reading the socket once this much is waiting, so the size limit is checked as the
-// body arrives rather than after it has all been held.
-constexpr qint64 kReadBufferBytes = 256 * 1024;
-
-// The proxies the system names (on Linux, the http_proxy family of the environment).
-class SystemProxyFactory final : public QNetworkProxyFactory {
-  public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
-        return systemProxyForQuery(query);
-    }
-};
-
-bool isWebAddress(const QUrl& url) {
-    return url.isValid() && !url.host().isEmpty() &&
-           (url.scheme() == u"http" || url.scheme() == u"https");
-}
-
-int defaultPort(const QUrl& url) {
-    return url.scheme() == u"https" ? 443 : 80;
-}
-
-bool sameServer(const QUrl& a, const QUrl& b) {
-    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           a.port(defaultPort(a)) == b.port(defaultPort(b));
-}
-
-FetchResult::Outcome outcomeFor(QNetworkReply::NetworkError error) {
-    switch (error) {
-        case QNetworkReply::HostNotFoundError:
-            return FetchResult::Outcome::HostNotFound;
-        case QNetworkReply::TimeoutError:
-            return FetchResult::Outcome::TimedOut;
-        case QNetworkReply::SslHandshakeFailedError:
-            return FetchResult::Outcome::TlsFailed;
-        default:
-            return FetchResult::Outcome::ConnectionFailed;
-    }
-}
-
-}  // namespace
-
-void LoadCookieFile(const QString& fileName, QNetworkCookieJar& jar) {
+QList<Cookie> LoadCookieFile(const QString& fileName) {
+    QList<Cookie> cookies;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        return;
+        return cookies;
     }
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -95,7 +45,7 @@ void LoadCookieFile(const QString& fileName, QNetworkCookieJar& jar) {
         } else if (!subdomains && domain.startsWith('.')) {
             domain.remove(0, 1);
         }
-        QNetworkCookie cookie(fields[5], fields.mid(6).join('\t'));
+        Cookie cookie(fields[5], fields.mid(6).join('\t'));
         cookie.setDomain(QString::fromUtf8(domain));
         cookie.setPath(QString::fromUtf8(fields[2]));
         cookie.setSecure(fields[3].toUpper() == "TRUE");
@@ -103,223 +53,177 @@ void LoadCookieFile(const QString& fileName, QNetworkCookieJar& jar) {
         if (expiry != 0) {
             cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry));
         }
-        jar.insertCookie(cookie);
+        cookies.removeIf(
+            [&cookie](const Cookie& earlier) { return earlier.hasSameIdentifier(cookie); });
+        cookies.append(cookie);
     }
+    return cookies;
 }
 
 HttpFetch::HttpFetch(const Platform& platform, QObject* parent)
-    : QObject(parent),
-      m_platform(platform),
-      m_manager(new QNetworkAccessManager(this)),
-      m_connectTimer(new QTimer(this)),
-      m_totalTimer(new QTimer(this)) {
-    if (m_platform.network.environmentProxies) {
-        m_manager->setProxyFactory(new SystemProxyFactory);
-    } else {
-        m_manager->setProxy(QNetworkProxy::NoProxy);
-    }
-    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    m_connectTimer->setSingleShot(true);
-    m_totalTimer->setSingleShot(true);
-    const auto timedOut = [this] {
-        m_timedOut = true;
-        finish(FetchResult::Outcome::TimedOut);
-    };
-    connect(m_connectTimer, &QTimer::timeout, this, timedOut);
-    connect(m_totalTimer, &QTimer::timeout, this, timedOut);
+    : QObject(parent), m_platform(platform), m_guard(new QTimer(this)) {
+    m_guard->setSingleShot(true);
+    connect(m_guard, &QTimer::timeout, this, [this] {
+        fail(FetchResult::Outcome::TimedOut,
+             QString::fromLatin1(kHelperName) + QStringLiteral(" did not answer in time"));
+    });
 }
 
 HttpFetch::~HttpFetch() {
-    dropReply();
+    dropHelper();
 }
 
-void HttpFetch::start(const QUrl& url, const QList<QNetworkCookie>& cookies, BodySink sink) {
+void HttpFetch::start(const QUrl& url, const QList<Cookie>& cookies, BodySink sink) {
     abort();
     m_running = true;
     m_sink = std::move(sink);
-    m_result = FetchResult();
+    m_head = FetchResult();
+    m_head.finalUrl = url;
+    m_reader = FetchFrameReader();
     m_bodyBytes = 0;
-    m_timedOut = false;
-    delete m_jar;
-    m_jar = new QNetworkCookieJar(this);
-    for (const QNetworkCookie& cookie : cookies) {
-        m_jar->insertCookie(cookie);
+    QString notFound;
+    const QString helper = ProgramHelperPath(QString::fromLatin1(kHelperName), &notFound);
+    if (helper.isEmpty()) {
+        failLater(FetchResult::Outcome::ConnectionFailed, notFound);
+        return;
     }
-    m_totalTimer->start(m_platform.network.totalTimeoutMs);
-    request(url, 0);
+    m_helper = new QProcess(this);
+    // The helper's own complaints go where the program's go.
+    m_helper->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(m_helper, &QProcess::readyReadStandardOutput, this, &HttpFetch::outputArrived);
+    connect(m_helper, &QProcess::finished, this, &HttpFetch::helperEnded);
+    connect(m_helper, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            failLater(FetchResult::Outcome::ConnectionFailed,
+                      QString::fromLatin1(kHelperName) + QStringLiteral(" would not start: ") +
+                          m_helper->errorString());
+        }
+    });
+    FetchRequest request;
+    request.url = url;
+    request.cookies = cookies;
+    request.network = m_platform.network;
+    // The login goes over the pipe only: argv and the environment are readable by others.
+    m_helper->start(helper, {});
+    if (m_helper->state() != QProcess::NotRunning) {
+        m_helper->write(EncodeFetchFrame(FetchFrame::Request, EncodeFetchRequest(request)));
+    }
+    m_guard->start(qMax(0, m_platform.network.totalTimeoutMs) + kHelperGraceMs);
 }
 
 void HttpFetch::abort() {
     ++m_generation;
-    m_connectTimer->stop();
-    m_totalTimer->stop();
-    dropReply();
+    m_guard->stop();
+    dropHelper();
     m_running = false;
+    m_sink = nullptr;
 }
 
-void HttpFetch::request(const QUrl& url, int hop) {
-    m_url = url;
-    m_hop = hop;
-    m_result.finalUrl = url;
-    if (!isWebAddress(url)) {
-        finishLater(FetchResult::Outcome::BadAddress);
+void HttpFetch::outputArrived() {
+    if (!m_helper || !m_running) {
         return;
     }
-    const NetworkAccess::HostRoute route = m_platform.network.routeFor(url.host());
-    m_connectTimer->start(m_platform.network.connectTimeoutMs);
-    switch (route.route) {
-        case NetworkAccess::Route::Unresolvable:
-            finishLater(FetchResult::Outcome::HostNotFound, QStringLiteral("Host not found"));
-            return;
-        case NetworkAccess::Route::TimeOut:
-            return;  // the host never answers: the connect time-out ends the load
-        case NetworkAccess::Route::Lookup:
-        case NetworkAccess::Route::Address:
-            break;
-    }
-    QUrl target = url;
-    QNetworkRequest request;
-    if (route.route == NetworkAccess::Route::Address && route.address != url.host()) {
-        target.setHost(route.address);
-        request.setRawHeader("Host", url.authority(QUrl::FullyEncoded).toUtf8());
-    }
-    request.setUrl(target);
-    // The cookies belong to the name in the address, not to the address the name is routed to.
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    const QList<QNetworkCookie> cookies = m_jar->cookiesForUrl(url);
-    if (!cookies.isEmpty()) {
-        QByteArray header;
-        for (const QNetworkCookie& cookie : cookies) {
-            if (!header.isEmpty()) {
-                header += "; ";
+    m_reader.append(m_helper->readAllStandardOutput());
+    const quint64 generation = m_generation;
+    FetchFrame kind{};
+    QByteArray payload;
+    while (generation == m_generation && m_reader.next(&kind, &payload)) {
+        switch (kind) {
+            case FetchFrame::Head:
+                if (!DecodeFetchResult(payload, &m_head)) {
+                    fail(FetchResult::Outcome::ConnectionFailed,
+                         QString::fromLatin1(kHelperName) + QStringLiteral(" sent garbled output"));
+                }
+                break;
+            case FetchFrame::Body:
+                m_bodyBytes += payload.size();
+                if (m_bodyBytes > FetchResult::kMaxBodyBytes) {
+                    fail(FetchResult::Outcome::ConnectionFailed,
+                         QString::fromLatin1(kHelperName) +
+                             QStringLiteral(" sent more body than a page may have"));
+                } else if (!payload.isEmpty() && m_sink && !m_sink(payload)) {
+                    if (generation == m_generation) {
+                        fail(FetchResult::Outcome::WriteFailed, {});
+                    }
+                }
+                break;
+            case FetchFrame::Result: {
+                FetchResult result;
+                if (!DecodeFetchResult(payload, &result)) {
+                    fail(FetchResult::Outcome::ConnectionFailed,
+                         QString::fromLatin1(kHelperName) + QStringLiteral(" sent garbled output"));
+                } else {
+                    finish(result);
+                }
+                break;
             }
-            header += cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
+            case FetchFrame::Request:
+                fail(FetchResult::Outcome::ConnectionFailed,
+                     QString::fromLatin1(kHelperName) + QStringLiteral(" sent garbled output"));
+                break;
         }
-        request.setRawHeader("Cookie", header);
     }
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kestrelview"));
-    // Qt unpacks a compressed body ahead of our reads; past this it refuses one that unpacks
-    // far beyond its compressed size, before it can take the memory.
-    request.setDecompressedSafetyCheckThreshold(FetchResult::kMaxBodyBytes);
-    m_reply = m_manager->get(request);
-    m_reply->setReadBufferSize(kReadBufferBytes);
-    connect(m_reply, &QNetworkReply::requestSent, m_connectTimer, &QTimer::stop);
-    connect(m_reply, &QNetworkReply::metaDataChanged, m_connectTimer, &QTimer::stop);
-    connect(m_reply, &QNetworkReply::readyRead, this, &HttpFetch::bodyArrived);
-    connect(m_reply, &QNetworkReply::finished, this, &HttpFetch::replyFinished);
-}
-
-void HttpFetch::bodyArrived() {
-    if (!m_reply) {
-        return;
-    }
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() || status.toInt() < 200 || status.toInt() >= 300) {
-        // Redirects and error pages are not kept; what they say is decided when they end.
-        if (status.toInt() >= 400) {
-            m_result.httpStatus = status.toInt();
-            finish(FetchResult::Outcome::HttpError);
-            return;
-        }
-        m_reply->readAll();
-        return;
-    }
-    m_result.httpStatus = status.toInt();
-    const QByteArray chunk = m_reply->readAll();
-    m_bodyBytes += chunk.size();
-    if (m_bodyBytes > FetchResult::kMaxBodyBytes) {
-        finish(FetchResult::Outcome::TooLarge);
-        return;
-    }
-    if (!chunk.isEmpty() && m_sink && !m_sink(chunk)) {
-        finish(FetchResult::Outcome::WriteFailed);
+    if (generation == m_generation && m_reader.garbled()) {
+        fail(FetchResult::Outcome::ConnectionFailed,
+             QString::fromLatin1(kHelperName) + QStringLiteral(" sent garbled output"));
     }
 }
 
-void HttpFetch::replyFinished() {
-    QNetworkReply* reply = m_reply;
-    if (!reply) {
+void HttpFetch::helperEnded(int exitCode, QProcess::ExitStatus status) {
+    outputArrived();
+    if (!m_running) {
         return;
     }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QVariant setCookies = reply->header(QNetworkRequest::SetCookieHeader);
-    if (setCookies.isValid()) {
-        m_jar->setCookiesFromUrl(setCookies.value<QList<QNetworkCookie>>(), m_url);
-    }
-    if (reply->error() != QNetworkReply::NoError && !(status.isValid() && status.toInt() >= 300)) {
-        if (m_timedOut) {
-            return;
-        }
-        m_result.httpStatus = status.toInt();
-        // Qt's refusal of a compressed body that unpacks past the threshold.
-        const bool unpackedTooFar =
-            reply->error() == QNetworkReply::UnknownContentError &&
-            reply->errorString().startsWith(QStringLiteral("Decompression failed"));
-        finish(unpackedTooFar ? FetchResult::Outcome::TooLarge : outcomeFor(reply->error()),
-               reply->errorString());
-        return;
-    }
-    m_result.httpStatus = status.toInt();
-    m_result.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString().toLatin1();
-    const int code = status.toInt();
-    if (code >= 300 && code < 400) {
-        const QByteArray location = reply->rawHeader("Location");
-        if (!location.isEmpty()) {
-            const QUrl next = m_url.resolved(QUrl::fromEncoded(location));
-            if (!sameServer(next, m_url) || m_hop >= kMaxRedirects) {
-                m_result.refusedRedirect = next;
-                finish(FetchResult::Outcome::RedirectRefused);
-                return;
-            }
-            dropReply();
-            request(next, m_hop + 1);
-            return;
-        }
-    }
-    if (code < 200 || code >= 300) {
-        finish(FetchResult::Outcome::HttpError);
-        return;
-    }
-    bodyArrived();
-    if (m_running) {
-        finish(FetchResult::Outcome::Complete);
+    // Whatever it sent of the body, without its result the page did not arrive.
+    if (status == QProcess::CrashExit) {
+        fail(FetchResult::Outcome::ConnectionFailed,
+             QString::fromLatin1(kHelperName) + QStringLiteral(" crashed"));
+    } else {
+        fail(FetchResult::Outcome::ConnectionFailed,
+             QString::fromLatin1(kHelperName) +
+                 QStringLiteral(" ended without a result (exit code %1)").arg(exitCode));
     }
 }
 
-void HttpFetch::finish(FetchResult::Outcome outcome, const QString& detail) {
+void HttpFetch::finish(const FetchResult& result) {
     if (!m_running) {
         return;
     }
     ++m_generation;
-    m_connectTimer->stop();
-    m_totalTimer->stop();
-    dropReply();
+    m_guard->stop();
+    dropHelper();
     m_running = false;
     m_sink = nullptr;
-    m_result.outcome = outcome;
-    m_result.detail = detail;
-    const FetchResult result = m_result;
     Q_EMIT finished(result);
 }
 
-void HttpFetch::finishLater(FetchResult::Outcome outcome, const QString& detail) {
+void HttpFetch::fail(FetchResult::Outcome outcome, const QString& detail) {
+    FetchResult result = m_head;
+    result.outcome = outcome;
+    result.detail = detail;
+    finish(result);
+}
+
+void HttpFetch::failLater(FetchResult::Outcome outcome, const QString& detail) {
     const quint64 generation = m_generation;
     QTimer::singleShot(0, this, [this, generation, outcome, detail] {
         if (generation == m_generation) {
-            finish(outcome, detail);
+            fail(outcome, detail);
         }
     });
 }
 
-void HttpFetch::dropReply() {
-    if (!m_reply) {
+void HttpFetch::dropHelper() {
+    if (!m_helper) {
         return;
     }
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    disconnect(reply, nullptr, this, nullptr);
-    disconnect(reply, nullptr, m_connectTimer, nullptr);
-    reply->abort();
-    reply->deleteLater();
+    QProcess* helper = m_helper;
+    m_helper = nullptr;
+    disconnect(helper, nullptr, this, nullptr);
+    if (helper->state() != QProcess::NotRunning) {
+        helper->kill();
+        // A killed child is reaped at once; waiting here leaves no zombie behind.
+        helper->waitForFinished(1000);
+    }
+    helper->deleteLater();
 }

@@ -5,61 +5,34 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkCookie>
 #include <QObject>
+#include <QProcess>
 #include <QString>
 #include <QUrl>
 #include <functional>
 
+#include "platform/cookie.h"
+#include "platform/http_fetch_wire.h"
+
 struct Platform;
-class QNetworkAccessManager;
-class QNetworkCookieJar;
-class QNetworkReply;
 class QTimer;
 
-// How a page load ended. Anything but Complete means the page did not arrive and nothing of its
-// body may be used.
-struct FetchResult {
-    enum class Outcome {
-        Complete,          // a 2xx answer, whole
-        HostNotFound,      // the name cannot be resolved
-        ConnectionFailed,  // refused, reset or closed before the answer was whole
-        TimedOut,          // no connection within the connect time-out, or not whole in time
-        TlsFailed,         // the secure connection could not be set up
-        HttpError,         // an HTTP status of 300 or more that was not followed
-        TooLarge,          // the decoded body passed kMaxBodyBytes
-        RedirectRefused,   // a redirect to another scheme or host, or one too many
-        BadAddress,        // not an http or https address
-        WriteFailed,       // the receiver refused the body (a file that cannot be written)
-        Aborted,           // stopped by the caller
-    };
-
-    // A page larger than this, compressed or not, is not a footprint page.
-    static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
-
-    Outcome outcome = Outcome::Complete;
-    // The HTTP status of the last answer; 0 when none arrived.
-    int httpStatus = 0;
-    // The address the last request went to, after the redirects that were followed.
-    QUrl finalUrl;
-    // Where a refused redirect pointed.
-    QUrl refusedRedirect;
-    QByteArray contentType;
-    // The network layer's own words for a failure, for the log.
-    QString detail;
-
-    bool complete() const { return outcome == Outcome::Complete; }
-};
-
-// One page load over Qt Network, shared by the download and the embedded browser: the cookies of
-// the login the caller chose, the routes, proxies and time-outs of `platform.network`, redirects
-// followed only to the same scheme and host, and at most FetchResult::kMaxBodyBytes of decoded
-// body. Runs in the caller's event loop.
+// One page load, shared by the download and the embedded browser: the cookies of the login the
+// caller chose, the routes, proxies and time-outs of `platform.network`, redirects followed only
+// to the same scheme and host, and at most FetchResult::kMaxBodyBytes of decoded body. The load
+// itself runs in the fetch helper, kestrelview-fetch, found like the modules
+// (ProgramHelperPath); this side feeds it the request and hands on what it sends, in the caller's
+// event loop. A helper that is missing, will not start, dies or sends what cannot be read ends the
+// load as ConnectionFailed, its `detail` saying which.
 class HttpFetch : public QObject {
     Q_OBJECT
   public:
     // Receives the body of the final answer piece by piece; false stops the load (WriteFailed).
     using BodySink = std::function<bool(const QByteArray&)>;
+
+    static constexpr const char* kHelperName = "kestrelview-fetch";
+    // How long past the total time-out the helper may stay silent before it is given up.
+    static constexpr int kHelperGraceMs = 5000;
 
     // `platform` must outlive the fetch.
     explicit HttpFetch(const Platform& platform, QObject* parent = nullptr);
@@ -68,7 +41,7 @@ class HttpFetch : public QObject {
     // Starts loading `url` with `cookies` (and what the answers set on the way); `finished`
     // follows, never from inside this call. A load under way is aborted first, without a
     // `finished` of its own.
-    void start(const QUrl& url, const QList<QNetworkCookie>& cookies, BodySink sink);
+    void start(const QUrl& url, const QList<Cookie>& cookies, BodySink sink);
     // Stops the load under way without a `finished`.
     void abort();
     bool running() const { return m_running; }
@@ -77,31 +50,27 @@ class HttpFetch : public QObject {
     void finished(const FetchResult& result);
 
   private:
-    void request(const QUrl& url, int hop);
-    void bodyArrived();
-    void replyFinished();
-    void finish(FetchResult::Outcome outcome, const QString& detail = {});
-    void finishLater(FetchResult::Outcome outcome, const QString& detail = {});
-    void dropReply();
+    void outputArrived();
+    void helperEnded(int exitCode, QProcess::ExitStatus status);
+    void finish(const FetchResult& result);
+    void fail(FetchResult::Outcome outcome, const QString& detail);
+    void failLater(FetchResult::Outcome outcome, const QString& detail);
+    void dropHelper();
 
     const Platform& m_platform;
-    QNetworkAccessManager* m_manager;
-    QNetworkCookieJar* m_jar = nullptr;
-    QNetworkReply* m_reply = nullptr;
-    QTimer* m_connectTimer;
-    QTimer* m_totalTimer;
+    QProcess* m_helper = nullptr;
+    QTimer* m_guard;
+    FetchFrameReader m_reader;
     BodySink m_sink;
-    FetchResult m_result;
-    QUrl m_url;  // the address of the request under way, by its name
-    int m_hop = 0;
+    FetchResult m_head;  // what the helper has said of the answer before its end
     qint64 m_bodyBytes = 0;
     bool m_running = false;
-    bool m_timedOut = false;
     quint64 m_generation = 0;
 };
 
-// A Netscape cookie file, as browsers export it, into `jar`: one cookie a line, seven TAB-separated
-// fields (domain, include subdomains, path, secure, expiry, name, value); "#HttpOnly_" before the
-// domain marks an HTTP-only cookie, other lines starting with "#" are comments; expired cookies
-// are left out. A missing file adds nothing.
-void LoadCookieFile(const QString& fileName, QNetworkCookieJar& jar);
+// A Netscape cookie file, as browsers export it: one cookie a line, seven TAB-separated fields
+// (domain, include subdomains, path, secure, expiry, name, value); "#HttpOnly_" before the domain
+// marks an HTTP-only cookie, other lines starting with "#" are comments; expired cookies are left
+// out, and a later line with the same name, domain and path replaces an earlier one. A missing
+// file holds none.
+QList<Cookie> LoadCookieFile(const QString& fileName);

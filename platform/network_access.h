@@ -7,6 +7,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class QDataStream;
+
 // How the program reaches the hosts it fetches pages from. The program looks names up the usual
 // way; tests route every name to a loopback address or to a failure, so that nothing they run
 // leaves the machine or asks a name server.
@@ -37,6 +39,10 @@ struct NetworkAccess {
     // How `host` is reached: an IP literal connects to itself, a listed name as listed, any other
     // name through the system lookup when it is on and as unresolvable otherwise.
     HostRoute routeFor(const QString& host) const;
+
+    // The settings and routes as the fetch helper receives them.
+    friend QDataStream& operator<<(QDataStream& out, const NetworkAccess& access);
+    friend QDataStream& operator>>(QDataStream& in, NetworkAccess& access);
 
   private:
     QHash<QString, HostRoute> m_hosts;  // by lower-case name

@@ -31,6 +31,12 @@ std::map<QString, std::unique_ptr<QLibrary>>& loadedModules() {
     return modules;
 }
 
+QString noneHolds(const QString& fileName, const QStringList& folders) {
+    return QStringLiteral("%1 is in none of %2")
+        .arg(fileName, folders.isEmpty() ? QStringLiteral("(no folder)")
+                                         : folders.join(QStringLiteral(", ")));
+}
+
 }  // namespace
 
 QStringList ProgramModuleFolders() {
@@ -42,6 +48,20 @@ QStringList ProgramModuleFolders() {
     return {
         QDir::cleanPath(program.absoluteFilePath(QStringLiteral(KV_MODULE_FOLDER_FROM_PROGRAM))),
         QDir::cleanPath(program.absoluteFilePath(QStringLiteral("modules")))};
+}
+
+QString ProgramHelperPath(const QString& name, QString* error) {
+    const QStringList folders = ProgramModuleFolders();
+    for (const QString& folder : folders) {
+        const QString candidate = QDir(folder).filePath(name);
+        if (QFileInfo(candidate).isFile()) {
+            return candidate;
+        }
+    }
+    if (error) {
+        *error = noneHolds(name, folders);
+    }
+    return {};
 }
 
 QFunctionPointer ProgramModuleFunction(const QString& name, const char* symbol, QString* error) {
@@ -61,9 +81,7 @@ QFunctionPointer ProgramModuleFunction(const QString& name, const char* symbol, 
         }
         if (path.isEmpty()) {
             if (error) {
-                *error = QStringLiteral("%1 is in none of %2")
-                             .arg(fileName, folders.isEmpty() ? QStringLiteral("(no folder)")
-                                                              : folders.join(QStringLiteral(", ")));
+                *error = noneHolds(fileName, folders);
             }
             return nullptr;
         }

@@ -18,6 +18,11 @@
 // them.
 QStringList ProgramModuleFolders();
 
+// The helper program `name` ("kestrelview-fetch"), looked for in the modules' folders, the first
+// folder holding a file of that name winning; empty with `error` naming the folders looked in when
+// none does.
+QString ProgramHelperPath(const QString& name, QString* error);
+
 // The function `symbol` of module `name`, or null with `error` telling why: no folder holds the
 // module (the folders looked in are named), or it would not load or lacks the function (the
 // loader's reason). A module that loaded stays loaded; one that did not is looked for again at

@@ -28,6 +28,6 @@ class UrlDownload {
     virtual FetchResult downloadToFile(const QString& url, const QString& fileName) = 0;
 };
 
-// Qt Network through HttpFetch, routed and timed as `platform.network` says; `platform` must
+// The fetch helper through HttpFetch, routed and timed as `platform.network` says; `platform` must
 // outlive it.
 std::unique_ptr<UrlDownload> createQtDownload(const Platform& platform);

@@ -28,7 +28,7 @@ class QtDownload final : public UrlDownload {
             refused.finalUrl = QUrl(url);
             return refused;
         }
-        // One client for every download, so the connection and its set-up are reused.
+        // One client for every download; each load runs in a fetch helper of its own.
         if (!m_fetch) {
             m_fetch = std::make_unique<HttpFetch>(m_platform);
         }

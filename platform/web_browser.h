@@ -56,9 +56,9 @@ class WebBrowser : public QObject {
     void documentComplete(const QString& url);
 
   private:
-    void start(const QUrl& url, const QList<QNetworkCookie>& cookies, int followed);
+    void start(const QUrl& url, const QList<Cookie>& cookies, int followed);
     void loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result,
-                const QList<QNetworkCookie>& cookies, int followed);
+                const QList<Cookie>& cookies, int followed);
 
     const Platform& m_platform;
     std::vector<HttpFetch*> m_loads;

@@ -46,7 +46,7 @@ void WebBrowser::navigate(const QString& url, const BrowserLogin& login) {
     start(QUrl(url), login.cookies, 0);
 }
 
-void WebBrowser::start(const QUrl& url, const QList<QNetworkCookie>& cookies, int followed) {
+void WebBrowser::start(const QUrl& url, const QList<Cookie>& cookies, int followed) {
     auto* fetch = new HttpFetch(m_platform, this);
     auto body = std::make_shared<QByteArray>();
     m_loads.push_back(fetch);
@@ -69,7 +69,7 @@ void WebBrowser::stop() {
 }
 
 void WebBrowser::loaded(HttpFetch* fetch, const QByteArray& bytes, const FetchResult& result,
-                        const QList<QNetworkCookie>& cookies, int followed) {
+                        const QList<Cookie>& cookies, int followed) {
     m_loads.erase(std::remove(m_loads.begin(), m_loads.end(), fetch), m_loads.end());
     fetch->deleteLater();
     m_result = result;

@@ -60,6 +60,8 @@ module_folder=$(find "$unpacked/usr/lib" -type d -name kestrelview | head -n 1)
 for module in "${modules[@]}"; do
     expected+=("$module_folder/$module.so")
 done
+# The fetch helper, which loads every page, lies beside them.
+expected+=("$module_folder/kestrelview-fetch")
 for side in 16 22 24 32 48 64 128 256; do
     expected+=("$share/icons/hicolor/${side}x${side}/apps/$id.png")
 done
@@ -67,6 +69,12 @@ for file in "${expected[@]}"; do
     [ -s "$file" ] || { echo "package.sh: missing from the package: ${file#"$unpacked"}" >&2; exit 1; }
 done
 [ -x "$unpacked/usr/bin/kestrelview" ] || { echo "package.sh: kestrelview is not executable" >&2; exit 1; }
+[ -x "$module_folder/kestrelview-fetch" ] || { echo "package.sh: kestrelview-fetch is not executable" >&2; exit 1; }
+# Qt Network is the fetch helper's alone: the program that idles in the tray never maps it.
+if readelf -d "$unpacked/usr/bin/kestrelview" | grep -q 'NEEDED.*libQt6Network'; then
+    echo "package.sh: kestrelview links libQt6Network" >&2
+    exit 1
+fi
 
 # desktop-file-validate fails only on errors; its warnings count too.
 complaints=$(desktop-file-validate "$share/applications/$id.desktop" 2>&1) || true
@@ -76,7 +84,7 @@ if [ -n "$complaints" ]; then
 fi
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
 
-missing=$(for file in "$unpacked/usr/bin/kestrelview" "$module_folder"/*.so; do
+missing=$(for file in "$unpacked/usr/bin/kestrelview" "$module_folder"/*.so "$module_folder/kestrelview-fetch"; do
     ldd "$file" | grep 'not found' || true
 done)
 if [ -n "$missing" ]; then

@@ -95,7 +95,8 @@ prepare_demo_folder() {
     mkdir -p "$demo"
     # A copy, not a link: the program keeps its files in the folder of its own resolved path.
     cp "$build/app/Kestrelview" "$demo/Kestrelview"
-    # The modules it opens on demand (charts, sound, browser cookies), found beside it.
+    # The modules it opens on demand (charts, sound, browser cookies) and the fetch helper that
+    # loads its pages, found beside it.
     rm -rf "$demo/modules"
     cp -r "$build/app/modules" "$demo/modules"
     cp "$build/app/alarm.wav" "$demo/alarm.wav"

@@ -3,15 +3,18 @@
 
 // The charts, the alarm's sound and the browsers' cookie databases come in modules that the
 // program opens when the feature is first used: a run that collects with its login in cookies.txt
-// maps none of Qt Charts, Qt Multimedia, Qt Sql, libcrypto, libsecret or GIO; each feature then
-// opens its module and works, and a module that cannot be found gives that feature's own outcome
-// and takes nothing else down.
-// This executable links none of those libraries, so /proc/self/maps shows what the program mapped.
+// maps none of Qt Charts, Qt Multimedia, Qt Sql, libcrypto, libsecret or GIO, nor Qt Network, which
+// only the fetch helper maps; each feature then opens its module and works, and a module that
+// cannot be found gives that feature's own outcome and takes nothing else down.
+// This executable links none of those libraries and runs the demo service as a process of its
+// own, so /proc/self/maps shows what the program mapped.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
@@ -22,7 +25,6 @@
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/network_test_platform.h"
 #include "tests/support/test_files.h"
-#include "tools/demo_service.h"
 
 namespace {
 
@@ -59,6 +61,7 @@ class OptionalModulesTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase();
+    void cleanupTestCase();
     void eachFeatureOpensItsModuleAtItsFirstUse_data();
     void eachFeatureOpensItsModuleAtItsFirstUse();
 
@@ -66,7 +69,7 @@ class OptionalModulesTest : public QObject {
     void use(Feature feature, bool moduleThere);
 
     std::unique_ptr<MainWindowFixture> m_rig;
-    DemoServiceThread m_demo;
+    QProcess m_demo;
     QTemporaryDir m_home;
     QTemporaryDir m_noModules;
     QString m_profile;
@@ -102,29 +105,51 @@ void OptionalModulesTest::initTestCase() {
                                          "1);")}),
              0);
 
+    // The service, requiring its login: only the login of cookies.txt lists the visitors.
+    m_demo.start(QStringLiteral(KV_DEMO_SERVICE), {QStringLiteral("--require-cookie")});
+    QByteArray said;
+    const QRegularExpression greeting(QStringLiteral(
+        "listening on (http://127\\.0\\.0\\.1:\\d+)/?\\s+cookie: ([^=\\s]+)=(\\S+)"));
+    QRegularExpressionMatch heard;
+    QElapsedTimer waited;
+    waited.start();
+    while (!heard.hasMatch() && waited.elapsed() < 10000) {
+        m_demo.waitForReadyRead(200);
+        said += m_demo.readAllStandardOutput();
+        heard = greeting.match(QString::fromLatin1(said));
+    }
+    QVERIFY2(heard.hasMatch(), said.constData());
+    const QString serviceUrl = heard.captured(1);
+
     m_rig = std::make_unique<MainWindowFixture>();
     installNetworkServices(m_rig->platform);
     m_rig->platform->sound = createQtSound(&m_rig->platform->log);
     m_rig->platform->browserHome.home = m_home.path();
     // The program's clock and the service's agree, so the visits fall in the charts' days.
-    const QDateTime now(QDate(2026, 12, 7), QTime(12, 0, 30));
-    m_rig->platform.clock->wall = now;
-    QVERIFY(m_demo.start());
-    m_demo.service().setNow(now);
+    m_rig->platform.clock->wall = QDateTime::currentDateTime();
     writeBytes(m_rig->path(QStringLiteral("setting.ini")),
-               "[Setting]\r\nServiceUrl=" + m_demo.baseUrl().toLatin1() + "\r\nAlarm=0\r\n");
-    writeBytes(m_rig->path(QStringLiteral("cookies.txt")),
-               "127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tfrom-cookies-txt\n");
+               "[Setting]\r\nServiceUrl=" + serviceUrl.toLatin1() + "\r\nAlarm=0\r\n");
+    writeBytes(m_rig->path(QStringLiteral("cookies.txt")), "127.0.0.1\tFALSE\t/\tFALSE\t0\t" +
+                                                               heard.captured(2).toLatin1() + '\t' +
+                                                               heard.captured(3).toLatin1() + '\n');
     m_rig->window->start();
     QAbstractButton* collect = control<QAbstractButton>(m_rig->window, "Command1");
     QTest::mouseClick(collect, Qt::LeftButton, {}, collect->rect().center());
-    QTRY_VERIFY(!m_demo.service().requests().empty() && collect->isEnabled());
-    QVERIFY(m_demo.service().requests().front().cookie.contains("session=from-cookies-txt"));
-    QVERIFY(QFileInfo(m_rig->path(QStringLiteral("zodadud_history.dat"))).size() > 0);
-    for (const char* library : {"libQt6Charts.so", "libQt6Multimedia.so", "libQt6Sql.so",
-                                "libcrypto.so", "libsecret-1.so", "libgio-2.0.so"}) {
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo(m_rig->path(QStringLiteral("zodadud_history.dat"))).size() > 0 &&
+            collect->isEnabled(),
+        15000);
+    for (const char* library :
+         {"libQt6Charts.so", "libQt6Multimedia.so", "libQt6Sql.so", "libcrypto.so",
+          "libsecret-1.so", "libgio-2.0.so", "libQt6Network.so"}) {
         QVERIFY2(!mapped(QLatin1String(library)), library);
     }
+}
+
+void OptionalModulesTest::cleanupTestCase() {
+    m_rig.reset();
+    m_demo.kill();
+    m_demo.waitForFinished();
 }
 
 void OptionalModulesTest::eachFeatureOpensItsModuleAtItsFirstUse_data() {

@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkCookie>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -119,7 +118,7 @@ int main(int argc, char** argv) {
     for (const BrowserLogin& login : logins) {
         std::printf("  %s, profile %s, newest %s\n", qPrintable(login.browser),
                     qPrintable(login.profile), qPrintable(login.newest.toString(Qt::ISODate)));
-        for (const QNetworkCookie& c : login.cookies) {
+        for (const Cookie& c : login.cookies) {
             std::printf("    cookie %s (%lld bytes), expires %s\n", c.name().constData(),
                         static_cast<long long>(c.value().size()),
                         c.isSessionCookie() ? "at session end"
@@ -177,7 +176,7 @@ int main(int argc, char** argv) {
         fail(QStringLiteral("the page should get exactly the login cookie, it gets %1 cookie(s)")
                  .arg(found.cookies.size()));
     }
-    for (const QNetworkCookie& c : found.cookies) {
+    for (const Cookie& c : found.cookies) {
         if (c.name() != wantedName) {
             if (c.name() != "kv_elsewhere") {
                 fail(QStringLiteral("unexpected cookie %1").arg(QString::fromUtf8(c.name())));

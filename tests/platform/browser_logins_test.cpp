@@ -15,8 +15,8 @@ namespace {
 
 const QUrl kPage(QStringLiteral("http://www.mixi.test/show_log.pl?page=2"));
 
-QNetworkCookie cookie(const QString& domain, const QString& path, const QByteArray& value = "v") {
-    QNetworkCookie made("login", value);
+Cookie cookie(const QString& domain, const QString& path, const QByteArray& value = "v") {
+    Cookie made("login", value);
     made.setDomain(domain);
     made.setPath(path);
     return made;
@@ -34,7 +34,7 @@ class BrowserLoginsTest : public QObject {
 };
 
 void BrowserLoginsTest::pageIsSentTheCookiesItsBrowserWould_data() {
-    QTest::addColumn<QNetworkCookie>("cookie");
+    QTest::addColumn<Cookie>("cookie");
     QTest::addColumn<QUrl>("page");
     QTest::addColumn<bool>("sent");
     const QString domain = QStringLiteral(".mixi.test");
@@ -63,14 +63,14 @@ void BrowserLoginsTest::pageIsSentTheCookiesItsBrowserWould_data() {
         << cookie(domain, QStringLiteral("/show")) << kPage << false;
     QTest::newRow("path of another folder")
         << cookie(domain, QStringLiteral("/home/")) << kPage << false;
-    QNetworkCookie secureOnly = cookie(domain, root);
+    Cookie secureOnly = cookie(domain, root);
     secureOnly.setSecure(true);
     QTest::newRow("secure cookie over http") << secureOnly << kPage << false;
     QTest::newRow("secure cookie over https") << secureOnly << secure << true;
-    QNetworkCookie expired = cookie(domain, root);
+    Cookie expired = cookie(domain, root);
     expired.setExpirationDate(QDateTime::currentDateTimeUtc().addSecs(-10));
     QTest::newRow("expired") << expired << kPage << false;
-    QNetworkCookie later = cookie(domain, root);
+    Cookie later = cookie(domain, root);
     later.setExpirationDate(QDateTime::currentDateTimeUtc().addDays(30));
     QTest::newRow("expires later") << later << kPage << true;
     QTest::newRow("value with a line break")
@@ -81,11 +81,10 @@ void BrowserLoginsTest::pageIsSentTheCookiesItsBrowserWould_data() {
 }
 
 void BrowserLoginsTest::pageIsSentTheCookiesItsBrowserWould() {
-    QFETCH(QNetworkCookie, cookie);
+    QFETCH(Cookie, cookie);
     QFETCH(QUrl, page);
     QFETCH(bool, sent);
-    const QList<QNetworkCookie> cookies =
-        CookiesForPage({cookie}, page, QDateTime::currentDateTimeUtc());
+    const QList<Cookie> cookies = CookiesForPage({cookie}, page, QDateTime::currentDateTimeUtc());
     QCOMPARE(cookies.size(), sent ? 1 : 0);
 }
 

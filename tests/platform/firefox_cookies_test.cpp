@@ -25,7 +25,7 @@ QStringList sentCookies(const QList<BrowserLogin>& logins) {
         return {QStringLiteral("-")};
     }
     QStringList list;
-    for (const QNetworkCookie& cookie : logins.first().cookies) {
+    for (const Cookie& cookie : logins.first().cookies) {
         list.append(QString::fromUtf8(cookie.name() + '=' + cookie.value()));
     }
     list.sort();
