@@ -64,6 +64,11 @@ SingleInstance::~SingleInstance() {
     m_serverReady.reset();
     if (m_server >= 0) {
         ::close(m_server);
+        // The name goes with the copy that answered on it; a later copy's socket stays.
+        struct stat now {};
+        if (::stat(m_socketPath.constData(), &now) == 0 && quint64(now.st_ino) == m_socketInode) {
+            ::unlink(m_socketPath.constData());
+        }
     }
 }
 
@@ -111,6 +116,11 @@ void SingleInstance::listen() {
         return;
     }
     ::rmdir(folder.constData());
+    struct stat placed {};
+    if (::stat(address.sun_path, &placed) == 0) {
+        m_socketPath = QByteArray(address.sun_path);
+        m_socketInode = quint64(placed.st_ino);
+    }
     m_server = server;
     m_serverReady = std::make_unique<QSocketNotifier>(server, QSocketNotifier::Read);
     connect(m_serverReady.get(), &QSocketNotifier::activated, this, &SingleInstance::acceptStarts);

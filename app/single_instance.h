@@ -55,6 +55,9 @@ class SingleInstance : public QObject {
     QLockFile m_lock;
     // A Unix socket of our own rather than Qt's local server, which would bring in Qt Network.
     int m_server = -1;
+    // The socket file this copy put in place, and its inode, so that it removes only its own.
+    QByteArray m_socketPath;
+    quint64 m_socketInode = 0;
     std::unique_ptr<QSocketNotifier> m_serverReady;
     struct Start {
         std::unique_ptr<QSocketNotifier> ready;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Kestrelview developers
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <future>
+#include <memory>
 
 #include "app/single_instance.h"
 #include "tests/app/main_window_fixture.h"
@@ -43,11 +46,11 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
     f.window->trayHost()->toggleWindow();
     QVERIFY(!f.window->isVisible());
 
-    SingleInstance running(f.dir.path());
+    auto running = std::make_unique<SingleInstance>(f.dir.path());
     QLockFile silentLock(f.path(SingleInstance::lockFileName()));
     if (holder == u"copy") {
-        QCOMPARE(running.claim(), SingleInstance::Claim::Running);
-        connect(&running, &SingleInstance::activationRequested, f.window.get(),
+        QCOMPARE(running->claim(), SingleInstance::Claim::Running);
+        connect(running.get(), &SingleInstance::activationRequested, f.window.get(),
                 &MainWindow::bringToFront);
     } else if (holder == u"silent") {
         QVERIFY(silentLock.tryLock(0));
@@ -55,11 +58,11 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
 
     // The later start waits for its answer, which this thread's event loop gives.
     TestPlatform laterPlatform(f.dir.path());
-    SingleInstance later(f.dir.path(), 500);
+    auto later = std::make_unique<SingleInstance>(f.dir.path(), 500);
     int laterStatus = -1;
     std::future<bool> goesOn =
         std::async(holder == u"none" ? std::launch::deferred : std::launch::async,
-                   [&] { return ClaimDataFolder(later, *laterPlatform, &laterStatus); });
+                   [&] { return ClaimDataFolder(*later, *laterPlatform, &laterStatus); });
     if (holder != u"none") {
         QTRY_VERIFY(goesOn.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
     }
@@ -75,6 +78,13 @@ void SingleInstanceTest::laterStartRaisesTheRunningCopyOrSaysItIsThere() {
     QCOMPARE(readBytes(f.path(QStringLiteral("kestrelview.log")))
                  .contains(QStringLiteral("前面に表示").toUtf8()),
              raised);
+
+    // The copy that answered takes its socket with it when it ends.
+    const QString socket = QDir::tempPath() + u'/' + SingleInstance::serverName(f.dir.path());
+    QCOMPARE(QFileInfo::exists(socket), holder != u"silent");
+    later.reset();
+    running.reset();
+    QVERIFY(!QFileInfo::exists(socket));
 }
 
 QTEST_MAIN(SingleInstanceTest)
