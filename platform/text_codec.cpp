@@ -131,10 +131,7 @@ QString DecodeCp932(const QByteArray& bytes, bool* exact) {
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size;) {
         const unsigned char lead = in[i];
-        if (lead < 0x80) {
-            clean &= text.put(kCp932Single[lead]);
-            ++i;
-        } else if (isCp932Lead(lead) && i + 1 < size && isCp932Trail(in[i + 1])) {
+        if (isCp932Lead(lead) && i + 1 < size && isCp932Trail(in[i + 1])) {
             clean &= text.put(kCp932Rows[kCp932RowOf[lead] * kTrails + in[i + 1] - 0x40]);
             i += 2;
         } else {
@@ -159,11 +156,6 @@ QString DecodeEucJp(const QByteArray& bytes, bool* exact) {
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size;) {
         const unsigned char lead = in[i];
-        if (lead < 0x80) {
-            clean &= text.put(kEucJpSingle[lead]);
-            ++i;
-            continue;
-        }
         const bool second = (lead == 0x8E || lead == 0x8F || isEucJpTrail(lead)) && i + 1 < size &&
                             isEucJpTrail(in[i + 1]);
         if (!second) {
